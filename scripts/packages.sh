@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that pk's build (and, with "test", its tests)
+# need, skipping those already present. Uses sudo when not run as root.
+set -euo pipefail
+
+need=(g++ cmake make pkg-config libncurses-dev)
+if [ "${1:-}" = "test" ]; then
+  need+=(libvterm-dev libgtest-dev libbenchmark-dev xxd coreutils libc-bin tmux)
+fi
+
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}" >&2
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2

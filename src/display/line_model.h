@@ -1,0 +1,72 @@
+// The line model: what a line is in a block of bytes, how tabs expand, and
+// how lines are found by walking from a one-line cache (there is no line
+// index). It works on a byte range and its own cache record and includes
+// nothing else of pk, so file loading can use it.
+//
+// Line rules: a line ends at a line feed, which belongs to no line's text; a
+// carriage return right before the line's end is not part of the text; bytes
+// after the last line feed form one more line. Lines and columns count from 1.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace pk {
+
+using Bytes = std::span<const uint8_t>;
+
+// The last line located: its byte offset, number (1-based) and first byte
+// (nullptr: never set, taken as line 1 at the start of the data).
+struct LineCache {
+    uint32_t offset = 0;
+    uint32_t line = 1;
+    const uint8_t* start = nullptr;
+};
+
+struct ScanResult {
+    uint32_t lineCount = 0;
+    uint32_t longestRaw = 0;
+    uint32_t longestExpanded = 0;
+};
+
+// A located line: its start, byte offset and text length.
+struct LineInfo {
+    const uint8_t* start = nullptr;
+    uint32_t offset = 0;
+    uint32_t length = 0;
+};
+
+// Display state of NextCell within one line.
+struct CellCursor {
+    uint32_t position = 0;  // next byte of the line
+    uint32_t pending = 0;   // blanks of an expanded tab still to give
+};
+
+constexpr int END_OF_LINE = -1;
+
+ScanResult ScanLines(Bytes data);
+// Columns a tab at 1-based column k occupies: 8 - ((k - 1) mod 8).
+uint32_t TabWidth(uint32_t column);
+// Start of the following line; data.end() + 1 when there is none (beyond
+// every valid offset).
+const uint8_t* NextLineStart(Bytes data, const uint8_t* start);
+// Start of the preceding line, or nullptr for the first line.
+const uint8_t* PrevLineStart(Bytes data, const uint8_t* start);
+LineInfo LineLength(Bytes data, const uint8_t* start);
+// Line n (1-based) walked from the cache, which it does not move. False for
+// 0 or n > lineCount.
+bool LineAt(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, LineInfo& out);
+// Next display character of a line (a byte 0..255) or END_OF_LINE. index is
+// the 0-based display column the character will occupy; expandTabs is
+// "tabs on and EBCDIC off".
+int NextCell(const uint8_t* text, uint32_t length, uint32_t index, CellCursor& cursor, bool expandTabs);
+// The last line that starts at or before offset: sets cache to it and
+// returns its number.
+uint32_t TopLineForOffset(Bytes data, uint32_t offset, LineCache& cache);
+// Line number and 1-based byte column of an offset.
+void OffsetToLineColumn(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t offset,
+                        uint32_t& line, uint32_t& column);
+// Byte offset of line n, byte column k; 0 when line n does not exist.
+uint32_t LineColumnToOffset(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, uint32_t k);
+
+}  // namespace pk

@@ -1,0 +1,80 @@
+// The file table: 16 slots, each holding one loaded file whole in memory with
+// its line counts, its view positions and its find state; loading by name or
+// wildcard, switching to the next loaded file and closing the current one.
+#pragma once
+
+#include <cstdint>
+
+#include "display/line_model.h"
+#include "files/state.h"
+
+namespace pk {
+
+constexpr int FILE_SLOTS = 16;
+
+// Text view: line and column (1-based); hex view: offset (0-based).
+struct FilePosition {
+    uint32_t line = 0;
+    uint32_t column = 0;
+    uint32_t offset = 0;
+};
+
+constexpr uint16_t FOUND_SHOWN = 0x0002;
+constexpr uint16_t FIND_FAILED = 0x0004;
+
+struct FileEntry {
+    uint8_t* data = nullptr;  // none = free slot
+    uint32_t size = 0;
+    uint32_t longestRaw = 0;
+    uint32_t longestExpanded = 0;
+    uint32_t lineCount = 0;
+    LineCache cache;
+    FilePosition view;
+    FilePosition findStart;
+    FilePosition found;
+    uint16_t findFlags = 0;
+    char name[NAME_SIZE] = {};
+
+    Bytes bytes() const { return Bytes(data, size); }
+};
+
+extern FileEntry fileTable[FILE_SLOTS];
+
+// The current entry (program.currentEntry).
+FileEntry& CurrentEntry();
+
+enum LoadResult : int {
+    LOAD_OK = 0,
+    LOAD_PATH_ERROR = 1,
+    LOAD_EMPTY = 3,
+    LOAD_PATH_NOT_FOUND = 4,
+    LOAD_NOT_FOUND = 5,
+    LOAD_SEARCH_ERROR = 6,
+    LOAD_NO_MEMORY = 8,
+    LOAD_OPEN_ERROR = 9,
+    LOAD_READ_ERROR = 10,
+    LOAD_TABLE_FULL = 11,
+    LOAD_TOO_LARGE = 12,
+};
+
+constexpr int ERROR_SHARING_VIOLATION = 32;
+
+// Loads every file the typed name (wildcards * and ?) matches. fullName
+// (NAME_SIZE bytes) receives the full path; systemError the error code for
+// the results that keep one.
+LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError);
+LoadResult ReadFileData(int slot, uint32_t& systemError);
+int FindFreeEntry();                          // -1 for none
+int FindLoadedEntry(const char* fullPath);    // -1 for none
+int NextLoadedEntry();                        // 1 switched, 0 none other
+int CloseCurrentEntry();                      // 1 closed, 0 it is the only one
+// Release every loaded slot (shutdown).
+void ReleaseAllEntries();
+
+// The long message (start-up, standard output) and the short one (message
+// field, at most 21 characters) of a load result, formatted into out.
+void LongLoadMessage(char* out, int outSize, LoadResult result, const char* typedName,
+                     const char* fullName, uint32_t systemError);
+void ShortLoadMessage(char* out, int outSize, LoadResult result, uint32_t systemError);
+
+}  // namespace pk

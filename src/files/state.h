@@ -1,0 +1,43 @@
+// The program-wide records that every subsystem reads: ProgramState (the
+// console geometry and cell blocks, the current file, the settings path) and
+// Settings (the find string and the tab setting that outlive a run).
+#pragma once
+
+#include <climits>
+#include <cstdint>
+
+#include "panel/console.h"
+
+namespace pk {
+
+constexpr int NAME_SIZE = PATH_MAX;  // full paths, with their terminating NUL
+
+struct ProgramState {
+    uint16_t screenHeight = 0;
+    uint16_t screenWidth = 0;
+    uint16_t dataRows = 0;       // screenHeight - 4
+    uint16_t hexPageBytes = 0;   // dataRows * 16
+    Cell* savedCells = nullptr;  // screenWidth * screenHeight, or none
+    Cell* viewCells = nullptr;   // screenWidth * screenHeight
+    Console* console = nullptr;  // the console's output and input
+    Coord savedCursor;
+    Rect window;
+    int32_t currentEntry = 0;
+    char settingsPath[NAME_SIZE] = {};
+};
+
+constexpr int FIND_MAX = 250;
+
+struct Settings {
+    uint16_t findLength = 0;          // 0 = no find string
+    uint8_t findString[FIND_MAX] = {};
+    uint32_t tabsOn = 0;              // 1 = expand tabs to 8-column stops
+};
+
+extern ProgramState program;
+extern Settings settings;
+
+// The simple beep of a refused action, on the program's console.
+void Beep();
+
+}  // namespace pk
