@@ -1,0 +1,20 @@
+// Start-up: the command line, the settings path, loading every argument
+// (first phase) and the console set-up (second phase).
+#pragma once
+
+namespace pk {
+
+constexpr int START_FAILED = 0;
+constexpr int START_OK = 1;
+constexpr int START_USAGE = 2;  // help option or --version shown: exit 0
+
+// First phase: settings path, argument checks, LoadFiles for each argument,
+// long messages on standard output.
+int StartUpFirstPhase(int argc, char** argv);
+// Second phase: panel library, geometry, cursor, cell blocks, the fixed
+// fields of the main screen, the command line, the settings.
+int ConsoleSetUp();
+// Both phases.
+int StartUp(int argc, char** argv);
+
+}  // namespace pk
