@@ -8,6 +8,12 @@ constexpr int START_FAILED = 0;
 constexpr int START_OK = 1;
 constexpr int START_USAGE = 2;  // help option or --version shown: exit 0
 
+// 1 when text is one of the help options ("?", "/?", "-?", "/h", "-h", "/H",
+// "-H", "--help"), compared exactly.
+int IsHelpOption(const char* text);
+// The usage text on standard output.
+void ShowUsage();
+
 // First phase: settings path, argument checks, LoadFiles for each argument,
 // long messages on standard output.
 int StartUpFirstPhase(int argc, char** argv);

@@ -45,6 +45,21 @@ struct CellCursor {
 constexpr int END_OF_LINE = -1;
 
 ScanResult ScanLines(Bytes data);
+
+// ScanLines in pieces, so loading can measure each piece while it is still
+// in cache: ScanPart takes the bytes [scanned, end) of data (bytes beyond end
+// need not be there yet), ScanFinish the line after the last line feed.
+struct ScanState {
+    uint32_t scanned = 0;     // bytes looked at so far
+    uint32_t lineStart = 0;   // offset of the current line's first byte
+    uint32_t tabEnd = 0;      // offset after the current line's last tab
+    uint64_t tabColumn = 1;   // expanded column the byte at tabEnd occupies
+    ScanResult result;
+};
+void ScanPart(Bytes data, uint32_t end, ScanState& state);
+ScanResult ScanFinish(Bytes data, ScanState& state);
+// Number of line feeds in data[from, to).
+uint32_t CountLineFeeds(Bytes data, uint32_t from, uint32_t to);
 // Columns a tab at 1-based column k occupies: 8 - ((k - 1) mod 8).
 uint32_t TabWidth(uint32_t column);
 // Start of the following line; data.end() + 1 when there is none (beyond

@@ -34,6 +34,8 @@ struct FileEntry {
     FilePosition found;
     uint16_t findFlags = 0;
     char name[NAME_SIZE] = {};
+    uint64_t device = 0;  // the file's identity, to notice it under another name
+    uint64_t inode = 0;
 
     Bytes bytes() const { return Bytes(data, size); }
 };
@@ -46,10 +48,12 @@ FileEntry& CurrentEntry();
 enum LoadResult : int {
     LOAD_OK = 0,
     LOAD_PATH_ERROR = 1,
+    LOAD_IS_FOLDER = 2,         // message only: a matched folder gives 5
     LOAD_EMPTY = 3,
     LOAD_PATH_NOT_FOUND = 4,
     LOAD_NOT_FOUND = 5,
     LOAD_SEARCH_ERROR = 6,
+    LOAD_SEARCH_NEXT_ERROR = 7, // message only: a failing listing just ends
     LOAD_NO_MEMORY = 8,
     LOAD_OPEN_ERROR = 9,
     LOAD_READ_ERROR = 10,
@@ -65,7 +69,10 @@ constexpr int ERROR_SHARING_VIOLATION = 32;
 LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError);
 LoadResult ReadFileData(int slot, uint32_t& systemError);
 int FindFreeEntry();                          // -1 for none
-int FindLoadedEntry(const char* fullPath);    // -1 for none
+// A loaded slot holding this path, or the same file (device and inode) under
+// another name; -1 for none.
+int FindLoadedEntry(const char* fullPath);
+int FindLoadedFile(const char* fullPath, uint64_t device, uint64_t inode);
 int NextLoadedEntry();                        // 1 switched, 0 none other
 int CloseCurrentEntry();                      // 1 closed, 0 it is the only one
 // Release every loaded slot (shutdown).

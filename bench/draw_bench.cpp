@@ -1,0 +1,159 @@
+// Time per redraw of the data area: the text view and the hex view on 80x25
+// and 250x80 screens, tabs on and off, at the top, middle and end of a large
+// file (1 GiB; a few MiB with PK_BENCH_SMALL=1), and one very long line shown
+// far to the right. The console is an in-memory grid, so the figures are the
+// views' own work plus one block copy.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/display_state.h"
+#include "display/screen.h"
+#include "display/views.h"
+#include "files/file_table.h"
+#include "panel/memory_console.h"
+#include "panel/panel.h"
+
+namespace {
+
+bool Small() { return std::getenv("PK_BENCH_SMALL") != nullptr; }
+
+// Log-like lines of 40 to 160 bytes, some with tabs, every one ending in LF.
+std::vector<uint8_t> MakeLogData(size_t size) {
+    std::vector<uint8_t> data(size);
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    size_t pos = 0;
+    while (pos < size) {
+        size_t length = 40 + (next() >> 16) % 120;
+        for (size_t i = 0; i < length && pos < size; ++i, ++pos) {
+            uint32_t r = (next() >> 16) % 64;
+            data[pos] = r == 0 ? '\t' : uint8_t(' ' + r + (r > 31 ? 1 : 0));
+        }
+        if (pos < size) data[pos++] = '\n';
+    }
+    data[size - 1] = '\n';
+    return data;
+}
+
+struct LoadedData {
+    std::vector<uint8_t> bytes;
+    pk::ScanResult scan;
+};
+
+const LoadedData& BigFile() {
+    static LoadedData* file = [] {
+        auto* f = new LoadedData;
+        f->bytes = MakeLogData(Small() ? (size_t(4) << 20) : (size_t(1) << 30));
+        f->scan = pk::ScanLines(pk::Bytes(f->bytes.data(), f->bytes.size()));
+        return f;
+    }();
+    return *file;
+}
+
+// One line of 100 MB (4 MiB when small) without tabs but a few at its start.
+const LoadedData& LongLine() {
+    static LoadedData* file = [] {
+        auto* f = new LoadedData;
+        size_t size = Small() ? (size_t(4) << 20) : size_t(100'000'000);
+        f->bytes.resize(size);
+        for (size_t i = 0; i < size; ++i) f->bytes[i] = uint8_t('a' + i % 26);
+        for (size_t i = 0; i < 64; i += 16) f->bytes[i] = '\t';
+        f->scan = pk::ScanLines(pk::Bytes(f->bytes.data(), f->bytes.size()));
+        return f;
+    }();
+    return *file;
+}
+
+// The program's screen on an in-memory console of cols x rows.
+struct BenchScreen {
+    BenchScreen(int cols, int rows) : console(cols, rows), cells(size_t(cols) * size_t(rows)) {
+        pk::display = pk::DisplayState{};
+        pk::settings = pk::Settings{};
+        pk::program.screenWidth = uint16_t(cols);
+        pk::program.screenHeight = uint16_t(rows);
+        pk::program.dataRows = uint16_t(rows - 4);
+        pk::program.hexPageBytes = uint16_t((rows - 4) * 16);
+        pk::program.viewCells = cells.data();
+        pk::program.console = &console;
+        pk::program.currentEntry = 0;
+        pk::fullreset();
+        pk::fullconsole(&console);
+        pk::fullinit();
+    }
+    ~BenchScreen() {
+        pk::fileTable[0] = pk::FileEntry{};
+        pk::program.viewCells = nullptr;
+        pk::program.console = nullptr;
+        pk::fullreset();
+    }
+    pk::FileEntry& use(const LoadedData& f) {
+        pk::FileEntry& e = pk::fileTable[0];
+        e = pk::FileEntry{};
+        e.data = const_cast<uint8_t*>(f.bytes.data());
+        e.size = uint32_t(f.bytes.size());
+        e.lineCount = f.scan.lineCount;
+        e.longestRaw = f.scan.longestRaw;
+        e.longestExpanded = f.scan.longestExpanded;
+        e.view = {1, 1, 0};
+        return e;
+    }
+    pk::MemoryConsole console;
+    std::vector<pk::Cell> cells;
+};
+
+constexpr int kSizes[][2] = {{80, 25}, {250, 80}};
+const char* const kPlaces[] = {"top", "middle", "end"};
+
+// Args: hex view (0/1), screen size index, tabs on (0/1), place (0 top,
+// 1 middle, 2 end).
+void BM_Redraw(benchmark::State& state) {
+    const bool hex = state.range(0) != 0;
+    BenchScreen screen(kSizes[state.range(1)][0], kSizes[state.range(1)][1]);
+    pk::FileEntry& e = screen.use(BigFile());
+    pk::settings.tabsOn = uint32_t(state.range(2));
+    pk::display.hexView = hex;
+    const int place = int(state.range(3));
+    if (hex) {
+        uint32_t last = e.size - pk::program.hexPageBytes;
+        e.view.offset = place == 0 ? 0 : place == 1 ? e.size / 2 : last;
+    } else {
+        uint32_t last = e.lineCount - pk::program.dataRows + 1;
+        e.view.line = place == 0 ? 1 : place == 1 ? e.lineCount / 2 : last;
+        pk::DrawTextView();  // walks the cache to the top line once
+    }
+    for (auto _ : state) {
+        if (hex)
+            pk::DrawHexView();
+        else
+            pk::DrawTextView();
+        benchmark::DoNotOptimize(screen.console.cells.data());
+    }
+    state.SetLabel(std::string(hex ? "hex " : "text ") + std::to_string(kSizes[state.range(1)][0]) + "x" +
+                   std::to_string(kSizes[state.range(1)][1]) + (state.range(2) ? " tabs on " : " tabs off ") +
+                   kPlaces[place]);
+}
+BENCHMARK(BM_Redraw)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
+
+// The long line shown 1,000,000 bytes before its end (99,000,000 on the
+// full-size line); tabs off jumps to the column, tabs on counts the tabs.
+void BM_LongLineFarRight(benchmark::State& state) {
+    BenchScreen screen(80, 25);
+    pk::FileEntry& e = screen.use(LongLine());
+    pk::settings.tabsOn = uint32_t(state.range(0));
+    e.view.column = e.size - (Small() ? 40'000 : 1'000'000);
+    for (auto _ : state) {
+        pk::DrawTextView();
+        benchmark::DoNotOptimize(screen.console.cells.data());
+    }
+    state.SetLabel(std::string("column ") + std::to_string(e.view.column) +
+                   (state.range(0) ? " tabs on" : " tabs off"));
+}
+BENCHMARK(BM_LongLineFarRight)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,136 @@
+// Find on log-like text (1 GiB; ~4 MiB with PK_BENCH_SMALL=1) with the
+// needle only in the last line: hex-view and text-view find, exact and with
+// letters folded. Each benchmark also times the plain search - compare the
+// needle at every position, line by line in text view - on the same data
+// and reports the ratio as "x_plain".
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+
+#include "bench_data.h"
+#include "display/display_state.h"
+#include "display/find.h"
+#include "files/file_table.h"
+#include "files/state.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr char kNeedle[] = "Needle#7Qz";  // in no line of the generated text
+constexpr uint32_t kNeedleLength = sizeof kNeedle - 1;
+
+std::vector<uint8_t>& Data() {
+    static std::vector<uint8_t> data = [] {
+        std::vector<uint8_t> d = pkbench::LogData(pkbench::DataSize());
+        // The last line: filler, the needle, the line feed.
+        std::memset(&d[d.size() - 64], 'x', 63);
+        std::memcpy(&d[d.size() - 20], kNeedle, kNeedleLength);
+        d[d.size() - 65] = '\n';
+        return d;
+    }();
+    return data;
+}
+
+// Slot 0 holds the data as the current file on an 80 x 24 screen.
+pk::FileEntry& Load() {
+    pk::FileEntry& e = pk::fileTable[0];
+    if (e.data == nullptr) {
+        e.data = Data().data();
+        e.size = uint32_t(Data().size());
+        pk::ScanResult scan = pk::ScanLines(e.bytes());
+        e.lineCount = scan.lineCount;
+        e.longestRaw = scan.longestRaw;
+        e.longestExpanded = scan.longestExpanded;
+        pk::program = pk::ProgramState{};
+        pk::program.screenWidth = 80;
+        pk::program.screenHeight = 24;
+        pk::program.dataRows = 20;
+        pk::program.hexPageBytes = 320;
+        pk::settings.findLength = kNeedleLength;
+        std::memcpy(pk::settings.findString, kNeedle, kNeedleLength);
+    }
+    e.view = {1, 1, 0};
+    e.findStart = {1, 1, 0};
+    e.cache = pk::LineCache{};
+    return e;
+}
+
+double Seconds(const std::function<void()>& job) {
+    auto start = Clock::now();
+    job();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Compare(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& plain,
+             size_t bytesPerRun) {
+    double oursTotal = 0;
+    int64_t runs = 0;
+    for (auto _ : state) {
+        oursTotal += Seconds(ours);
+        ++runs;
+    }
+    int64_t plainRuns = std::min<int64_t>(runs, 2);
+    double plainTotal = 0;
+    for (int64_t i = 0; i < plainRuns; ++i) plainTotal += Seconds(plain);
+    double oursEach = oursTotal / double(runs), plainEach = plainTotal / double(plainRuns);
+    state.SetBytesProcessed(int64_t(bytesPerRun) * runs);
+    state.counters["GB/s"] = double(bytesPerRun) / oursEach / 1e9;
+    state.counters["plain_GB/s"] = double(bytesPerRun) / plainEach / 1e9;
+    state.counters["x_plain"] = plainEach / oursEach;
+}
+
+// --- The plain searches ----------------------------------------------------
+
+bool Equal(const uint8_t* p, bool fold) {
+    return fold ? pk::CompareFold(p, reinterpret_cast<const uint8_t*>(kNeedle), kNeedleLength) == 0
+                : std::memcmp(p, kNeedle, kNeedleLength) == 0;
+}
+
+__attribute__((noinline)) size_t PlainHex(const pk::FileEntry& e, bool fold) {
+    for (size_t o = 0; o + kNeedleLength <= e.size; ++o)
+        if (Equal(e.data + o, fold)) return o;
+    return e.size;
+}
+
+__attribute__((noinline)) uint32_t PlainText(const pk::FileEntry& e, bool fold) {
+    pk::LineCache cache;
+    pk::LineInfo info;
+    for (uint32_t line = 1; pk::LineAt(e.bytes(), e.lineCount, cache, line, info); ++line) {
+        cache = pk::LineCache{info.offset, line, info.start};
+        for (int64_t p = 1; p <= int64_t(info.length) - kNeedleLength + 1; ++p)
+            if (Equal(info.start + p - 1, fold)) return line;
+    }
+    return 0;
+}
+
+void Find(benchmark::State& state, bool hex, bool fold) {
+    pk::FileEntry& e = Load();
+    pk::display.hexView = hex;
+    pk::display.exactCase = fold ? 0 : 1;
+    auto ours = [&] {
+        Load();
+        if (pk::RunFind() != 1) state.SkipWithError("needle not found");
+    };
+    auto plain = [&] {
+        if (hex) benchmark::DoNotOptimize(PlainHex(e, fold));
+        else benchmark::DoNotOptimize(PlainText(e, fold));
+    };
+    Compare(state, ours, plain, e.size);
+}
+
+void BM_HexFindExact(benchmark::State& state) { Find(state, true, false); }
+void BM_HexFindFold(benchmark::State& state) { Find(state, true, true); }
+void BM_TextFindExact(benchmark::State& state) { Find(state, false, false); }
+void BM_TextFindFold(benchmark::State& state) { Find(state, false, true); }
+
+BENCHMARK(BM_HexFindExact)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HexFindFold)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TextFindExact)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TextFindFold)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,128 @@
+// The second phase of start-up: the panel library and its colours, the
+// screen's geometry, the cursor, the two cell blocks, the fixed fields of the
+// main screen, a blank command line and the stored settings. Also StartUp,
+// which runs both phases.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "display/screen.h"
+#include "files/file_table.h"
+#include "files/state.h"
+#include "interact/command_state.h"
+#include "panel/panel.h"
+
+namespace pk {
+
+namespace {
+
+constexpr uint8_t START_ATTRIBUTES[ATTRIBUTE_COUNT] = {
+    0x07, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0x00, 0x07, 0x07, 0x07, 0x00, 0x00, 0x00,
+};
+constexpr int START_CURSOR_SIZE = 12;
+constexpr int MIN_COLUMNS = 80;
+constexpr int MIN_ROWS = 24;
+
+// Explains a refused fullinit; a terminal that is too small says so first.
+void ReportInitFailure(Console* console) {
+    int error = console ? console->lastError() : 0;
+    ScreenInfo info;
+    if (error == ERANGE && console && console->queryScreen(info)) {
+        std::printf("The terminal must be at least %d columns by %d rows; it is %d columns by %d rows.\n",
+                    MIN_COLUMNS, MIN_ROWS, info.bufferSize.x, info.bufferSize.y);
+    } else if (error == ERANGE) {
+        std::printf("The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
+    }
+    std::printf("fullinit error, rc = %u\n", static_cast<unsigned>(error));
+}
+
+void TakeGeometry(const ConsoleState& state) {
+    const Rect& window = state.screen.window;
+    program.window = window;
+    program.screenWidth = static_cast<uint16_t>(window.right - window.left + 1);
+    program.screenHeight = static_cast<uint16_t>(window.bottom - window.top + 1);
+    program.dataRows = static_cast<uint16_t>(program.screenHeight - 4);
+    program.hexPageBytes = static_cast<uint16_t>(program.dataRows * 16);
+}
+
+void SetStartCursor(Console* console) {
+    int size = 0;
+    bool visible = false;
+    if (console->getCursorInfo(size, visible)) console->setCursorInfo(START_CURSOR_SIZE, true);
+}
+
+size_t ScreenCells() {
+    return static_cast<size_t>(program.screenWidth) * program.screenHeight;
+}
+
+// The copy of what the screen showed; without memory pk goes on without it.
+void SaveScreen(Console* console) {
+    program.savedCells = static_cast<Cell*>(std::calloc(ScreenCells(), sizeof(Cell)));
+    if (program.savedCells == nullptr) return;
+    Coord size{static_cast<int16_t>(program.screenWidth), static_cast<int16_t>(program.screenHeight)};
+    console->readCells(program.savedCells, size, program.window);
+    ScreenInfo info;
+    if (console->queryScreen(info)) program.savedCursor = info.cursor;
+}
+
+// Field 1 of the title shows the current file's name, its last 73
+// characters when it is longer.
+void PointTitleAtName() {
+    PanelField* field = fullfind(TitlePanel, 1);
+    if (field == nullptr) return;
+    char* name = CurrentEntry().name;
+    size_t length = strnlen(name, NAME_SIZE);
+    size_t skip = length > field->textLength ? length - field->textLength : 0;
+    field->text = reinterpret_cast<uint8_t*>(name + skip);
+}
+
+void PutKeysOnLastRow() {
+    for (PanelField* field = KeysPanel;; ++field) {
+        field->row = program.screenHeight;
+        if (field->flags & FLD_LAST) break;
+    }
+}
+
+}  // namespace
+
+int ConsoleSetUp() {
+    Console* console = program.console;
+    fullconsole(console);
+    ConsoleState* state = fullinit();
+    if (state == nullptr) {
+        ReportInitFailure(console);
+        return START_FAILED;
+    }
+    fullattr(START_ATTRIBUTES);
+    TakeGeometry(*state);
+    SetStartCursor(console);
+
+    program.viewCells = static_cast<Cell*>(std::calloc(ScreenCells(), sizeof(Cell)));
+    if (program.viewCells == nullptr) {
+        // Give the terminal back first, so that the line stays visible.
+        console->restoreScreen();
+        std::printf("Insufficient memory (%u bytes) for screen buffer.\n",
+                    static_cast<unsigned>(ScreenCells() * sizeof(Cell)));
+        return START_FAILED;
+    }
+    SaveScreen(console);
+
+    PointTitleAtName();
+    fullpanel(PNL_CLEAR | PNL_DISPLAY, TitlePanel);
+    PutKeysOnLastRow();
+    std::memset(commands.commandLine, ' ', COMMAND_SIZE);
+    commands.commandLine[COMMAND_SIZE] = '\0';
+    ReadSettings();
+    return START_OK;
+}
+
+int StartUp(int argc, char** argv) {
+    int first = StartUpFirstPhase(argc, argv);
+    if (first != START_OK) return first;
+    return ConsoleSetUp();
+}
+
+}  // namespace pk

@@ -1,0 +1,126 @@
+// The main loop: start-up, the redraw cycle around the keyboard loop, the two
+// ways of ending (give the terminal back, or leave the last page on it) and
+// shutdown with its exit status.
+#include "app/main_loop.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "display/display_state.h"
+#include "display/screen.h"
+#include "display/views.h"
+#include "files/file_table.h"
+#include "files/state.h"
+#include "interact/command_state.h"
+#include "interact/keyboard.h"
+#include "interact/keyboard_state.h"
+#include "panel/panel.h"
+
+namespace pk {
+
+namespace {
+
+// Exit statuses: the final settings write decides a normal run; a start-up
+// that ended before the screen was up has its own status.
+constexpr int EXIT_WRITTEN = 0;
+constexpr int EXIT_WRITE_FAILED = 1;
+constexpr int EXIT_START_FAILED = 2;
+
+constexpr int BOTTOM_CELLS = 80;
+
+// Every global back to zero, the panel library's included; the console the
+// program was given stays.
+void ClearGlobalState() {
+    Console* console = program.console;
+    fullreset();
+    program = ProgramState{};
+    program.console = console;
+    settings = Settings{};
+    commands = CommandState{};
+    display = DisplayState{};
+    for (FileEntry& entry : fileTable) entry = FileEntry{};
+    ResetKeyboard();
+}
+
+// Gives back the loaded files and both cell blocks.
+void ReleaseMemory() {
+    ReleaseAllEntries();
+    std::free(program.savedCells);
+    program.savedCells = nullptr;
+    std::free(program.viewCells);
+    program.viewCells = nullptr;
+}
+
+// One pass: status fields, key labels, the file name when the file changed,
+// the data area; then the keyboard loop's verdict.
+int RunCycles() {
+    int lastShown = program.currentEntry;
+    for (;;) {
+        ShowStatus();
+        ShowScrollAmount();
+        if (program.currentEntry != lastShown) {
+            ShowFileName();
+            lastShown = program.currentEntry;
+        }
+        if (display.hexView) {
+            DrawHexView();
+        } else {
+            DrawTextView();
+        }
+        int result = KeyboardLoop();
+        if (result != KEY_REDRAW) return result;
+    }
+}
+
+}  // namespace
+
+int MainLoop(int argc, char** argv) {
+    ClearGlobalState();
+    int started = StartUp(argc, argv);
+    if (started != START_OK) {
+        // Nothing stored is written back after a failed start-up: the
+        // settings were never read, so writing would replace them.
+        ReleaseMemory();
+        return started == START_USAGE ? EXIT_WRITTEN : EXIT_START_FAILED;
+    }
+    int result = RunCycles();
+    if (result == KEY_END) {
+        RestoreConsole();
+    } else {
+        ClearBottomLine();
+    }
+    return ShutDown();
+}
+
+// Puts back what the terminal showed before pk started (the terminal keeps
+// that screen and its cursor itself). Without a saved copy the viewer's
+// screen stays as it is.
+void RestoreConsole() {
+    if (program.savedCells == nullptr) {
+        program.console->leaveScreen(false);
+    } else {
+        program.console->restoreScreen();
+    }
+}
+
+// Blanks the key line (80 cells, light grey on black), puts the cursor at its
+// start and leaves the last page in the terminal.
+void ClearBottomLine() {
+    Console* console = program.console;
+    Cell blanks[BOTTOM_CELLS];
+    for (Cell& cell : blanks) cell = Cell{' ', 0, 0x07};
+    int16_t row = static_cast<int16_t>(program.screenHeight - 1);
+    Rect target{0, row, BOTTOM_CELLS - 1, row};
+    console->writeCells(blanks, Coord{BOTTOM_CELLS, 1}, target);
+    console->setCursorPosition(Coord{0, row});
+    console->leaveScreen(true);
+}
+
+int ShutDown() {
+    ReleaseMemory();
+    return WriteSettings() ? EXIT_WRITTEN : EXIT_WRITE_FAILED;
+}
+
+}  // namespace pk

@@ -1,0 +1,99 @@
+// Choosing and creating the settings folder and forming settingsPath.
+#include "app/settings_path.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "files/state.h"
+
+namespace pk {
+
+namespace {
+
+constexpr const char* SETTINGS_FOLDER = "pk";
+constexpr const char* SETTINGS_FILE = "/pk.ini";
+
+// An environment value, with an empty one counted as not set.
+const char* EnvValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' ? value : nullptr;
+}
+
+// The folder the environment names, or "" when none does.
+std::string ChosenFolder() {
+    if (const char* appData = EnvValue("APPDATA")) return std::string(appData) + "/" + SETTINGS_FOLDER;
+    if (const char* config = EnvValue("XDG_CONFIG_HOME")) return std::string(config) + "/" + SETTINGS_FOLDER;
+    if (const char* home = EnvValue("HOME")) return std::string(home) + "/.config/" + SETTINGS_FOLDER;
+    return std::string();
+}
+
+bool MakeOne(const std::string& path, uint32_t& error) {
+    if (mkdir(path.c_str(), 0777) == 0) return true;
+    int e = errno;
+    struct stat st;
+    if (e == EEXIST && stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return true;
+        e = ENOTDIR;
+    }
+    error = static_cast<uint32_t>(e);
+    return false;
+}
+
+// False when the path would not fit (the caller has checked it does).
+bool SetPath(const char* folder) {
+    int n = std::snprintf(program.settingsPath, sizeof program.settingsPath, "%s%s", folder, SETTINGS_FILE);
+    return n > 0 && static_cast<size_t>(n) < sizeof program.settingsPath;
+}
+
+}  // namespace
+
+bool MakeFolders(const char* path, uint32_t& error) {
+    std::string p(path);
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    // Each parent in turn, then the folder itself.
+    for (size_t slash = p.find('/', 1); slash != std::string::npos; slash = p.find('/', slash + 1)) {
+        if (slash > 0 && p[slash - 1] == '/') continue;
+        if (!MakeOne(p.substr(0, slash), error)) return false;
+    }
+    return MakeOne(p, error);
+}
+
+void ProgramFolder(char* out, size_t outSize) {
+    char exe[NAME_SIZE];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n > 0) {
+        exe[n] = '\0';
+        char* slash = std::strrchr(exe, '/');
+        if (slash != nullptr) {
+            *slash = '\0';
+            std::snprintf(out, outSize, "%s", slash == exe ? "/" : exe);
+            return;
+        }
+    }
+    if (getcwd(out, outSize) == nullptr) std::snprintf(out, outSize, ".");
+}
+
+void SetSettingsPath() {
+    std::string folder = ChosenFolder();
+    if (!folder.empty()) {
+        uint32_t error = 0;
+        bool fits = folder.size() + std::strlen(SETTINGS_FILE) < sizeof program.settingsPath;
+        if (!fits) error = ENAMETOOLONG;
+        if (fits && MakeFolders(folder.c_str(), error)) {
+            SetPath(folder.c_str());
+            return;
+        }
+        std::printf("Could not create application data folder %s, system return code %u\n", folder.c_str(), error);
+    }
+    char own[NAME_SIZE - 8];  // leaves room for "/pk.ini"
+    ProgramFolder(own, sizeof own);
+    SetPath(own);
+}
+
+}  // namespace pk

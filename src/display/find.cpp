@@ -1,0 +1,142 @@
+// The forward search of the current file: RunFind with its messages and
+// flags, the text-view search (a hit never crosses a line end), the hex-view
+// search (a plain byte range), and moving the view to a hit. The bytes are
+// searched from the start position in one sweep (find_scan.cpp); a text hit
+// gets its line number by counting the line feeds before it.
+#include "display/find.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "display/display_state.h"
+#include "display/find_scan.h"
+#include "files/file_table.h"
+#include "files/state.h"
+
+namespace pk {
+
+namespace {
+
+// A text hit may not take in the carriage return that ends a line (before a
+// line feed or at the end of the data).
+bool TakesClosingCr(const uint8_t* data, size_t size, size_t end) {
+    return data[end - 1] == '\r' && (end == size || data[end] == '\n');
+}
+
+// Start of the line that holds offset at, knowing that the line starting at
+// lineStart is at or before it.
+size_t LineStartOf(const uint8_t* data, size_t lineStart, size_t at) {
+    if (at == lineStart) return at;
+    const void* lf = memrchr(data + lineStart, '\n', at - lineStart);
+    return lf ? size_t(static_cast<const uint8_t*>(lf) - data) + 1 : lineStart;
+}
+
+}  // namespace
+
+int CompareFold(const uint8_t* a, const uint8_t* b, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i) {
+        uint8_t x = FoldByte(a[i]), y = FoldByte(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+int HexToBytes(std::string_view digits, uint8_t* out) {
+    auto value = [](char c) { return uint8_t((c & 0x0F) + (uint8_t(c) >= 0x41 ? 9 : 0)); };
+    int count = int(digits.size() / 2);
+    for (int i = 0; i < count; ++i) out[i] = uint8_t(value(digits[2 * i]) * 16 + value(digits[2 * i + 1]));
+    return count;
+}
+
+int RevealFoundText() {
+    FileEntry& e = CurrentEntry();
+    FilePosition before = e.view;
+    uint64_t rows = program.dataRows;
+    if (e.found.line < e.view.line || e.found.line > uint64_t(e.view.line) + rows - 1) {
+        // At least one, so that a hit never lands below a one-row view.
+        uint32_t h = std::max<uint32_t>(std::min<uint32_t>(program.dataRows / 2, e.found.line), 1);
+        e.view.line = e.found.line - h + 1;
+    }
+    uint64_t width = program.screenWidth;
+    uint64_t last = uint64_t(e.found.column) + display.foundLength - 1;
+    if (e.found.column < e.view.column || last > uint64_t(e.view.column) + width - 1)
+        e.view.column = last > width ? uint32_t(last - width + 1) : 1;
+    return before.line != e.view.line || before.column != e.view.column;
+}
+
+int RevealFoundBytes() {
+    FileEntry& e = CurrentEntry();
+    uint64_t page = program.hexPageBytes;
+    uint64_t first = e.found.offset;
+    uint64_t last = first + display.foundLength - 1;
+    if (first >= e.view.offset && last <= e.view.offset + page - 1) return 0;
+    uint32_t before = e.view.offset;
+    if (first < e.view.offset) {
+        e.view.offset = uint32_t(first - first % 16);
+    } else {
+        uint64_t top = first - std::min(page / 2, first);
+        e.view.offset = uint32_t(top - top % 16);
+    }
+    return e.view.offset != before;
+}
+
+int FindInText(const uint8_t* s, uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    const uint8_t* data = e.data;
+    size_t size = e.size;
+    LineInfo line;
+    if (n == 0 || !LineAt(e.bytes(), e.lineCount, e.cache, e.findStart.line, line)) return 0;
+    // A line feed belongs to no line's text, so such a string is never found.
+    if (std::memchr(s, '\n', n)) return 0;
+    bool fold = display.exactCase == 0;
+    uint64_t skip = std::max<uint32_t>(e.findStart.column, 1) - 1;
+    size_t from = line.offset + size_t(std::min<uint64_t>(skip, line.length));
+    size_t hit = ScanForNeedle(data, size, from, s, n, fold);
+    while (hit != size && TakesClosingCr(data, size, hit + n)) hit = ScanForNeedle(data, size, hit + 1, s, n, fold);
+    if (hit == size) return 0;
+
+    size_t start = LineStartOf(data, line.offset, hit);
+    uint32_t number = e.findStart.line + uint32_t(CountLineFeeds(data + line.offset, data + start));
+    e.cache = LineCache{uint32_t(start), number, data + start};
+    e.found.line = number;
+    e.found.column = uint32_t(hit - start + 1);
+    display.foundLength = n;
+    RevealFoundText();
+    e.findStart = e.found;
+    return 1;
+}
+
+int FindInHex(const uint8_t* s, uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    if (n == 0 || e.findStart.offset >= e.size || e.size - e.findStart.offset < n) return 0;
+    size_t hit = ScanForNeedle(e.data, e.size, e.findStart.offset, s, n, display.exactCase == 0);
+    if (hit == e.size) return 0;
+    e.found.offset = uint32_t(hit);
+    display.foundLength = n;
+    RevealFoundBytes();
+    e.findStart = e.found;
+    return 1;
+}
+
+int RunFind() {
+    if (settings.findLength == 0) {
+        Beep();
+        return 0;
+    }
+    uint32_t n = std::min<uint32_t>(settings.findLength, FIND_MAX);
+    int hit = display.hexView ? FindInHex(settings.findString, n) : FindInText(settings.findString, n);
+    FileEntry& e = CurrentEntry();
+    if (hit) {
+        e.findFlags = uint16_t((e.findFlags & ~FIND_FAILED) | FOUND_SHOWN);
+        // The next repeat starts one byte on, so overlapping hits are found.
+        if (e.findStart.column != UINT32_MAX) ++e.findStart.column;
+        if (e.findStart.offset != UINT32_MAX) ++e.findStart.offset;
+        return 1;
+    }
+    SetMessage("Not found");
+    e.findFlags = uint16_t((e.findFlags | FIND_FAILED) & ~FOUND_SHOWN);
+    e.findStart = FilePosition{1, 1, 0};
+    return 0;
+}
+
+}  // namespace pk

@@ -1,0 +1,101 @@
+// The main screen's run-time fields (file name, message, status text, scroll
+// amount) and the switch between text and hex view, which carries the view
+// position and the last find hit over to the other view.
+#include <cstdio>
+#include <cstring>
+
+#include "display/screen.h"
+#include "display/screen_fields.h"
+#include "files/file_table.h"
+
+namespace pk {
+
+namespace {
+
+uint8_t pageText[] = "Page";
+uint8_t halfText[] = "Half";
+
+// Copies the text up to its NUL (at most `width` bytes) into a field buffer
+// and blanks the rest, so no tail of an older, longer text shows.
+void FillField(uint8_t* field, int width, const char* text, size_t length) {
+    size_t n = length < size_t(width) ? length : size_t(width);
+    std::memcpy(field, text, n);
+    std::memset(field + n, ' ', size_t(width) - n);
+}
+
+// statusText for the current view, right-aligned in the status field.
+void FormatStatus() {
+    const FileEntry& entry = CurrentEntry();
+    char text[STATUS_SIZE];
+    if (display.hexView) {
+        std::snprintf(text, sizeof text, "File size is %u bytes", entry.size);
+    } else {
+        uint32_t longest = settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
+        std::snprintf(text, sizeof text, "Line %u of %u, Column %u of %u", entry.view.line,
+                      entry.lineCount, entry.view.column, longest);
+    }
+    size_t length = std::strlen(text);
+    size_t pad = length < STATUS_FIELD_WIDTH ? STATUS_FIELD_WIDTH - length : 0;
+    std::memset(display.statusText, ' ', pad);
+    std::memcpy(display.statusText + pad, text, length + 1);
+}
+
+}  // namespace
+
+void ShowFileName() {
+    PanelField* field = fullfind(TitlePanel, 1);
+    if (field == nullptr) return;
+    const char* name = CurrentEntry().name;
+    size_t length = strnlen(name, NAME_SIZE);
+    const char* shown = length > TITLE_NAME_WIDTH ? name + (length - TITLE_NAME_WIDTH) : name;
+    FillField(titleNameText, TITLE_NAME_WIDTH, shown, length - size_t(shown - name));
+    field->text = titleNameText;
+    fullpanel(PNL_DISPLAY, TitlePanel);
+}
+
+void ShowStatus() {
+    PanelField* message = fullfind(StatusPanel, 1);
+    PanelField* status = fullfind(StatusPanel, 2);
+    if (message == nullptr || status == nullptr) return;
+    FillField(messageFieldText, MESSAGE_FIELD_WIDTH, display.messageText,
+              strnlen(display.messageText, MESSAGE_SIZE));
+    message->text = messageFieldText;
+    FormatStatus();
+    // A text longer than the field (very large numbers) is cut at its edge.
+    status->text = reinterpret_cast<uint8_t*>(display.statusText);
+    fullpanel(PNL_DISPLAY, StatusPanel);
+}
+
+void ShowScrollAmount() {
+    PanelField* label = fullfind(KeysPanel, 1);
+    if (label == nullptr) return;
+    label->text = display.scrollPage ? pageText : halfText;
+    fullpanel(PNL_DISPLAY, KeysPanel);
+}
+
+void ToggleView() {
+    FileEntry& entry = CurrentEntry();
+    Bytes data = entry.bytes();
+    const bool foundShown = (entry.findFlags & FOUND_SHOWN) != 0;
+    display.hexView = !display.hexView;
+    if (display.hexView) {
+        // The dump starts at the first byte of the line the text view last
+        // drew in its top row, which need not be a multiple of 16.
+        entry.view.offset = entry.cache.offset;
+        if (foundShown)
+            entry.found.offset =
+                LineColumnToOffset(data, entry.lineCount, entry.cache, entry.found.line, entry.found.column);
+    } else {
+        SetMessage("wait...");
+        ShowStatus();
+        entry.view.line = TopLineForOffset(data, entry.view.offset, entry.cache);
+        if (foundShown)
+            OffsetToLineColumn(data, entry.lineCount, entry.cache, entry.found.offset, entry.found.line,
+                               entry.found.column);
+        ClearMessage();
+        ShowStatus();
+    }
+    ShowScrollAmount();
+}
+
+}  // namespace pk

@@ -1,0 +1,96 @@
+// The text view: one line of the current file per row of the data area,
+// from line view.line and display column view.column, with tabs expanded to
+// 8-column stops (tabs on, EBCDIC off), EBCDIC translation, and the bytes of
+// the last find hit shown bright.
+#include <cstring>
+
+#include "display/display_state.h"
+#include "display/views.h"
+#include "files/file_table.h"
+
+namespace pk {
+
+namespace {
+
+// The NextCell state at display index `first` of a line, reached without
+// producing the skipped cells one by one: without tab expansion a display
+// index is a byte index; with it, only the tabs (found with memchr) change
+// the count. Drawing thus costs the same at any column of a long line.
+CellCursor SeekColumn(const uint8_t* text, uint32_t length, uint64_t first, bool expandTabs) {
+    CellCursor cursor;
+    if (!expandTabs) {
+        cursor.position = uint32_t(first < length ? first : length);
+        return cursor;
+    }
+    uint64_t column = 0;
+    uint32_t pos = 0;
+    while (pos < length) {
+        const void* found = std::memchr(text + pos, '\t', length - pos);
+        uint32_t tabPos = found ? uint32_t(static_cast<const uint8_t*>(found) - text) : length;
+        uint64_t tabColumn = column + (tabPos - pos);
+        if (first <= tabColumn) {
+            cursor.position = uint32_t(pos + (first - column));
+            return cursor;
+        }
+        if (!found) break;
+        uint64_t tabEnd = tabColumn + TabWidth(uint32_t(tabColumn % 8) + 1);
+        if (first < tabEnd) {
+            cursor.position = tabPos + 1;
+            cursor.pending = uint32_t(tabEnd - first);
+            return cursor;
+        }
+        column = tabEnd;
+        pos = tabPos + 1;
+    }
+    cursor.position = length;
+    return cursor;
+}
+
+}  // namespace
+
+void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lineNumber) {
+    const FileEntry& entry = CurrentEntry();
+    const bool expandTabs = settings.tabsOn && !display.ebcdicOn;
+    const uint64_t first = entry.view.column > 0 ? entry.view.column - 1 : 0;
+    // Byte indexes of the line that the last find hit covers.
+    int64_t litFirst = 1, litLast = 0;
+    if ((entry.findFlags & FOUND_SHOWN) && display.foundLength != 0 && lineNumber == entry.found.line) {
+        litFirst = int64_t(entry.found.column) - 1;
+        litLast = litFirst + int64_t(display.foundLength) - 1;
+    }
+    CellCursor cursor = SeekColumn(start, length, first, expandTabs);
+    for (int c = 0; c < program.screenWidth; ++c) {
+        int ch = NextCell(start, length, uint32_t(first + c), cursor, expandTabs);
+        if (ch == END_OF_LINE) break;
+        uint8_t shown = display.ebcdicOn ? EbcdicTable[ch] : uint8_t(ch);
+        // Every blank of an expanded tab carries the tab's byte index.
+        int64_t source = int64_t(cursor.position) - 1;
+        bool lit = source >= litFirst && source <= litLast;
+        row[c] = Cell{shown, 0, lit ? ATTR_FOUND : ATTR_NORMAL};
+    }
+}
+
+void DrawTextView() {
+    if (program.viewCells == nullptr) return;
+    ClearDataArea();
+    FileEntry& entry = CurrentEntry();
+    Bytes data = entry.bytes();
+    LineInfo line;
+    uint32_t n = entry.view.line;
+    if (entry.data != nullptr && LineAt(data, entry.lineCount, entry.cache, n, line)) {
+        // The cache follows the top row, so the next draw and the walks of
+        // the movement keys start from here.
+        entry.cache = LineCache{line.offset, n, line.start};
+        for (int r = 0;;) {
+            BuildTextRow(line.start, line.length, program.viewCells + size_t(r) * program.screenWidth, n);
+            if (++r >= program.dataRows || n >= entry.lineCount) break;
+            ++n;
+            const uint8_t* next = NextLineStart(data, line.start);
+            line = LineLength(data, next);
+            line.start = next;
+        }
+    }
+    WriteDataArea();
+}
+
+}  // namespace pk

@@ -1,0 +1,82 @@
+// The 16 file slots: which one is current, finding a free or an already
+// loaded slot, switching to the next loaded file, closing the current one
+// and releasing everything at shutdown.
+#include "files/file_table.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "files/file_memory.h"
+
+namespace pk {
+
+FileEntry fileTable[FILE_SLOTS];
+
+FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
+
+namespace {
+
+bool Loaded(int slot) { return fileTable[slot].data != nullptr; }
+
+void FreeSlot(int slot) {
+    FileEntry& entry = fileTable[slot];
+    ReleaseFileBlock(entry.data, entry.size);
+    entry = FileEntry{};
+}
+
+}  // namespace
+
+int FindFreeEntry() {
+    for (int slot = 0; slot < FILE_SLOTS; ++slot) {
+        if (!Loaded(slot)) return slot;
+    }
+    return -1;
+}
+
+int FindLoadedFile(const char* fullPath, uint64_t device, uint64_t inode) {
+    for (int slot = 0; slot < FILE_SLOTS; ++slot) {
+        const FileEntry& entry = fileTable[slot];
+        if (!Loaded(slot)) continue;
+        if (std::strcmp(entry.name, fullPath) == 0) return slot;
+        if (inode != 0 && entry.device == device && entry.inode == inode) return slot;
+    }
+    return -1;
+}
+
+int FindLoadedEntry(const char* fullPath) {
+    struct stat st;
+    if (stat(fullPath, &st) != 0) return FindLoadedFile(fullPath, 0, 0);
+    return FindLoadedFile(fullPath, st.st_dev, st.st_ino);
+}
+
+int NextLoadedEntry() {
+    for (int step = 1; step < FILE_SLOTS; ++step) {
+        int slot = (program.currentEntry + step) % FILE_SLOTS;
+        if (Loaded(slot)) {
+            program.currentEntry = slot;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CloseCurrentEntry() {
+    for (int step = 1; step < FILE_SLOTS; ++step) {
+        int slot = (program.currentEntry - step + FILE_SLOTS) % FILE_SLOTS;
+        if (Loaded(slot)) {
+            FreeSlot(program.currentEntry);
+            program.currentEntry = slot;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void ReleaseAllEntries() {
+    for (int slot = 0; slot < FILE_SLOTS; ++slot) {
+        if (Loaded(slot)) FreeSlot(slot);
+    }
+}
+
+}  // namespace pk

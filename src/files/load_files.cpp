@@ -1,0 +1,221 @@
+// Loading files into the table: LoadFiles resolves the typed name, searches
+// its folder and loads every match into a free slot; ReadFileData reads one
+// file whole under a shared lock and measures its lines while reading.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/file_memory.h"
+#include "files/file_table.h"
+#include "files/folder_search.h"
+#include "files/full_path.h"
+
+namespace pk {
+
+namespace {
+
+constexpr uint64_t MAX_FILE_SIZE = 2147483647;
+// Read and measure in pieces of this size, so each piece is scanned while it
+// is still in the cache.
+constexpr size_t READ_CHUNK = size_t(1) << 20;
+
+// Copies text into a NAME_SIZE buffer, cut to fit.
+void CopyName(char* out, const char* text) {
+    size_t n = strnlen(text, NAME_SIZE - 1);
+    std::memcpy(out, text, n);
+    out[n] = '\0';
+}
+
+// Reads size bytes into block, measuring each piece as it arrives. Returns
+// LOAD_OK, or LOAD_READ_ERROR with the errno (0 when the file was shorter).
+LoadResult ReadAndScan(int fd, uint8_t* block, uint32_t size, ScanResult& scan, uint32_t& error) {
+    Bytes whole(block, size);
+    ScanState state;
+    uint32_t done = 0;
+    while (done < size) {
+        size_t want = std::min<size_t>(READ_CHUNK, size - done);
+        ssize_t got = read(fd, block + done, want);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            error = got < 0 ? static_cast<uint32_t>(errno) : 0;
+            return LOAD_READ_ERROR;
+        }
+        done += static_cast<uint32_t>(got);
+        ScanPart(whole, done, state);
+    }
+    scan = ScanFinish(whole, state);
+    return LOAD_OK;
+}
+
+// Opens a regular file for reading under a shared lock. Special files are
+// refused before anything is read (a FIFO would block, a device has no
+// size). Returns the descriptor, or -1 with the error.
+int OpenShared(const char* name, struct stat& st, uint32_t& error) {
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = static_cast<uint32_t>(errno);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISREG(st.st_mode) ? static_cast<uint32_t>(errno) : ENODEV;
+        close(fd);
+        return -1;
+    }
+    // An exclusive lock held elsewhere is a sharing violation. A file system
+    // without locks is read unlocked.
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        error = ERROR_SHARING_VIOLATION;
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// What the size of a match says before anything is read.
+LoadResult SizeCheck(const FolderMatch& match) {
+    if (match.folder) return LOAD_NOT_FOUND;
+    if (!match.regular) return LOAD_OPEN_ERROR;
+    if (match.size > MAX_FILE_SIZE) return LOAD_TOO_LARGE;
+    if (match.size == 0) return LOAD_EMPTY;
+    return LOAD_OK;
+}
+
+struct LoadRun {
+    LoadResult result = LOAD_OK;
+    int loaded = 0;
+    int first = -1;
+    int slot = -1;  // the free slot the next new file goes into
+    uint32_t error = 0;  // the system error of the standing result
+};
+
+void Fail(LoadRun& run, LoadResult result, uint32_t error) {
+    run.result = result;
+    run.error = error;
+}
+
+void FreshPositions(FileEntry& entry) {
+    entry.view = FilePosition{1, 1, 0};
+    entry.cache = LineCache{};
+    entry.findStart = FilePosition{1, 1, 0};
+    entry.found = FilePosition{};
+    entry.findFlags = 0;
+}
+
+// One match of the search. False when the table has no free slot left.
+bool LoadMatch(LoadRun& run, const std::string& folder, const FolderMatch& match) {
+    LoadResult check = SizeCheck(match);
+    if (check != LOAD_OK) {
+        Fail(run, check, check == LOAD_OPEN_ERROR ? ENODEV : 0);
+        return true;
+    }
+    std::string path = folder + "/" + match.name;
+    if (path.size() >= NAME_SIZE) {
+        Fail(run, LOAD_PATH_ERROR, ENAMETOOLONG);
+        return true;
+    }
+    int loaded = FindLoadedFile(path.c_str(), match.device, match.inode);
+    if (loaded >= 0) {
+        if (run.first < 0) run.first = loaded;
+        return true;
+    }
+    FileEntry& entry = fileTable[run.slot];
+    std::memset(entry.name, 0, sizeof entry.name);
+    std::memcpy(entry.name, path.data(), path.size());
+    entry.size = static_cast<uint32_t>(match.size);
+    uint32_t error = 0;
+    LoadResult read = ReadFileData(run.slot, error);
+    if (read != LOAD_OK) {
+        Fail(run, read, error);
+        return true;
+    }
+    FreshPositions(entry);
+    ++run.loaded;
+    if (run.first < 0) run.first = run.slot;
+    run.slot = FindFreeEntry();
+    return run.slot >= 0;
+}
+
+// The results that keep a system error code beside them.
+bool KeepsError(LoadResult result) {
+    constexpr LoadResult keeping[] = {LOAD_PATH_ERROR, LOAD_SEARCH_ERROR, LOAD_NO_MEMORY,
+                                      LOAD_OPEN_ERROR, LOAD_READ_ERROR};
+    return std::find(std::begin(keeping), std::end(keeping), result) != std::end(keeping);
+}
+
+LoadResult SearchFailure(SearchResult search) {
+    if (search == SEARCH_PATH_NOT_FOUND) return LOAD_PATH_NOT_FOUND;
+    if (search == SEARCH_FILE_NOT_FOUND) return LOAD_NOT_FOUND;
+    return LOAD_SEARCH_ERROR;
+}
+
+}  // namespace
+
+LoadResult ReadFileData(int slot, uint32_t& systemError) {
+    FileEntry& entry = fileTable[slot];
+    uint32_t error = 0;
+    uint8_t* block = AllocateFileBlock(entry.size, error);
+    if (block == nullptr) {
+        systemError = error;
+        return LOAD_NO_MEMORY;
+    }
+    struct stat st;
+    int fd = OpenShared(entry.name, st, error);
+    if (fd < 0) {
+        ReleaseFileBlock(block, entry.size);
+        systemError = error;
+        return LOAD_OPEN_ERROR;
+    }
+    ScanResult scan;
+    LoadResult result = ReadAndScan(fd, block, entry.size, scan, error);
+    close(fd);
+    if (result != LOAD_OK) {
+        ReleaseFileBlock(block, entry.size);
+        systemError = error;
+        return result;
+    }
+    entry.lineCount = scan.lineCount;
+    entry.longestRaw = scan.longestRaw;
+    entry.longestExpanded = scan.longestExpanded;
+    entry.device = static_cast<uint64_t>(st.st_dev);
+    entry.inode = static_cast<uint64_t>(st.st_ino);
+    entry.data = block;
+    return LOAD_OK;
+}
+
+LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError) {
+    CopyName(fullName, typedName);
+    LoadRun run;
+    run.slot = FindFreeEntry();
+    if (run.slot < 0) return LOAD_TABLE_FULL;
+    char path[NAME_SIZE];
+    uint32_t error = 0;
+    if (FullPathName(typedName, path, sizeof path, error) == 0) {
+        systemError = error;
+        return LOAD_PATH_ERROR;
+    }
+    CopyName(fullName, path);
+    std::vector<FolderMatch> matches;
+    SearchResult search = SearchFolder(path, matches, error);
+    if (search != SEARCH_OK) {
+        if (search == SEARCH_FAILED) systemError = error;
+        return SearchFailure(search);
+    }
+    std::string folder(FolderPart(path));
+    // The result that stands is the last failure met.
+    for (const FolderMatch& match : matches) {
+        if (!LoadMatch(run, folder, match)) break;
+    }
+    if (run.first >= 0) program.currentEntry = run.first;
+    if (run.loaded > 0) return LOAD_OK;
+    if (KeepsError(run.result)) systemError = run.error;
+    return run.result;
+}
+
+}  // namespace pk

@@ -1,0 +1,134 @@
+// View movement of the current file: scrolling by lines, bytes and columns,
+// top and bottom, going to a line or an offset, and keeping the find's start
+// in step with the view. A move that cannot be made beeps and changes
+// nothing. Sums are taken in 64 bits and clamped, so huge typed counts never
+// wrap around.
+#include "interact/movement.h"
+
+#include <algorithm>
+
+#include "display/display_state.h"
+#include "files/file_table.h"
+#include "files/state.h"
+
+namespace pk {
+
+namespace {
+
+int Refuse() {
+    Beep();
+    return 0;
+}
+
+// The data's end in whole rows of 16 bytes.
+uint64_t RowEnd(const FileEntry& e) { return (uint64_t(e.size) + 15) & ~uint64_t(15); }
+
+// Width of the widest line as the text view shows it.
+uint64_t WidestLine(const FileEntry& e) { return settings.tabsOn ? e.longestExpanded : e.longestRaw; }
+
+// The greatest useful top line of the text view.
+uint32_t LastTopLine(const FileEntry& e) {
+    if (e.lineCount <= program.dataRows) return 1;
+    return e.lineCount - program.dataRows + 1;
+}
+
+int HexScrollDown(FileEntry& e, uint32_t n) {
+    uint64_t step = n & ~uint32_t(15);
+    uint64_t page = program.hexPageBytes;
+    if (step == 0 || e.size <= page) return Refuse();
+    if (e.size <= uint64_t(e.view.offset) + page - 1) return Refuse();
+    uint64_t target = std::min(uint64_t(e.view.offset) + step, RowEnd(e) - page);
+    if (target == e.view.offset) return Refuse();
+    e.view.offset = uint32_t(target);
+    return 1;
+}
+
+int TextScrollDown(FileEntry& e, uint32_t n) {
+    uint32_t last = LastTopLine(e);
+    if (n == 0 || e.view.line >= last) return Refuse();
+    e.view.line = uint32_t(std::min<uint64_t>(uint64_t(e.view.line) + n, last));
+    return 1;
+}
+
+}  // namespace
+
+int ScrollDown(uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    return display.hexView ? HexScrollDown(e, n) : TextScrollDown(e, n);
+}
+
+int ScrollUp(uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    if (display.hexView) {
+        uint32_t step = n & ~uint32_t(15);
+        if (e.view.offset == 0 || step == 0) return Refuse();
+        e.view.offset = e.view.offset > step ? e.view.offset - step : 0;
+        return 1;
+    }
+    if (n == 0 || e.view.line <= 1) return Refuse();
+    e.view.line = e.view.line > n ? e.view.line - n : 1;
+    return 1;
+}
+
+int ScrollLeft(uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    if (display.hexView || n == 0 || e.view.column <= 1) return Refuse();
+    e.view.column -= std::min(n, e.view.column - 1);
+    return 1;
+}
+
+int ScrollRight(uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    uint64_t width = WidestLine(e);
+    uint64_t screen = program.screenWidth;
+    if (display.hexView || n == 0 || width <= screen) return Refuse();
+    uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
+    if (width <= lastShown) return Refuse();
+    e.view.column += uint32_t(std::min<uint64_t>(n, width - lastShown));
+    return 1;
+}
+
+int GoTop() {
+    FileEntry& e = CurrentEntry();
+    if (e.view.line == 1 && e.view.offset == 0) return Refuse();
+    e.view.line = 1;
+    e.view.offset = 0;
+    return 1;
+}
+
+int GoBottom() {
+    FileEntry& e = CurrentEntry();
+    if (display.hexView) {
+        if (e.size <= program.hexPageBytes) return Refuse();
+        uint32_t target = uint32_t(RowEnd(e) - program.hexPageBytes);
+        if (target == e.view.offset) return Refuse();
+        e.view.offset = target;
+        return 1;
+    }
+    uint32_t target = LastTopLine(e);
+    if (target == e.view.line) return Refuse();
+    e.view.line = target;
+    return 1;
+}
+
+int GoToLine(uint32_t n) {
+    FileEntry& e = CurrentEntry();
+    n = std::min(n, e.lineCount);
+    e.view.line = std::max<uint32_t>(n, 1);
+    return 1;
+}
+
+int GoToOffset(uint32_t v) {
+    FileEntry& e = CurrentEntry();
+    if (e.size == 0) v = 0;
+    else if (v >= e.size) v = e.size - 1;
+    e.view.offset = v & ~uint32_t(15);
+    return 1;
+}
+
+void SyncFindStart() {
+    FileEntry& e = CurrentEntry();
+    if (settings.findLength != 0) e.findStart = e.view;
+}
+
+}  // namespace pk

@@ -1,0 +1,46 @@
+// Pasted text: the clipboard (Ctrl+V) or the terminal's own paste fills the
+// paste buffer, whose characters the keyboard loop then takes one by one,
+// ahead of any console input, as if they were typed.
+#include <string>
+
+#include "files/state.h"
+#include "interact/keyboard_state.h"
+
+namespace pk {
+
+KeyboardState keyboard;
+
+void ResetKeyboard() { keyboard = KeyboardState{}; }
+
+void FillPasteBuffer(std::string_view text) {
+    size_t limit = text.size() < PASTE_SIZE ? text.size() : PASTE_SIZE;
+    int16_t count = 0;
+    for (size_t i = 0; i < limit; ++i) {
+        uint8_t ch = static_cast<uint8_t>(text[i]);
+        if (ch == 0) break;
+        if (ch == '\r' || ch == '\n') continue;
+        keyboard.pasteBuffer[count++] = ch;
+    }
+    keyboard.pasteBuffer[count] = 0;
+    keyboard.pasteCount = count;
+    keyboard.pastePosition = 0;
+}
+
+void StartPaste() {
+    std::string text;
+    if (!program.console->readClipboard(text)) return;
+    FillPasteBuffer(text);
+}
+
+bool TakePastedKey(InputRecord& record) {
+    if (keyboard.pasteCount == 0) return false;
+    record = InputRecord{};
+    record.eventType = KEY_EVENT;
+    record.keyDown = true;
+    record.repeatCount = 1;
+    record.ch = keyboard.pasteBuffer[keyboard.pastePosition++];
+    if (keyboard.pastePosition >= keyboard.pasteCount) keyboard.pasteCount = 0;
+    return true;
+}
+
+}  // namespace pk

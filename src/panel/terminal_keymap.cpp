@@ -1,0 +1,62 @@
+// The curses key codes the terminal console reads: every key string the
+// terminal description knows, decoded by its bytes; the xterm key strings it
+// lacks, bound to private codes; and the mouse and paste markers.
+#include <cstdlib>
+
+#include "panel/terminal_curses.h"
+#include "panel/terminal_session.h"
+
+namespace pk {
+
+namespace {
+
+constexpr int kFirstPrivateCode = 0x1000;  // above curses' own and run-time codes
+
+int NewCode() {
+    static int next = kFirstPrivateCode;
+    for (;;) {
+        char* bound = keybound(next, 0);
+        if (!bound) return next++;
+        free(bound);
+        ++next;
+    }
+}
+
+int Bind(const char* seq) {
+    int code = NewCode();
+    define_key(seq, code);
+    return code;
+}
+
+}  // namespace
+
+void BuildKeyMap(TerminalSession& s) {
+    s.keys.clear();
+    for (int code = KEY_MIN; code < kFirstPrivateCode; ++code) {
+        char* seq = keybound(code, 0);
+        if (!seq) continue;
+        InputRecord r;
+        if (DecodeKeySequence(seq, r)) s.keys[code] = r;
+        free(seq);
+    }
+    // pk decodes SGR mouse reports itself, on every terminal description.
+    if (key_defined("\033[<") > 0) define_key("\033[<", 0);
+    s.mouseCode = Bind("\033[<");
+    s.pasteBeginCode = key_defined("\033[200~") > 0 ? key_defined("\033[200~") : Bind("\033[200~");
+    s.pasteEndCode = key_defined("\033[201~") > 0 ? key_defined("\033[201~") : Bind("\033[201~");
+    for (const std::string& seq : XtermKeySequences()) {
+        InputRecord r;
+        if (key_defined(seq.c_str()) != 0 || !DecodeKeySequence(seq, r)) continue;
+        s.keys[Bind(seq.c_str())] = r;
+    }
+}
+
+std::string KeyCodeBytes(int code) {
+    char* seq = keybound(code, 0);
+    if (!seq) return "";
+    std::string bytes = seq;
+    free(seq);
+    return bytes;
+}
+
+}  // namespace pk

@@ -1,0 +1,124 @@
+// Output of the terminal console: colour pairs, drawing the shadow grid's
+// changed rows through curses, the cursor, and bytes pk writes itself.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "panel/terminal_curses.h"
+#include "panel/terminal_glyphs.h"
+#include "panel/terminal_session.h"
+
+#include <ncursesw/term.h>  // last: it defines a macro for every capability name
+
+namespace pk {
+
+namespace {
+
+cchar_t CellChar(const TerminalSession& s, const Cell& c) {
+    CellStyle style = StyleFor(c.attr, s.colours);
+    attr_t a = (style.bold ? A_BOLD : A_NORMAL) | (style.reverse ? A_REVERSE : A_NORMAL);
+    wchar_t w[2] = {L' ', 0};
+    if (s.utf8) {
+        w[0] = static_cast<wchar_t>(Cp437Glyph(c.ch));
+    } else {
+        bool lineDrawing = false;
+        w[0] = static_cast<wchar_t>(AsciiGlyph(c.ch, &lineDrawing));
+        if (lineDrawing) a |= A_ALTCHARSET;
+    }
+    cchar_t cc;
+    setcchar(&cc, w, a, style.pair, nullptr);
+    return cc;
+}
+
+// One row of the grid into curses, cut to the terminal's present size.
+void DrawRow(const TerminalSession& s, int y) {
+    if (y >= LINES) return;
+    int n = std::min(s.grid.cols(), COLS);
+    std::vector<cchar_t> row(static_cast<size_t>(n));
+    for (int x = 0; x < n; ++x) row[static_cast<size_t>(x)] = CellChar(s, s.grid.at(x, y));
+    mvwadd_wchnstr(stdscr, y, 0, row.data(), n);
+}
+
+void ShowCursor(TerminalSession& s) {
+    bool inside = s.cursor.x < std::min(s.cols, COLS) && s.cursor.y < std::min(s.rows, LINES);
+    if (inside) wmove(stdscr, s.cursor.y, s.cursor.x);
+    int visibility = !s.cursorVisible ? 0 : (!s.cursorShapes && s.cursorSize > 50 ? 2 : 1);
+    curs_set(visibility);
+}
+
+void ShowCursorShape(TerminalSession& s) {
+    if (!s.cursorShapes || !s.cursorVisible) return;
+    int shape = s.cursorSize <= 50 ? 3 : 1;  // blinking underline or blinking block
+    if (shape == s.shapeShown) return;
+    const char* ss = tigetstr("Ss");
+    if (ss && ss != reinterpret_cast<char*>(-1)) WriteTty(s, tiparm(ss, shape));
+    s.shapeShown = shape;
+}
+
+}  // namespace
+
+void InitColours(TerminalSession& s) {
+    if (!has_colors() || start_color() == ERR) {
+        s.colours = 0;
+        return;
+    }
+    if (use_default_colors() == ERR) assume_default_colors(COLOR_WHITE, COLOR_BLACK);
+    if (COLORS >= 16 && COLOR_PAIRS >= 256) s.colours = 16;
+    else if (COLORS >= 8 && COLOR_PAIRS >= 64) s.colours = 8;
+    else s.colours = 0;
+    for (int pair = 1; pair < 256 && pair < COLOR_PAIRS; ++pair) {
+        short fg = 0, bg = 0;
+        if (PairColours(pair, s.colours, fg, bg)) init_pair(static_cast<short>(pair), fg, bg);
+    }
+}
+
+void FlushOutput(TerminalSession& s) {
+    if (!s.active) return;
+    for (int y = 0; y < s.grid.rows(); ++y)
+        if (s.grid.dirty(y)) DrawRow(s, y);
+    s.grid.clearDirty();
+    ShowCursor(s);
+    wnoutrefresh(stdscr);
+    doupdate();
+    ShowCursorShape(s);
+}
+
+void RedrawAll(TerminalSession& s) {
+    s.grid.markAllDirty();
+    clearok(curscr, TRUE);
+    FlushOutput(s);
+}
+
+void WriteTty(const TerminalSession& s, std::string_view bytes) {
+    size_t done = 0;
+    while (s.tty >= 0 && done < bytes.size()) {
+        ssize_t n = write(s.tty, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += static_cast<size_t>(n);
+        else if (n < 0 && errno != EINTR) return;
+    }
+}
+
+std::string Capability(const char* name) {
+    const char* value = tigetstr(name);
+    if (!value || value == reinterpret_cast<char*>(-1)) return "";
+    std::string out;
+    for (const char* p = value; *p; ++p) {
+        if (p[0] == '$' && p[1] == '<') {  // padding "$<5>" is a delay, not output
+            while (*p && *p != '>') ++p;
+            if (!*p) break;
+            continue;
+        }
+        out += *p;
+    }
+    return out;
+}
+
+std::string CursorTo(int row, int col) {
+    std::string cup = Capability("cup");
+    if (cup.empty()) return "\033[" + std::to_string(row + 1) + ";" + std::to_string(col + 1) + "H";
+    return tiparm(cup.c_str(), row, col);
+}
+
+}  // namespace pk

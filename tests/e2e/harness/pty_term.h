@@ -1,0 +1,153 @@
+// PtyTerm: runs a program on a pseudo-terminal and keeps an emulated screen of
+// what it wrote (libvterm), so end-to-end tests can type keys, click, paste
+// and then look at cells, colours, cursor and terminal modes.
+//
+// Starting
+//   PtyTerm t(25, 80);                       // rows, columns of the terminal
+//   t.addStub("xclip", "printf 'clip'");     // optional: script on the private PATH
+//   t.start({PK_BINARY, "file.txt"}, {"SHELL=/bin/sh"}, cwd);
+// The child runs in a new session with the pty as its controlling terminal
+// and this environment: the test's own, with TERM=xterm-256color,
+// LANG=C.UTF-8, LC_ALL/LC_CTYPE/LC_MESSAGES and LINES/COLUMNS removed, HOME a
+// private temporary folder (home()), XDG_CONFIG_HOME=$HOME/.config and
+// APPDATA=$HOME/appdata (both created), TMUX, STY, DISPLAY, WAYLAND_DISPLAY
+// and TERMINAL removed, and PATH = stubDir() then /usr/local/bin:/usr/bin:/bin
+// (plus the test's own PATH). extraEnv entries are applied last:
+// "NAME=value" sets (an empty value sets an empty variable), a bare "NAME"
+// with no '=' removes the variable.
+//
+// Input (each call is one write, so a key sequence is never split)
+//   send(bytes)          raw bytes as the terminal would send them
+//   key(k, mods)         a key encoded by libvterm (follows the child's modes)
+//   unichar(c, mods)     a character encoded by libvterm (Alt gives ESC prefix)
+//   click(row, col, b)   SGR press and release of button b (1 left, 3 right)
+//   mouse(b, row, col, press)  one raw SGR report (b as in SGR: 0 left,
+//                        2 right, 64/65 wheel; press false = release 'm')
+//   paste(text)          ESC[200~ text ESC[201~
+// Rows and columns are 0-based everywhere.
+//
+// Output and state
+//   pump(ms)             read what the child wrote for up to ms
+//   waitFor(text, timeoutMs, row)   until text is on row (any row if -1)
+//   waitUntil(pred, timeoutMs)      until pred() is true, pumping meanwhile
+//   rowText(row), screenText(), cell(row, col), output() (all raw bytes)
+//   public fields: cursorRow, cursorCol, cursorVisible, cursorShape
+//   (1 block, 2 underline, 3 bar; 0 = never set), cursorBlink, altScreen,
+//   mouseMode (0 off, 1 click, 2 drag, 3 move), bells, title.
+//   decMode(n) tells whether DEC private mode n (ESC[?nh / ESC[?nl) is on as
+//   last written, e.g. 2004 bracketed paste, 1006 SGR mouse, 1 cursor keys.
+//   acceptResizeRequests: when true (default false) the emulated terminal
+//   obeys ESC[8;rows;cols t as xterm does; otherwise the request is ignored.
+//
+// The end
+//   wait(ms) raw waitpid status or -1 if still running; exitCode(ms) the exit
+//   status or -1 (also -1 when killed by a signal); signal(sig); pid();
+//   slaveModes(t) reads the pty's termios (also after the child has ended).
+//   The destructor kills the child if it still runs.
+#pragma once
+
+#include <sys/types.h>
+#include <termios.h>
+#include <vterm.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "temp_dir.h"
+
+namespace pktest {
+
+class PtyTerm {
+public:
+    struct CellInfo {
+        char32_t ch = 0;       // 0 for a blank cell
+        bool fgDefault = true;
+        bool bgDefault = true;
+        int fg = -1;           // palette index, -1 when default or RGB
+        int bg = -1;
+        bool bold = false;
+        bool reverse = false;
+    };
+
+    explicit PtyTerm(int rows = 25, int cols = 80);
+    ~PtyTerm();
+    PtyTerm(const PtyTerm&) = delete;
+    PtyTerm& operator=(const PtyTerm&) = delete;
+
+    bool start(std::vector<std::string> argv, std::vector<std::string> extraEnv = {},
+               std::string cwd = "");
+    std::string home() const;
+    std::string stubDir() const;
+    void addStub(const std::string& name, const std::string& shellScriptBody);
+
+    void send(std::string_view bytes);
+    void key(VTermKey k, VTermModifier m = VTERM_MOD_NONE);
+    void unichar(uint32_t c, VTermModifier m = VTERM_MOD_NONE);
+    void click(int row, int col, int button = 1, VTermModifier m = VTERM_MOD_NONE);
+    void mouse(int sgrButton, int row, int col, bool press);
+    void paste(std::string_view text);
+    void resize(int rows, int cols);
+
+    void pump(int ms);
+    bool waitFor(std::string_view text, int timeoutMs = 5000, int row = -1);
+    bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+
+    std::string rowText(int row) const;
+    std::string screenText() const;  // every row, joined with '\n'
+    CellInfo cell(int row, int col) const;
+    const std::string& output() const { return output_; }
+    bool decMode(int mode) const;
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+
+    int wait(int timeoutMs);
+    int exitCode(int timeoutMs);
+    void signal(int sig);
+    pid_t pid() const { return pid_; }
+    bool running() const { return pid_ > 0 && !reaped_; }
+    int masterFd() const { return master_; }
+    bool slaveModes(struct termios& modes) const;
+
+    int cursorRow = 0;
+    int cursorCol = 0;
+    bool cursorVisible = true;
+    bool cursorBlink = false;
+    int cursorShape = 0;
+    bool altScreen = false;
+    int mouseMode = 0;
+    int bells = 0;
+    std::string title;
+    bool acceptResizeRequests = false;
+
+private:
+    static int onTermProp(VTermProp prop, VTermValue* val, void* user);
+    static int onBell(void* user);
+    static void onOutput(const char* s, size_t len, void* user);
+    void scanOutput(std::string_view bytes);
+    void finishCsi();
+    void refreshCursor();
+
+    int rows_;
+    int cols_;
+    VTerm* vt_ = nullptr;
+    VTermScreen* screen_ = nullptr;
+    std::unique_ptr<VTermScreenCallbacks> callbacks_;
+    TempDir home_;
+    int master_ = -1;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+    int status_ = -1;
+    bool eof_ = false;
+    std::string output_;
+    // Scanner of the output stream for DEC private modes and resize requests.
+    int scanState_ = 0;
+    std::string csi_;
+    std::map<int, bool> modes_;
+    std::vector<std::pair<int, int>> resizeRequests_;
+};
+
+}  // namespace pktest

@@ -1,0 +1,122 @@
+// Pure parts of loading: forming full paths, wildcard matching and the
+// message texts of every load result.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "files/file_table.h"
+#include "files/folder_search.h"
+#include "files/full_path.h"
+
+namespace {
+
+TEST(FullPath, FoldsComponentsWithoutLookingAtDisk) {
+    struct Case {
+        const char* typed;
+        const char* cwd;
+        const char* full;
+    } cases[] = {
+        {"a.txt", "/home/u", "/home/u/a.txt"},
+        {"./a.txt", "/home/u", "/home/u/a.txt"},
+        {"../a.txt", "/home/u", "/home/a.txt"},
+        {"../../../a", "/home/u", "/a"},
+        {"/x//y///z", "/home/u", "/x/y/z"},
+        {"/x/./y/../z/", "/ignored", "/x/z"},
+        {".", "/home/u", "/home/u"},
+        {"..", "/", "/"},
+        {"/", "/home", "/"},
+        {"d/*.t?t", "/w", "/w/d/*.t?t"},
+        {"a\\b[1]", "/w", "/w/a\\b[1]"},
+        {"no/such/../link", "/w", "/w/no/link"},
+    };
+    for (const Case& c : cases) {
+        char out[pk::NAME_SIZE];
+        uint32_t error = 0;
+        size_t n = pk::FormFullPath(c.typed, c.cwd, 0, out, sizeof out, error);
+        EXPECT_EQ(std::string(out, n), c.full) << c.typed;
+    }
+}
+
+TEST(FullPath, RefusesWhatCannotBeFormed) {
+    char out[pk::NAME_SIZE];
+    uint32_t error = 0;
+    EXPECT_EQ(pk::FormFullPath("", "/w", 0, out, sizeof out, error), 0u);
+    EXPECT_EQ(error, uint32_t(ENOENT));
+    // A relative name without a current directory carries that error.
+    EXPECT_EQ(pk::FormFullPath("a", nullptr, EACCES, out, sizeof out, error), 0u);
+    EXPECT_EQ(error, uint32_t(EACCES));
+    EXPECT_NE(pk::FormFullPath("/a", nullptr, EACCES, out, sizeof out, error), 0u);
+    // Too long typed, or too long once joined to the current directory.
+    std::string longName(pk::NAME_SIZE, 'x');
+    EXPECT_EQ(pk::FormFullPath(longName.c_str(), "/w", 0, out, sizeof out, error), 0u);
+    EXPECT_EQ(error, uint32_t(ENAMETOOLONG));
+    std::string fits(pk::NAME_SIZE - 3, 'y');
+    EXPECT_EQ(pk::FormFullPath(fits.c_str(), "/w", 0, out, sizeof out, error), 0u);
+    EXPECT_EQ(error, uint32_t(ENAMETOOLONG));
+    EXPECT_EQ(pk::FormFullPath(("/" + fits).c_str(), "/w", 0, out, sizeof out, error), fits.size() + 1);
+    // A small buffer is never overrun.
+    char small[8];
+    EXPECT_EQ(pk::FormFullPath("abcdefgh", "/", 0, small, sizeof small, error), 0u);
+    EXPECT_EQ(pk::FormFullPath("abcdef", "/", 0, small, sizeof small, error), 7u);
+}
+
+TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    } cases[] = {
+        {"*", "a.txt", true},         {"*", ".hidden", true},       {"*.txt", "a.txt", true},
+        {"*.txt", "a.txt.bak", false}, {"?.txt", "a.txt", true},     {"?.txt", "ab.txt", false},
+        {"a*b*c", "aXbYc", true},     {"a*b*c", "aXbYcZ", false},   {"a*b*c", "abcbc", true},
+        {"[ab].txt", "a.txt", false}, {"[ab].txt", "[ab].txt", true}, {"a\\*", "a\\xyz", true},
+        {"a\\?", "a?", false},        {"**", "", true},             {"?", "", false},
+        {"a", "A", false},            {"*a", "bbbbbbbbbba", true},  {"*aa*aa", "aaaaa", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(pk::WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+    EXPECT_TRUE(pk::HasWildcards("a*"));
+    EXPECT_TRUE(pk::HasWildcards("a?"));
+    EXPECT_FALSE(pk::HasWildcards("a[1]\\"));
+    EXPECT_EQ(pk::FolderPart("/a/b/c"), "/a/b");
+    EXPECT_EQ(pk::FolderPart("/c"), "");
+}
+
+TEST(LoadMessages, EveryResultHasBothWordings) {
+    struct Case {
+        pk::LoadResult result;
+        uint32_t error;
+        const char* longText;
+        const char* shortText;
+    } cases[] = {
+        {pk::LOAD_PATH_ERROR, 36, "GetFullPathName error, rc = 36, file = t*.x.", "Path error 36"},
+        {pk::LOAD_IS_FOLDER, 0, "/f/t*.x is a path.", "No filename"},
+        {pk::LOAD_EMPTY, 0, "File /f/t*.x is empty.", "File is empty"},
+        {pk::LOAD_PATH_NOT_FOUND, 0, "Path /f/t*.x not found.", "Path not found"},
+        {pk::LOAD_NOT_FOUND, 0, "File /f/t*.x not found.", "File not found."},
+        {pk::LOAD_SEARCH_ERROR, 40, "FindFirstFile error, rc = 40, file /f/t*.x.", "FindFirstFile rc 40"},
+        {pk::LOAD_SEARCH_NEXT_ERROR, 5, "FindNextFile error, rc = 5, file /f/t*.x.", "FindNextFile rc 5"},
+        {pk::LOAD_NO_MEMORY, 12, "Memory allocation error, system return code 12", "Insufficient memory"},
+        {pk::LOAD_OPEN_ERROR, 13, "Error opening t*.x, rc = 13", "File open error"},
+        {pk::LOAD_OPEN_ERROR, 32, "Error opening t*.x, sharing violation", "File open error"},
+        {pk::LOAD_READ_ERROR, 0, "Error reading t*.x, rc = 0", "File read error"},
+        {pk::LOAD_TABLE_FULL, 0, "Cannot load file, file table full.", "File table full"},
+        {pk::LOAD_TOO_LARGE, 0, "Sorry, file is too large for pk to load.", "File too large"},
+        {pk::LOAD_OK, 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        char out[200];
+        pk::LongLoadMessage(out, sizeof out, c.result, "t*.x", "/f/t*.x", c.error);
+        EXPECT_STREQ(out, c.longText);
+        pk::ShortLoadMessage(out, sizeof out, c.result, c.error);
+        EXPECT_STREQ(out, c.shortText);
+        EXPECT_LE(strlen(out), 21u);
+    }
+    // A message buffer too small is cut, never overrun.
+    char tiny[6] = {1, 1, 1, 1, 1, 1};
+    pk::LongLoadMessage(tiny, 5, pk::LOAD_TOO_LARGE, "", "", 0);
+    EXPECT_STREQ(tiny, "Sorr");
+    EXPECT_EQ(tiny[5], 1);
+}
+
+}  // namespace
