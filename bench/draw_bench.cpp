@@ -5,11 +5,11 @@
 // views' own work plus one block copy.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench_data.h"
 #include "display/display_state.h"
 #include "display/screen.h"
 #include "display/views.h"
@@ -19,53 +19,33 @@
 
 namespace {
 
-bool Small() { return std::getenv("PK_BENCH_SMALL") != nullptr; }
-
-// Log-like lines of 40 to 160 bytes, some with tabs, every one ending in LF.
-std::vector<uint8_t> MakeLogData(size_t size) {
-    std::vector<uint8_t> data(size);
-    uint32_t seed = 12345;
-    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
-    size_t pos = 0;
-    while (pos < size) {
-        size_t length = 40 + (next() >> 16) % 120;
-        for (size_t i = 0; i < length && pos < size; ++i, ++pos) {
-            uint32_t r = (next() >> 16) % 64;
-            data[pos] = r == 0 ? '\t' : uint8_t(' ' + r + (r > 31 ? 1 : 0));
-        }
-        if (pos < size) data[pos++] = '\n';
-    }
-    data[size - 1] = '\n';
-    return data;
-}
+using pkbench::Small;
 
 struct LoadedData {
     std::vector<uint8_t> bytes;
     pk::ScanResult scan;
 };
 
+LoadedData Scanned(std::vector<uint8_t> bytes) {
+    LoadedData f{std::move(bytes), {}};
+    f.scan = pk::ScanLines(pk::Bytes(f.bytes.data(), f.bytes.size()));
+    return f;
+}
+
 const LoadedData& BigFile() {
-    static LoadedData* file = [] {
-        auto* f = new LoadedData;
-        f->bytes = MakeLogData(Small() ? (size_t(4) << 20) : (size_t(1) << 30));
-        f->scan = pk::ScanLines(pk::Bytes(f->bytes.data(), f->bytes.size()));
-        return f;
-    }();
-    return *file;
+    static const LoadedData file = Scanned(pkbench::LogData(pkbench::DataSize()));
+    return file;
 }
 
 // One line of 100 MB (4 MiB when small) without tabs but a few at its start.
 const LoadedData& LongLine() {
-    static LoadedData* file = [] {
-        auto* f = new LoadedData;
-        size_t size = Small() ? (size_t(4) << 20) : size_t(100'000'000);
-        f->bytes.resize(size);
-        for (size_t i = 0; i < size; ++i) f->bytes[i] = uint8_t('a' + i % 26);
-        for (size_t i = 0; i < 64; i += 16) f->bytes[i] = '\t';
-        f->scan = pk::ScanLines(pk::Bytes(f->bytes.data(), f->bytes.size()));
-        return f;
+    static const LoadedData file = [] {
+        std::vector<uint8_t> bytes(Small() ? (size_t(4) << 20) : size_t(100'000'000));
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t('a' + i % 26);
+        for (size_t i = 0; i < 64; i += 16) bytes[i] = '\t';
+        return Scanned(std::move(bytes));
     }();
-    return *file;
+    return file;
 }
 
 // The program's screen on an in-memory console of cols x rows.

@@ -84,24 +84,24 @@ void Compare(benchmark::State& state, const std::function<void()>& ours, const s
 
 // --- The plain searches ----------------------------------------------------
 
-bool Equal(const uint8_t* p, bool fold) {
-    return fold ? pk::CompareFold(p, reinterpret_cast<const uint8_t*>(kNeedle), kNeedleLength) == 0
-                : std::memcmp(p, kNeedle, kNeedleLength) == 0;
+// The needle and its length are read at run time, as the program holds them.
+bool Equal(const uint8_t* p, const uint8_t* s, uint32_t n, bool fold) {
+    return fold ? pk::CompareFold(p, s, n) == 0 : std::memcmp(p, s, n) == 0;
 }
 
-__attribute__((noinline)) size_t PlainHex(const pk::FileEntry& e, bool fold) {
-    for (size_t o = 0; o + kNeedleLength <= e.size; ++o)
-        if (Equal(e.data + o, fold)) return o;
+__attribute__((noinline)) size_t PlainHex(const pk::FileEntry& e, const uint8_t* s, uint32_t n, bool fold) {
+    for (size_t o = 0; o + n <= e.size; ++o)
+        if (Equal(e.data + o, s, n, fold)) return o;
     return e.size;
 }
 
-__attribute__((noinline)) uint32_t PlainText(const pk::FileEntry& e, bool fold) {
+__attribute__((noinline)) uint32_t PlainText(const pk::FileEntry& e, const uint8_t* s, uint32_t n, bool fold) {
     pk::LineCache cache;
     pk::LineInfo info;
     for (uint32_t line = 1; pk::LineAt(e.bytes(), e.lineCount, cache, line, info); ++line) {
         cache = pk::LineCache{info.offset, line, info.start};
-        for (int64_t p = 1; p <= int64_t(info.length) - kNeedleLength + 1; ++p)
-            if (Equal(info.start + p - 1, fold)) return line;
+        for (int64_t p = 1; p <= int64_t(info.length) - n + 1; ++p)
+            if (Equal(info.start + p - 1, s, n, fold)) return line;
     }
     return 0;
 }
@@ -115,8 +115,12 @@ void Find(benchmark::State& state, bool hex, bool fold) {
         if (pk::RunFind() != 1) state.SkipWithError("needle not found");
     };
     auto plain = [&] {
-        if (hex) benchmark::DoNotOptimize(PlainHex(e, fold));
-        else benchmark::DoNotOptimize(PlainText(e, fold));
+        const uint8_t* s = pk::settings.findString;
+        uint32_t n = pk::settings.findLength;
+        benchmark::DoNotOptimize(s);
+        benchmark::DoNotOptimize(n);
+        if (hex) benchmark::DoNotOptimize(PlainHex(e, s, n, fold));
+        else benchmark::DoNotOptimize(PlainText(e, s, n, fold));
     };
     Compare(state, ours, plain, e.size);
 }

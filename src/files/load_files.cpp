@@ -63,8 +63,13 @@ int OpenShared(const char* name, struct stat& st, uint32_t& error) {
         error = static_cast<uint32_t>(errno);
         return -1;
     }
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = S_ISREG(st.st_mode) ? static_cast<uint32_t>(errno) : ENODEV;
+    if (fstat(fd, &st) != 0) {
+        error = static_cast<uint32_t>(errno);
+        close(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = ENODEV;
         close(fd);
         return -1;
     }

@@ -67,7 +67,7 @@ public:
     void later() { scriptingLater = true; }
     void setEndRequested(bool on = true) { ending = on; }
 
-    // --- inspecting the grid ---
+    // --- reading the grid ---
     Cell cell(int x, int y) const;
     std::string rowText(int y) const;  // the raw bytes of one row
     uint16_t attrAt(int x, int y) const;

@@ -100,27 +100,31 @@ TEST(PanelDemo, EditingErrorSoundsTheBellAndTypingIsShown) {
     EXPECT_TRUE(t.waitFor("result=27", 2000));
 }
 
+// Also without a locale (none set, C, POSIX): pk then draws in UTF-8.
 TEST(PanelDemo, ControlBytesInAFieldAreGlyphsAndChangeNothing) {
-    PtyTerm t;
-    ASSERT_TRUE(t.start({PK_PANEL_DEMO, "bytes"}));
-    ASSERT_TRUE(t.waitFor("BYTES SHOWN", 5000, 0)) << t.screenText();
-    // ESC shows as an arrow, BEL as a bullet, 0x9B (CSI in 8 bits) as a cent.
-    const std::string shown =
-        "A\u2190]0;pwned\u2022B\u2190[?1049lC\u2190[31mD\u2022E\u00a22JF\u2190cG";
-    ASSERT_TRUE(t.waitFor(shown, 3000, 2)) << t.screenText();
-    EXPECT_EQ(t.title, "");
-    EXPECT_EQ(t.bells, 0);
-    EXPECT_TRUE(t.altScreen);
-    EXPECT_EQ(t.mouseMode, VTERM_PROP_MOUSE_CLICK);
-    EXPECT_TRUE(t.decMode(2004));
-    for (int col = 0; col < 40; ++col) {
-        PtyTerm::CellInfo c = t.cell(2, col);
-        EXPECT_TRUE(c.fgDefault && c.bgDefault) << col;
+    const std::vector<std::vector<std::string>> envs = {{}, {"LANG"}, {"LANG", "LC_ALL=C"}, {"LANG=POSIX"}};
+    for (const auto& env : envs) {
+        PtyTerm t;
+        ASSERT_TRUE(t.start({PK_PANEL_DEMO, "bytes"}, env));
+        ASSERT_TRUE(t.waitFor("BYTES SHOWN", 5000, 0)) << t.screenText();
+        // ESC shows as an arrow, BEL as a bullet, 0x9B (CSI in 8 bits) as a cent.
+        const std::string shown =
+            "A\u2190]0;pwned\u2022B\u2190[?1049lC\u2190[31mD\u2022E\u00a22JF\u2190cG";
+        ASSERT_TRUE(t.waitFor(shown, 3000, 2)) << t.screenText();
+        EXPECT_EQ(t.title, "");
+        EXPECT_EQ(t.bells, 0);
+        EXPECT_TRUE(t.altScreen);
+        EXPECT_EQ(t.mouseMode, VTERM_PROP_MOUSE_CLICK);
+        EXPECT_TRUE(t.decMode(2004));
+        for (int col = 0; col < 40; ++col) {
+            PtyTerm::CellInfo c = t.cell(2, col);
+            EXPECT_TRUE(c.fgDefault && c.bgDefault) << col;
+        }
+        EXPECT_EQ(t.rowText(0).substr(0, 11), "BYTES SHOWN");  // no "2J" cleared it
+        t.send("x");
+        EXPECT_EQ(t.exitCode(5000), 0);
+        EXPECT_FALSE(t.altScreen);
     }
-    EXPECT_EQ(t.rowText(0).substr(0, 11), "BYTES SHOWN");  // no "2J" cleared it
-    t.send("x");
-    EXPECT_EQ(t.exitCode(5000), 0);
-    EXPECT_FALSE(t.altScreen);
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ TEST(TerminalSession, EndRestoresScreenModesAndCursorShape) {
     EXPECT_EQ(d.term.rowText(0).substr(0, 9), "keys: F10");  // the shell's screen, blank before
 }
 
+TEST(TerminalSession, ExitWithoutRestoreStillRestores) {
+    KeysDemo d;
+    ASSERT_TRUE(d.start());
+    EXPECT_TRUE(d.expect("\033[2~", {"KEY vk=2D sc=52"}));  // a block cursor to put back
+    d.term.send("\x18");
+    EXPECT_EQ(d.term.exitCode(5000), 5);
+    ExpectRestored(d.term);
+}
+
 TEST(TerminalSession, LeaveScreenKeepsTheLastFrame) {
     for (bool dropLast : {true, false}) {
         KeysDemo d;
@@ -205,6 +214,14 @@ TEST(TerminalSession, OtherTerminalsAndNoTerminal) {
         EXPECT_EQ(d.term.exitCode(5000), 0);
         EXPECT_EQ(d.term.rowText(0).substr(0, 9), "keys: F10") << d.term.screenText();
         EXPECT_EQ(d.term.screenText().find("KEYS READY"), std::string::npos);
+    }
+    {
+        KeysDemo d;  // the Linux console: leaving keeps the screen without its last line
+        ASSERT_TRUE(d.start({"TERM=linux"}));
+        d.term.send("\033[21;2~");
+        EXPECT_EQ(d.term.exitCode(5000), 0);
+        EXPECT_EQ(d.term.rowText(0).substr(0, 10), "KEYS READY") << d.term.screenText();
+        EXPECT_EQ(d.term.rowText(24).substr(0, 12), "keys: left  ");
     }
     pktest::RunResult r = pktest::Run({PK_PANEL_DEMO, "keys"});
     EXPECT_EQ(r.exitCode, 2);

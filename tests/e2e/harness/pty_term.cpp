@@ -105,6 +105,9 @@ bool PtyTerm::start(std::vector<std::string> argv, std::vector<std::string> extr
         _exit(127);
     }
     fcntl(master_, F_SETFD, FD_CLOEXEC);
+    // Writes never block: while the child is not reading, send() keeps its
+    // output flowing instead of deadlocking with it.
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     return true;
 }
 
@@ -115,7 +118,14 @@ void PtyTerm::send(std::string_view bytes) {
         if (n > 0) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && errno == EAGAIN) {
-            pump(10);  // the child is not reading yet: keep its output flowing
+            // The child is not reading yet: keep its output flowing (unless
+            // this is libvterm answering from inside pump, then just wait).
+            if (pumping_) {
+                struct pollfd p{master_, POLLOUT, 0};
+                poll(&p, 1, 10);
+            } else {
+                pump(10);
+            }
         } else if (n < 0 && errno != EINTR) {
             return;
         }
@@ -156,12 +166,14 @@ void PtyTerm::resize(int rows, int cols) {
 }
 
 void PtyTerm::pump(int ms) {
-    if (master_ < 0) return;
+    if (master_ < 0 || pumping_) return;
+    pumping_ = true;
     char buf[16384];
     struct pollfd p{master_, POLLIN, 0};
     while (!eof_ && poll(&p, 1, ms) > 0) {
         ssize_t n = read(master_, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) break;
         if (n <= 0) {
             eof_ = true;  // EIO: every holder of the slave side has closed it
             break;
@@ -173,6 +185,7 @@ void PtyTerm::pump(int ms) {
         ms = 0;  // drain what is there, then stop
     }
     vterm_screen_flush_damage(screen_);
+    pumping_ = false;
     refreshCursor();
     for (auto [r, c] : resizeRequests_) resize(r, c);
     resizeRequests_.clear();

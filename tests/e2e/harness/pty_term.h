@@ -142,6 +142,7 @@ private:
     bool reaped_ = false;
     int status_ = -1;
     bool eof_ = false;
+    bool pumping_ = false;
     std::string output_;
     // Scanner of the output stream for DEC private modes and resize requests.
     int scanState_ = 0;

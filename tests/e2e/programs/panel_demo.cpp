@@ -5,7 +5,8 @@
 //                     F10 restores the screen, Shift+F10 leaves it without
 //                     its last line, Ctrl+F10 leaves it whole; Alt+F10 hands
 //                     the terminal to a shell command and takes it back;
-//                     Ctrl+G beeps; Ctrl+V shows the clipboard on the
+//                     Ctrl+X exits at once (the console's exit handler
+//                     restores the terminal); Ctrl+G beeps; Ctrl+V shows the clipboard on the
 //                     last row; Insert switches the cursor between
 //                     underline and block; F9 discards pending input.
 //   panel_demo panel  a panel with protected and input fields, run through
@@ -115,6 +116,7 @@ int KeysMode(Console* c) {
         if (IsF10(r, SHIFT_PRESSED)) return c->leaveScreen(true), printf("keys: left"), 0;
         if (IsF10(r, LEFT_CTRL_PRESSED)) return c->leaveScreen(false), printf("keys: kept"), 0;
         if (IsF10(r, LEFT_ALT_PRESSED)) RunChild(c);
+        if (r.eventType == KEY_EVENT && r.ch == 0x18) exit(5);  // Ctrl+X: no restore of its own
         if (r.eventType == KEY_EVENT && r.ch == 7) c->beep();
         if (r.eventType == KEY_EVENT && r.ch == 0x16) ShowClipboard(c, info.bufferSize.y - 1);
         if (r.eventType == KEY_EVENT && r.virtualKey == 0x2D && r.controlState == 0) {

@@ -25,7 +25,7 @@ K Times(K k, int n) {
     return k;
 }
 
-const K LEFT{0x4B}, RIGHT{0x4D}, HOME{0x47}, END{0x4F}, DEL{0x53}, F1{0x3B}, PGDN{0x51};
+const K LEFT{0x4B}, RIGHT{0x4D}, HOME{0x47}, END{0x4F}, DEL{0x53}, F1{0x3B};
 const K BS{0x0E, 8}, ESC{0x01, 27}, ENTER{0x1C, 13}, LF{0x24, 10, LEFT_CTRL_PRESSED};
 const K BTAB{0x0F, 9, SHIFT_PRESSED};
 const K CLEFT{0x4B, 0, LEFT_CTRL_PRESSED}, CRIGHT{0x4D, 0, LEFT_CTRL_PRESSED};
@@ -64,7 +64,6 @@ const EditCase kCases[] = {
     {"insert shifts right", "abcd", 10, 10, 0, 0, {INS, T("XY")}, "XYabcd", 2, 0, 0, 0},
     {"insert into a full field", "abcdefghij", 10, 10, 0, 0, {INS, T("X")}, "abcdefghij", 0, 0, 0, 1},
     {"insert over a NUL last byte", std::string("abcd\0", 5), 5, 5, 0, 0, {INS, T("X")}, "Xabcd", 1, 0, 0, 0},
-    {"insert toggled back off", "abcd", 10, 10, 0, 0, {INS, INS, T("X")}, "Xbcd", 1, 0, 0, 0},
     {"repeat count", "", 10, 10, 0, 0, {K{0x2D, 'x', 0, 'X', 3}}, "xxx", 3, 0, 0, 0},
     {"repeat stops at the end", "", 5, 5, 0, 0, {K{0x2D, 'x', 0, 'X', 7}}, "xxxxx", 5, 0, 0, 1},
     {"caps flag", "", 10, 10, 0, 0, {CAPS, T("ab1;")}, "AB1;", 4, 0, 0, 0},
@@ -77,7 +76,6 @@ const EditCase kCases[] = {
     {"Enter with one row", "abc", 10, 10, 0, 0, {RIGHT, ENTER}, "abc", 0, 0, 0, 0},
     {"line feed ends", "abc", 10, 10, 0, 0, {LF}, "abc", 0, 0, 10, 0},
     {"F1 ends", "abc", 10, 10, 0, 0, {F1}, "abc", 0, 0, 59, 0},
-    {"PgDn ends", "abc", 10, 10, 0, 0, {RIGHT, PGDN}, "abc", 1, 0, 81, 0},
     {"Insert scan code alone", "abc", 10, 10, 0, 0, {RIGHT, K{0x52}, T("Z")}, "aZc", 2, 0, 0, 0},
     {"backspace at the start", "abc", 10, 10, 0, 0, {BS}, "abc", 0, 0, 0, 1},
     {"backspace", "abcd", 10, 10, 0, 0, {RIGHT, RIGHT, BS}, "acd", 1, 0, 0, 0},
@@ -91,10 +89,8 @@ const EditCase kCases[] = {
     {"Home", "abcdefgh", 20, 5, 4, 0, {RIGHT, HOME}, "abcdefgh", 0, 0, 0, 0},
     {"End of a fitting text, scrolled", "ab", 20, 5, 3, 0, {END}, "ab", 2, 0, 0, 0},
     {"End of a long text", "abcdefghij", 20, 5, 0, 0, {END}, "abcdefghij", 5, 5, 0, 0},
-    {"End of an empty text", "", 20, 5, 0, 0, {RIGHT, END}, "", 0, 0, 0, 0},
     {"Left scrolls back", "abcdefgh", 20, 5, 2, 0, {LEFT}, "abcdefgh", 0, 1, 0, 0},
     {"Left at the start wraps to the field", "abcdefgh", 20, 5, 0, 0, {RIGHT, LEFT, LEFT}, "abcdefgh", 0, 0, 0, 0},
-    {"Right to the last cell", "", 80, 58, 0, 0, {Times(RIGHT, 57)}, "", 57, 0, 0, 0},
     {"Right scrolls to the end", "", 80, 58, 0, 0, {Times(RIGHT, 79)}, "", 57, 22, 0, 0},
     {"Right past the end", "", 80, 58, 0, 0, {Times(RIGHT, 80)}, "", 0, 22, 0, 0},
     {"Right in a wide field", "ab", 2, 6, 0, 0, {Times(RIGHT, 5), T("x")}, "ab", 5, 0, 0, 1},
@@ -108,7 +104,6 @@ const EditCase kCases[] = {
     {"word left after the text", kWords, 20, 20, 0, 0, {Times(RIGHT, 17), CLEFT}, kWords, 9, 0, 0, 0},
     {"word left scrolls back", kWords, 20, 5, 9, 0, {CLEFT}, kWords, 0, 4, 0, 0},
     {"word right", kWords, 20, 20, 0, 0, {CRIGHT}, kWords, 4, 0, 0, 0},
-    {"word right twice", kWords, 20, 20, 0, 0, {CRIGHT, CRIGHT}, kWords, 9, 0, 0, 0},
     {"word right to the end", kWords, 20, 20, 0, 0, {Times(CRIGHT, 3)}, kWords, 14, 0, 0, 0},
     {"word right at the end", kWords, 20, 20, 0, 0, {Times(CRIGHT, 4)}, kWords, 14, 0, 0, 1},
     {"word right from beyond", kWords, 20, 20, 0, 0, {Times(RIGHT, 17), CRIGHT}, kWords, 14, 0, 0, 0},
