@@ -65,8 +65,12 @@ constexpr int ERROR_SHARING_VIOLATION = 32;
 
 // Loads every file the typed name (wildcards * and ?) matches. fullName
 // (NAME_SIZE bytes) receives the full path; systemError the error code for
-// the results that keep one.
+// the results that keep one. FIFOs, devices and sockets are never opened for
+// reading: they give LOAD_OPEN_ERROR with ENODEV ("Error opening %s, rc = 19").
 LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError);
+// Reads the slot's file (name and size already set) whole and measures its
+// lines: LOAD_OK, LOAD_NO_MEMORY, LOAD_OPEN_ERROR (error 32 when another
+// program holds an exclusive lock) or LOAD_READ_ERROR (code 0: file shorter).
 LoadResult ReadFileData(int slot, uint32_t& systemError);
 int FindFreeEntry();                          // -1 for none
 // A loaded slot holding this path, or the same file (device and inode) under
