@@ -1,13 +1,22 @@
-// Shared data for the benchmarks: the data size (1 GiB, or about 4 MiB when
-// PK_BENCH_SMALL is set, as under ctest) and log-like text to measure on:
-// lines of 40 to 200 bytes, about one in six holding a tab, about one in
-// four ending in CR LF, the rest in LF. The same seed gives the same bytes.
+// Shared by the benchmarks: the data size (1 GiB, or about 4 MiB when
+// PK_BENCH_SMALL is set, as under ctest), log-like text to measure on, the
+// plain byte-at-a-time loops the program's code is measured against, the
+// program's screen on an in-memory console with data in slot 0, and the
+// timing that reports a benchmark's figure as a ratio to its plain loop.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
+
+#include "test_screen.h"
 
 namespace pkbench {
 
@@ -28,7 +37,9 @@ struct Random {
     uint32_t below(uint32_t n) { return next() % n; }
 };
 
-// size bytes of log-like text; the last byte is a line feed.
+// size bytes of log-like text: lines of 40 to 200 bytes, about one in six
+// holding a tab, about one in four ending in CR LF, the rest in LF; the last
+// byte is a line feed. The same seed gives the same bytes.
 inline std::vector<uint8_t> LogData(size_t size, uint64_t seed = 1) {
     static const char words[] =
         "2024-05-17 12:34:56.789 INFO  [worker-3] request id=8f2a done in 12 ms user=alice "
@@ -56,6 +67,147 @@ inline std::vector<uint8_t> LogData(size_t size, uint64_t seed = 1) {
     }
     if (size > 0) data[size - 1] = '\n';
     return data;
+}
+
+// Bytes with their load-time line measures.
+struct ScannedData {
+    std::vector<uint8_t> bytes;
+    pk::ScanResult scan;
+    explicit ScannedData(std::vector<uint8_t> b) : bytes(std::move(b)), scan(pk::ScanLines(all())) {}
+    pk::Bytes all() const { return pk::Bytes(bytes.data(), bytes.size()); }
+};
+
+// LogData(DataSize()), made and scanned once per process.
+inline const ScannedData& SharedLogData() {
+    static const ScannedData data(LogData(DataSize()));
+    return data;
+}
+
+// --- The plain byte-at-a-time loops ------------------------------------------
+
+// The load-time measure: lines, longest line raw and with tabs expanded.
+__attribute__((noinline)) inline pk::ScanResult ByteLoopScan(pk::Bytes d) {
+    pk::ScanResult r;
+    uint32_t raw = 1, exp = 1;
+    for (size_t p = 0; p < d.size(); ++p) {
+        uint8_t c = d[p];
+        if (c == '\n') {
+            r.lineCount++;
+            r.longestRaw = std::max(r.longestRaw, raw - 1);
+            r.longestExpanded = std::max(r.longestExpanded, exp - 1);
+            raw = exp = 1;
+        } else if (c == '\t') {
+            exp += pk::TabWidth(exp);
+            raw++;
+        } else if (!(c == '\r' && p + 1 < d.size() && d[p + 1] == '\n')) {
+            raw++;
+            exp++;
+        }
+    }
+    if (raw > 1) r.lineCount++;
+    return r;
+}
+
+// Start of the line after the one starting at s (past the end on the last).
+__attribute__((noinline)) inline size_t ByteLoopNext(pk::Bytes d, size_t s) {
+    while (s < d.size() && d[s] != '\n') ++s;
+    return s + 1;
+}
+
+// Start of the line before the one starting at s (s > 0).
+__attribute__((noinline)) inline size_t ByteLoopPrev(pk::Bytes d, size_t s) {
+    size_t p = s - 1;
+    while (p > 0 && d[p - 1] != '\n') --p;
+    return p;
+}
+
+// Length of the line starting at s, without its CR LF or LF.
+__attribute__((noinline)) inline uint32_t ByteLoopLength(pk::Bytes d, size_t s) {
+    size_t e = s;
+    while (e < d.size() && d[e] != '\n') ++e;
+    if (e > s && d[e - 1] == '\r') --e;
+    return uint32_t(e - s);
+}
+
+// Start of line n, walking from the top.
+inline size_t ByteLoopLineStart(pk::Bytes d, uint32_t n) {
+    size_t s = 0;
+    for (uint32_t line = 1; line < n; ++line) s = ByteLoopNext(d, s);
+    return s;
+}
+
+// Line number and start of the line holding offset, walking from the top.
+inline uint32_t ByteLoopLineOf(pk::Bytes d, size_t offset, size_t& start) {
+    uint32_t line = 1;
+    start = 0;
+    for (;;) {
+        size_t next = ByteLoopNext(d, start);
+        if (next > offset || next >= d.size()) return line;
+        start = next;
+        ++line;
+    }
+}
+
+// --- The program's state -----------------------------------------------------
+
+// The program's screen of cols x rows on an in-memory console (the unit
+// tests' fixture); slot 0 shows bench data, which is never freed.
+struct BenchScreen {
+    BenchScreen(int cols, int rows) : screen(cols, rows), console(screen.console) {}
+    ~BenchScreen() { pk::fileTable[0] = pk::FileEntry{}; }
+
+    // Slot 0 holds f as the current file, at the top with an empty cache.
+    pk::FileEntry& use(const ScannedData& f) {
+        pk::FileEntry& e = pk::fileTable[0];
+        e = pk::FileEntry{};
+        e.data = const_cast<uint8_t*>(f.bytes.data());
+        e.size = uint32_t(f.bytes.size());
+        e.lineCount = f.scan.lineCount;
+        e.longestRaw = f.scan.longestRaw;
+        e.longestExpanded = f.scan.longestExpanded;
+        e.view = {1, 1, 0};
+        e.findStart = {1, 1, 0};
+        pk::program.currentEntry = 0;
+        return e;
+    }
+
+    pktest::TestScreen screen;
+    pk::MemoryConsole& console;
+};
+
+// --- Timing --------------------------------------------------------------------
+
+inline double Seconds(const std::function<void()>& job) {
+    auto start = std::chrono::steady_clock::now();
+    job();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs the plain reference as often as ours ran (at most 3 times) and reports
+// the throughput of both on bytesPerRun and the ratio, as "GB/s",
+// "<name>_GB/s" and "x_<name>".
+inline void Report(benchmark::State& state, size_t bytesPerRun, int64_t runs, double oursTotal,
+                   const std::function<void()>& reference, const std::string& name) {
+    int64_t refRuns = std::min<int64_t>(runs, 3);
+    double refTotal = 0;
+    for (int64_t i = 0; i < refRuns; ++i) refTotal += Seconds(reference);
+    double oursEach = oursTotal / double(runs), refEach = refTotal / double(refRuns);
+    state.SetBytesProcessed(int64_t(bytesPerRun) * runs);
+    state.counters["GB/s"] = double(bytesPerRun) / oursEach / 1e9;
+    state.counters[name + "_GB/s"] = double(bytesPerRun) / refEach / 1e9;
+    state.counters["x_" + name] = refEach / oursEach;
+}
+
+// Times ours under the benchmark's loop, then reports against the reference.
+inline void Compare(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& reference,
+                    size_t bytesPerRun, const std::string& name = "byte_loop") {
+    double oursTotal = 0;
+    int64_t runs = 0;
+    for (auto _ : state) {
+        oursTotal += Seconds(ours);
+        ++runs;
+    }
+    Report(state, bytesPerRun, runs, oursTotal, reference, name);
 }
 
 }  // namespace pkbench

@@ -13,77 +13,23 @@
 #include "display/display_state.h"
 #include "display/screen.h"
 #include "display/views.h"
-#include "files/file_table.h"
-#include "panel/memory_console.h"
-#include "panel/panel.h"
 
 namespace {
 
+using pkbench::BenchScreen;
+using pkbench::ScannedData;
 using pkbench::Small;
 
-struct LoadedData {
-    std::vector<uint8_t> bytes;
-    pk::ScanResult scan;
-};
-
-LoadedData Scanned(std::vector<uint8_t> bytes) {
-    LoadedData f{std::move(bytes), {}};
-    f.scan = pk::ScanLines(pk::Bytes(f.bytes.data(), f.bytes.size()));
-    return f;
-}
-
-const LoadedData& BigFile() {
-    static const LoadedData file = Scanned(pkbench::LogData(pkbench::DataSize()));
-    return file;
-}
-
 // One line of 100 MB (4 MiB when small) without tabs but a few at its start.
-const LoadedData& LongLine() {
-    static const LoadedData file = [] {
+const ScannedData& LongLine() {
+    static const ScannedData file = [] {
         std::vector<uint8_t> bytes(Small() ? (size_t(4) << 20) : size_t(100'000'000));
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t('a' + i % 26);
         for (size_t i = 0; i < 64; i += 16) bytes[i] = '\t';
-        return Scanned(std::move(bytes));
+        return ScannedData(std::move(bytes));
     }();
     return file;
 }
-
-// The program's screen on an in-memory console of cols x rows.
-struct BenchScreen {
-    BenchScreen(int cols, int rows) : console(cols, rows), cells(size_t(cols) * size_t(rows)) {
-        pk::display = pk::DisplayState{};
-        pk::settings = pk::Settings{};
-        pk::program.screenWidth = uint16_t(cols);
-        pk::program.screenHeight = uint16_t(rows);
-        pk::program.dataRows = uint16_t(rows - 4);
-        pk::program.hexPageBytes = uint16_t((rows - 4) * 16);
-        pk::program.viewCells = cells.data();
-        pk::program.console = &console;
-        pk::program.currentEntry = 0;
-        pk::fullreset();
-        pk::fullconsole(&console);
-        pk::fullinit();
-    }
-    ~BenchScreen() {
-        pk::fileTable[0] = pk::FileEntry{};
-        pk::program.viewCells = nullptr;
-        pk::program.console = nullptr;
-        pk::fullreset();
-    }
-    pk::FileEntry& use(const LoadedData& f) {
-        pk::FileEntry& e = pk::fileTable[0];
-        e = pk::FileEntry{};
-        e.data = const_cast<uint8_t*>(f.bytes.data());
-        e.size = uint32_t(f.bytes.size());
-        e.lineCount = f.scan.lineCount;
-        e.longestRaw = f.scan.longestRaw;
-        e.longestExpanded = f.scan.longestExpanded;
-        e.view = {1, 1, 0};
-        return e;
-    }
-    pk::MemoryConsole console;
-    std::vector<pk::Cell> cells;
-};
 
 constexpr int kSizes[][2] = {{80, 25}, {250, 80}};
 const char* const kPlaces[] = {"top", "middle", "end"};
@@ -93,7 +39,7 @@ const char* const kPlaces[] = {"top", "middle", "end"};
 void BM_Redraw(benchmark::State& state) {
     const bool hex = state.range(0) != 0;
     BenchScreen screen(kSizes[state.range(1)][0], kSizes[state.range(1)][1]);
-    pk::FileEntry& e = screen.use(BigFile());
+    pk::FileEntry& e = screen.use(pkbench::SharedLogData());
     pk::settings.tabsOn = uint32_t(state.range(2));
     pk::display.hexView = hex;
     const int place = int(state.range(3));

@@ -5,81 +5,36 @@
 // and reports the ratio as "x_plain".
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstring>
-#include <functional>
 
 #include "bench_data.h"
 #include "display/display_state.h"
 #include "display/find.h"
-#include "files/file_table.h"
-#include "files/state.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr char kNeedle[] = "Needle#7Qz";  // in no line of the generated text
 constexpr uint32_t kNeedleLength = sizeof kNeedle - 1;
 
-std::vector<uint8_t>& Data() {
-    static std::vector<uint8_t> data = [] {
+const pkbench::ScannedData& Data() {
+    static const pkbench::ScannedData data = [] {
         std::vector<uint8_t> d = pkbench::LogData(pkbench::DataSize());
         // The last line: filler, the needle, the line feed.
         std::memset(&d[d.size() - 64], 'x', 63);
         std::memcpy(&d[d.size() - 20], kNeedle, kNeedleLength);
         d[d.size() - 65] = '\n';
-        return d;
+        return pkbench::ScannedData(std::move(d));
     }();
     return data;
 }
 
-// Slot 0 holds the data as the current file on an 80 x 24 screen.
+// Slot 0 holds the data at the top, on an 80 x 24 screen, with the needle
+// as the find string.
 pk::FileEntry& Load() {
-    pk::FileEntry& e = pk::fileTable[0];
-    if (e.data == nullptr) {
-        e.data = Data().data();
-        e.size = uint32_t(Data().size());
-        pk::ScanResult scan = pk::ScanLines(e.bytes());
-        e.lineCount = scan.lineCount;
-        e.longestRaw = scan.longestRaw;
-        e.longestExpanded = scan.longestExpanded;
-        pk::program = pk::ProgramState{};
-        pk::program.screenWidth = 80;
-        pk::program.screenHeight = 24;
-        pk::program.dataRows = 20;
-        pk::program.hexPageBytes = 320;
-        pk::settings.findLength = kNeedleLength;
-        std::memcpy(pk::settings.findString, kNeedle, kNeedleLength);
-    }
-    e.view = {1, 1, 0};
-    e.findStart = {1, 1, 0};
-    e.cache = pk::LineCache{};
-    return e;
-}
-
-double Seconds(const std::function<void()>& job) {
-    auto start = Clock::now();
-    job();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void Compare(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& plain,
-             size_t bytesPerRun) {
-    double oursTotal = 0;
-    int64_t runs = 0;
-    for (auto _ : state) {
-        oursTotal += Seconds(ours);
-        ++runs;
-    }
-    int64_t plainRuns = std::min<int64_t>(runs, 2);
-    double plainTotal = 0;
-    for (int64_t i = 0; i < plainRuns; ++i) plainTotal += Seconds(plain);
-    double oursEach = oursTotal / double(runs), plainEach = plainTotal / double(plainRuns);
-    state.SetBytesProcessed(int64_t(bytesPerRun) * runs);
-    state.counters["GB/s"] = double(bytesPerRun) / oursEach / 1e9;
-    state.counters["plain_GB/s"] = double(bytesPerRun) / plainEach / 1e9;
-    state.counters["x_plain"] = plainEach / oursEach;
+    static pkbench::BenchScreen screen(80, 24);
+    pk::settings.findLength = kNeedleLength;
+    std::memcpy(pk::settings.findString, kNeedle, kNeedleLength);
+    return screen.use(Data());
 }
 
 // --- The plain searches ----------------------------------------------------
@@ -122,7 +77,7 @@ void Find(benchmark::State& state, bool hex, bool fold) {
         if (hex) benchmark::DoNotOptimize(PlainHex(e, s, n, fold));
         else benchmark::DoNotOptimize(PlainText(e, s, n, fold));
     };
-    Compare(state, ours, plain, e.size);
+    pkbench::Compare(state, ours, plain, e.size, "plain");
 }
 
 void BM_HexFindExact(benchmark::State& state) { Find(state, true, false); }

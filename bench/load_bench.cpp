@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,8 +16,6 @@
 #include "files/file_table.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The file, written once into a private folder and removed at exit.
 struct BenchFile {
@@ -62,22 +59,7 @@ size_t StatusBytes(const char* field) {
 
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-__attribute__((noinline)) uint32_t ByteLoopLines(const uint8_t* d, size_t n) {
-    uint32_t lines = 0, longest = 0, raw = 1;
-    for (size_t p = 0; p < n; ++p) {
-        if (d[p] == '\n') {
-            ++lines;
-            if (raw - 1 > longest) longest = raw - 1;
-            raw = 1;
-        } else if (!(d[p] == '\r' && p + 1 < n && d[p + 1] == '\n')) {
-            ++raw;
-        }
-    }
-    return lines + longest;
-}
-
-double PlainLoad(const BenchFile& f) {
-    auto start = Clock::now();
+void PlainLoad(const BenchFile& f) {
     int fd = open(f.path.c_str(), O_RDONLY);
     auto* block = static_cast<uint8_t*>(std::malloc(f.size));
     size_t done = 0;
@@ -87,9 +69,8 @@ double PlainLoad(const BenchFile& f) {
         done += size_t(n);
     }
     close(fd);
-    benchmark::DoNotOptimize(ByteLoopLines(block, done));
+    benchmark::DoNotOptimize(pkbench::ByteLoopScan(pk::Bytes(block, done)));
     std::free(block);
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 void BM_LoadFiles(benchmark::State& state) {
@@ -108,23 +89,16 @@ void BM_LoadFiles(benchmark::State& state) {
     for (auto _ : state) {
         size_t before = StatusBytes("VmRSS:");
         ResetPeak();
-        auto start = Clock::now();
-        char full[pk::NAME_SIZE];
-        uint32_t error = 0;
-        if (pk::LoadFiles(f.path.c_str(), full, error) != pk::LOAD_OK) state.SkipWithError("load failed");
-        total += std::chrono::duration<double>(Clock::now() - start).count();
+        total += pkbench::Seconds([&] {
+            char full[pk::NAME_SIZE];
+            uint32_t error = 0;
+            if (pk::LoadFiles(f.path.c_str(), full, error) != pk::LOAD_OK) state.SkipWithError("load failed");
+        });
         peakOver = std::max(peakOver, double(StatusBytes("VmHWM:")) - double(before) - double(f.size));
         pk::ReleaseAllEntries();
         ++runs;
     }
-    double plain = 0;
-    int64_t plainRuns = std::min<int64_t>(runs, 3);
-    for (int64_t i = 0; i < plainRuns; ++i) plain += PlainLoad(f);
-    double oursEach = total / runs, plainEach = plain / plainRuns;
-    state.SetBytesProcessed(int64_t(f.size) * runs);
-    state.counters["GB/s"] = f.size / oursEach / 1e9;
-    state.counters["plain_GB/s"] = f.size / plainEach / 1e9;
-    state.counters["x_plain"] = plainEach / oursEach;
+    pkbench::Report(state, f.size, runs, total, [&] { PlainLoad(f); }, "plain");
     state.counters["peak_over_size_MiB"] = peakOver / (1 << 20);
 }
 

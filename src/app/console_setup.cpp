@@ -10,7 +10,6 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "display/screen.h"
-#include "files/file_table.h"
 #include "files/state.h"
 #include "interact/command_state.h"
 #include "panel/panel.h"
@@ -68,17 +67,6 @@ void SaveScreen(Console* console) {
     if (console->queryScreen(info)) program.savedCursor = info.cursor;
 }
 
-// Field 1 of the title shows the current file's name, its last 73
-// characters when it is longer.
-void PointTitleAtName() {
-    PanelField* field = fullfind(TitlePanel, 1);
-    if (field == nullptr) return;
-    char* name = CurrentEntry().name;
-    size_t length = strnlen(name, NAME_SIZE);
-    size_t skip = length > field->textLength ? length - field->textLength : 0;
-    field->text = reinterpret_cast<uint8_t*>(name + skip);
-}
-
 void PutKeysOnLastRow() {
     for (PanelField* field = KeysPanel;; ++field) {
         field->row = program.screenHeight;
@@ -110,8 +98,8 @@ int ConsoleSetUp() {
     }
     SaveScreen(console);
 
-    PointTitleAtName();
-    fullpanel(PNL_CLEAR | PNL_DISPLAY, TitlePanel);
+    fullpanel(PNL_CLEAR, TitlePanel);
+    ShowFileName();
     PutKeysOnLastRow();
     std::memset(commands.commandLine, ' ', COMMAND_SIZE);
     commands.commandLine[COMMAND_SIZE] = '\0';

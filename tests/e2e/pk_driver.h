@@ -1,7 +1,7 @@
 // Drives the real pk on the emulated terminal for the pk_*_test suites:
-// starting it on files, reading the status line, the command window and the
-// hex view's first offset, waiting for beeps, and a marker key that proves
-// everything sent before it has been handled.
+// starting it, running tables of steps (keys or bytes, then the text they
+// must bring or a beep), and a marker that proves every key sent before it
+// was handled.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,12 +17,22 @@ namespace pktest {
 constexpr int kWait = 5000;
 
 inline VTermKey Fn(int n) { return static_cast<VTermKey>(VTERM_KEY_FUNCTION(n)); }
-inline VTermModifier Mods(int m) { return static_cast<VTermModifier>(m); }
+
+// Bytes or a key, then `want` on `row` (the status line unless given) and,
+// when col >= 0, the cursor at (row, col); an empty `want` means one beep.
+struct Step {
+    std::string bytes = {};
+    VTermKey key = VTERM_KEY_NONE;
+    int mods = 0;
+    std::string want = {};
+    int row = 1;
+    int col = -1;
+};
 
 struct Pk {
     explicit Pk(int rows = 25, int cols = 80) : t(rows, cols) {}
 
-    // Starts pk on the files and waits for the first screen.
+    // Starts pk and waits for its first screen.
     ::testing::AssertionResult start(std::vector<std::string> args, std::vector<std::string> env = {}) {
         args.insert(args.begin(), PK_BINARY);
         if (!t.start(args, env)) return ::testing::AssertionFailure() << "could not start";
@@ -31,48 +41,38 @@ struct Pk {
         return ::testing::AssertionSuccess();
     }
 
+    ::testing::AssertionResult run(const std::vector<Step>& steps) {
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const Step& s = steps[i];
+            int bells = t.bells;
+            if (s.key != VTERM_KEY_NONE) t.key(s.key, static_cast<VTermModifier>(s.mods));
+            else t.send(s.bytes);
+            bool ok = s.want.empty() ? waitBells(bells + 1) : t.waitFor(s.want, kWait, s.row);
+            if (ok && s.col >= 0) ok = waitCursor(s.row, s.col);
+            if (!ok) return ::testing::AssertionFailure() << "step " << i << " '" << s.want << "'\n" << t.screenText();
+        }
+        return ::testing::AssertionSuccess();
+    }
+
     std::string status() const { return t.rowText(1); }
     std::string window() const { return t.rowText(2).substr(12, 67); }
-    std::string hexOffset() const { return t.rowText(3).substr(3, 8); }
-
-    bool waitStatus(const std::string& text) { return t.waitFor(text, kWait, 1); }
     bool waitWindow(const std::string& text) {
         return t.waitUntil([&] { return window().find(text) != std::string::npos; }, kWait);
     }
-    bool waitHexOffset(const std::string& offset) {
-        return t.waitUntil([&] { return hexOffset() == offset; }, kWait);
-    }
-    bool waitBells(int count) {
-        return t.waitUntil([&] { return t.bells >= count; }, kWait) && t.bells == count;
-    }
+    bool waitBells(int count) { return t.waitUntil([&] { return t.bells >= count; }, kWait) && t.bells == count; }
     bool waitCursor(int row, int col) {
         return t.waitUntil([&] { return t.cursorRow == row && t.cursorCol == col; }, kWait);
     }
+    bool waitShape(int shape) { return t.waitUntil([&] { return t.cursorShape == shape; }, kWait); }
 
-    // Sends a key sequence that beeps and waits for exactly one more bell.
-    bool beeps(const std::string& bytes) {
-        int before = t.bells;
-        t.send(bytes);
-        return waitBells(before + 1);
-    }
-    bool beepsKey(VTermKey key, int mods = 0) {
-        int before = t.bells;
-        t.key(key, Mods(mods));
-        return waitBells(before + 1);
-    }
-
-    // Types a marker into the command line, waits for it and takes it out
-    // again: every key sent earlier has been handled by then. Only for use
-    // while nothing redraws (keys typed during a redraw are dropped).
+    // Types a marker, waits for it and takes it out again. Only while
+    // nothing redraws (keys typed during a redraw are dropped).
     bool settle() {
         t.send("~");
         if (!waitWindow("~")) return false;
         t.send("\x7f");
         return t.waitUntil([&] { return window().find('~') == std::string::npos; }, kWait);
     }
-
-    // A command line run with Enter.
-    void command(const std::string& text) { t.send(text + "\r"); }
 
     TempDir dir;
     PtyTerm t;

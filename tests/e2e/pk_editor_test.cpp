@@ -2,6 +2,8 @@
 // line, Backspace, Esc, Home/End, Insert and its cursor shape, recall and
 // repeat, Ctrl+V through a clipboard program, the terminal's own paste, and
 // clicks on the key labels.
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "pk_driver.h"
@@ -16,54 +18,40 @@ std::string Letters(int n) {
     return s;
 }
 
+const std::string kBlank(67, ' ');
+
 TEST(PkEditor, WindowScrollingAndEditingKeys) {
     Pk pk;
     ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
-    std::string text = Letters(67);
-    pk.t.send(text);
-    ASSERT_TRUE(pk.waitWindow(text));
-    EXPECT_TRUE(pk.waitCursor(2, 79));
-    pk.t.send("#");  // the 68th moves the window
-    EXPECT_TRUE(pk.waitWindow(text.substr(1) + "#"));
-    EXPECT_TRUE(pk.waitCursor(2, 79));
-    pk.t.key(VTERM_KEY_HOME);
+    const std::string text = Letters(67), moved = text.substr(1) + "#";
+    EXPECT_TRUE(pk.run({
+        {text, {}, 0, text, 2, 79},
+        {"#", {}, 0, moved, 2, 79},  // the 68th moves the window
+        {"", VTERM_KEY_HOME, 0, text, 2, 12},
+        {"", VTERM_KEY_END, 0, moved, 2, 79},
+        {"\x1b", {}, 0, kBlank, 2, 12},  // Esc after scrolling shows the start again
+        {Letters(256), {}, 0, Letters(256).substr(189), 2, 79},
+        {"!"},  // overtype at 256
+    }));
+    pk.t.key(VTERM_KEY_INS);
+    EXPECT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK));
+    EXPECT_TRUE(pk.run({{"", VTERM_KEY_HOME, 0, text, 2, 12}, {"!"}}));  // insert into a full line
     EXPECT_TRUE(pk.waitWindow(text));
-    EXPECT_TRUE(pk.waitCursor(2, 12));
-    pk.t.key(VTERM_KEY_END);
-    EXPECT_TRUE(pk.waitWindow(text.substr(1) + "#"));
-    pk.t.send("\x1b");  // Esc after scrolling shows the start again
-    EXPECT_TRUE(pk.waitWindow(std::string(67, ' ')));
-    EXPECT_TRUE(pk.waitCursor(2, 12));
-
-    pk.t.send(Letters(256));
-    ASSERT_TRUE(pk.waitCursor(2, 79));
-    EXPECT_TRUE(pk.beeps("!"));  // overtype at 256
     pk.t.key(VTERM_KEY_INS);
-    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.cursorShape == VTERM_PROP_CURSORSHAPE_BLOCK; }, kWait));
-    pk.t.key(VTERM_KEY_HOME);
-    EXPECT_TRUE(pk.waitCursor(2, 12));
-    EXPECT_TRUE(pk.beeps("!"));  // insert into a full line
-    EXPECT_TRUE(pk.waitWindow(Letters(67)));
-    pk.t.key(VTERM_KEY_INS);
-    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.cursorShape == VTERM_PROP_CURSORSHAPE_UNDERLINE; }, kWait));
-
-    pk.t.send("\x1b");
-    ASSERT_TRUE(pk.waitWindow(std::string(67, ' ')));
-    pk.t.send("abc");
-    pk.t.key(VTERM_KEY_RIGHT);
-    pk.t.key(VTERM_KEY_RIGHT);
-    ASSERT_TRUE(pk.waitCursor(2, 17));
-    pk.t.send("\x7f");  // Backspace past the end only moves back
-    EXPECT_TRUE(pk.waitCursor(2, 16));
-    pk.t.key(VTERM_KEY_LEFT);
-    pk.t.key(VTERM_KEY_LEFT);
-    pk.t.key(VTERM_KEY_LEFT);
-    pk.t.key(VTERM_KEY_DEL);
-    EXPECT_TRUE(pk.waitWindow("ac "));
-    pk.t.send("\x7f");
-    EXPECT_TRUE(pk.waitCursor(2, 12));
-    EXPECT_TRUE(pk.beeps("\x7f"));
-    EXPECT_TRUE(pk.waitWindow(std::string(67, ' ').replace(0, 1, "c")));
+    EXPECT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_UNDERLINE));
+    EXPECT_TRUE(pk.run({
+        {"\x1b", {}, 0, kBlank, 2, 12},
+        {"abc", {}, 0, "abc", 2, 15},
+        {"", VTERM_KEY_RIGHT, 0, "abc", 2, 16},
+        {"", VTERM_KEY_RIGHT, 0, "abc", 2, 17},
+        {"\x7f", {}, 0, "abc", 2, 16},  // Backspace past the end only moves back
+        {"", VTERM_KEY_HOME, 0, "abc", 2, 12},
+        {"", VTERM_KEY_RIGHT, 0, "abc", 2, 13},
+        {"", VTERM_KEY_DEL, 0, "ac ", 2, 13},
+        {"\x7f", {}, 0, "c ", 2, 12},
+        {"\x7f"},  // nothing before the cursor
+    }));
+    EXPECT_EQ(pk.window(), "c" + kBlank.substr(1));
     EXPECT_EQ(pk.t.bells, 3);
 }
 
@@ -72,49 +60,35 @@ TEST(PkEditor, RecallRepeatAndCaseQuery) {
     std::string text;
     for (int i = 1; i <= 60; ++i) text += "row " + std::to_string(i) + "\n";
     ASSERT_TRUE(pk.start({pk.dir.write("rows.txt", text)}));
-    pk.command("down 3");
-    ASSERT_TRUE(pk.waitStatus("Line 4 of 60"));
-    pk.command("?");
-    EXPECT_TRUE(pk.waitWindow("down 3 "));
-    EXPECT_TRUE(pk.waitCursor(2, 18));
-    pk.t.send("\r");  // the recalled line runs again
-    EXPECT_TRUE(pk.waitStatus("Line 7 of 60"));
-    pk.command("=");
-    EXPECT_TRUE(pk.waitStatus("Line 10 of 60"));
-    EXPECT_TRUE(pk.waitWindow(std::string(67, ' ')));
-    pk.command("case ?");
-    EXPECT_TRUE(pk.waitWindow("case u"));
-    EXPECT_TRUE(pk.waitCursor(2, 18));
+    EXPECT_TRUE(pk.run({
+        {"down 3\r", {}, 0, "Line 4 of 60"},
+        {"?\r", {}, 0, "down 3 ", 2, 18},
+        {"\r", {}, 0, "Line 7 of 60"},  // the recalled line runs again
+        {"=\r", {}, 0, "Line 10 of 60"},
+    }));
+    EXPECT_TRUE(pk.waitWindow(kBlank));
+    EXPECT_TRUE(pk.run({{"case ?\r", {}, 0, "case u", 2, 18}}));
 }
 
-TEST(PkEditor, CtrlVTypesTheClipboard) {
+TEST(PkEditor, CtrlVAndTheTerminalsPasteTypeText) {
     Pk pk;
-    pk.t.addStub("xclip", "printf 'abc\\r\\ndef'");
+    pk.t.addStub("xclip", "cat \"$HOME/clip\"");  // nothing there: it fails
+    const std::string clip = pk.t.home() + "/clip";
     ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
     pk.t.send("\x16");
-    EXPECT_TRUE(pk.waitWindow("abcdef "));
-    EXPECT_TRUE(pk.waitCursor(2, 18));
-    pk.t.paste("ghi\r\njkl");  // the terminal's own paste, by the same rules
+    EXPECT_TRUE(pk.settle());
+    EXPECT_EQ(pk.window(), kBlank);
+
+    std::ofstream(clip) << "abc\r\ndef";
+    ASSERT_TRUE(pk.run({{"\x16", {}, 0, "abcdef ", 2, 18}}));
+    pk.t.paste("ghi\r\njkl");
     EXPECT_TRUE(pk.waitWindow("abcdefghijkl "));
-}
 
-TEST(PkEditor, CtrlVKeepsTheFirst255Characters) {
-    Pk pk;
-    pk.t.addStub("xclip", "yes q | head -n 300 | tr -d '\\n'");
-    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
-    pk.t.send("\x16");
-    EXPECT_TRUE(pk.waitCursor(2, 79));
-    pk.t.key(VTERM_KEY_RIGHT);  // one more place: the window shows the end
-    EXPECT_TRUE(pk.waitWindow(std::string(66, 'q') + " "));
+    std::ofstream(clip) << std::string(300, 'q');  // the first 255
+    EXPECT_TRUE(pk.run({{"\x1b", {}, 0, kBlank, 2, 12},
+                        {"\x16", {}, 0, "qqq", 2, 79},
+                        {"", VTERM_KEY_RIGHT, 0, std::string(66, 'q') + " ", 2, 79}}));
     EXPECT_EQ(pk.t.bells, 0);
-
-    Pk empty;  // nothing on the clipboard: nothing happens
-    empty.t.addStub("xclip", "exit 1");
-    ASSERT_TRUE(empty.start({empty.dir.write("a.txt", "text\n")}));
-    empty.t.send("\x16");
-    EXPECT_TRUE(empty.settle());
-    EXPECT_EQ(empty.window(), std::string(67, ' '));
-    EXPECT_EQ(empty.t.bells, 0);
 }
 
 TEST(PkEditor, ClicksOnKeyLabels) {
@@ -124,17 +98,14 @@ TEST(PkEditor, ClicksOnKeyLabels) {
     EXPECT_TRUE(pk.t.waitFor("2Page", kWait, 24));
     pk.t.click(24, 7);  // its digit
     EXPECT_TRUE(pk.t.waitFor("2Half", kWait, 24));
-
-    pk.t.click(24, 5);   // between two labels
+    pk.t.click(24, 5);     // between two labels
     pk.t.click(24, 7, 3);  // right button
-    pk.t.click(23, 7);   // another line
+    pk.t.click(23, 7);     // another line
     EXPECT_TRUE(pk.settle());
     EXPECT_TRUE(pk.t.waitFor("2Half", kWait, 24));
-
-    // RFind and its digit act as F5: with no find string, a beep each.
-    EXPECT_TRUE(pk.beeps("\x1b[<0;29;25M\x1b[<0;29;25m"));
-    EXPECT_TRUE(pk.beeps("\x1b[<0;27;25M\x1b[<0;27;25m"));
-    // A double click acts once, through its first press.
+    // RFind and its digit act as F5 (no find string: a beep each); a double
+    // click acts once.
+    EXPECT_TRUE(pk.run({{"\x1b[<0;29;25M\x1b[<0;29;25m"}, {"\x1b[<0;27;25M\x1b[<0;27;25m"}}));
     pk.t.send("\x1b[<0;30;25M\x1b[<0;30;25m\x1b[<0;30;25M\x1b[<0;30;25m");
     EXPECT_TRUE(pk.waitBells(3));
     EXPECT_TRUE(pk.settle());

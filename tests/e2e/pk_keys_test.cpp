@@ -1,6 +1,7 @@
 // Every binding of the key table on the real terminal, in text and hex view:
 // scrolling limits and beeps, the page amount that follows the F2 label, the
 // column keys with tabs expanded and not, F5 after a miss, F6, F10 and F3.
+#include <cstdio>
 #include <string>
 
 #include "pk_driver.h"
@@ -18,13 +19,9 @@ std::string Lines(int count, int needleAt = 0) {
 TEST(PkKeys, ShortFileBeepsGoingDown) {
     Pk pk;
     ASSERT_TRUE(pk.start({pk.dir.write("short.txt", "one\ntwo\nthree\n")}));
-    EXPECT_TRUE(pk.beepsKey(VTERM_KEY_DOWN));
-    EXPECT_TRUE(pk.beepsKey(VTERM_KEY_PAGEDOWN));
-    EXPECT_TRUE(pk.beepsKey(Fn(9)));
-    EXPECT_TRUE(pk.beepsKey(Fn(4)));
-    EXPECT_TRUE(pk.beepsKey(VTERM_KEY_UP));
-    EXPECT_TRUE(pk.beepsKey(Fn(10)));  // one file: no next
-    EXPECT_TRUE(pk.beepsKey(Fn(6)));   // no command yet: the empty line beeps
+    // Down, PgDn, F9, F4, Up; F10 with one file; F6 before any command.
+    for (VTermKey k : {VTERM_KEY_DOWN, VTERM_KEY_PAGEDOWN, Fn(9), Fn(4), VTERM_KEY_UP, Fn(10), Fn(6)})
+        EXPECT_TRUE(pk.run({{"", k}})) << k;
     EXPECT_TRUE(pk.settle());
     EXPECT_EQ(pk.window(), std::string(67, ' '));
     EXPECT_EQ(pk.t.bells, 7);
@@ -33,29 +30,20 @@ TEST(PkKeys, ShortFileBeepsGoingDown) {
 TEST(PkKeys, VerticalKeysAndThePageAmount) {
     Pk pk;
     ASSERT_TRUE(pk.start({pk.dir.write("lines.txt", Lines(100))}));
-    pk.t.key(VTERM_KEY_PAGEDOWN);  // half of 21 rows
-    EXPECT_TRUE(pk.waitStatus("Line 11 of 100"));
-    pk.t.key(Fn(2));
-    EXPECT_TRUE(pk.t.waitFor("2Page", kWait, 24));
-    pk.t.key(VTERM_KEY_PAGEDOWN);
-    EXPECT_TRUE(pk.waitStatus("Line 32 of 100"));
-    pk.t.key(VTERM_KEY_PAGEUP);
-    EXPECT_TRUE(pk.waitStatus("Line 11 of 100"));
-    pk.t.key(Fn(2));
-    EXPECT_TRUE(pk.t.waitFor("2Half", kWait, 24));
-    pk.t.key(VTERM_KEY_PAGEUP);
-    EXPECT_TRUE(pk.waitStatus("Line 1 of 100"));
-    pk.t.key(VTERM_KEY_DOWN);
-    EXPECT_TRUE(pk.waitStatus("Line 2 of 100"));
-    pk.t.key(Fn(9));
-    EXPECT_TRUE(pk.waitStatus("Line 80 of 100"));
-    EXPECT_TRUE(pk.beepsKey(Fn(9)));
-    pk.t.key(VTERM_KEY_UP);
-    EXPECT_TRUE(pk.waitStatus("Line 79 of 100"));
-    pk.t.key(Fn(4));
-    EXPECT_TRUE(pk.waitStatus("Line 1 of 100"));
-    pk.t.key(VTERM_KEY_END, VTERM_MOD_CTRL);
-    EXPECT_TRUE(pk.waitStatus("Line 80 of 100"));
+    EXPECT_TRUE(pk.run({
+        {"", VTERM_KEY_PAGEDOWN, 0, "Line 11 of 100"},  // half of 21 rows
+        {"", Fn(2), 0, "2Page", 24},
+        {"", VTERM_KEY_PAGEDOWN, 0, "Line 32 of 100"},
+        {"", VTERM_KEY_PAGEUP, 0, "Line 11 of 100"},
+        {"", Fn(2), 0, "2Half", 24},
+        {"", VTERM_KEY_PAGEUP, 0, "Line 1 of 100"},
+        {"", VTERM_KEY_DOWN, 0, "Line 2 of 100"},
+        {"", Fn(9), 0, "Line 80 of 100"},
+        {"", Fn(9)},
+        {"", VTERM_KEY_UP, 0, "Line 79 of 100"},
+        {"", Fn(4), 0, "Line 1 of 100"},
+        {"", VTERM_KEY_END, VTERM_MOD_CTRL, "Line 80 of 100"},
+    }));
     EXPECT_TRUE(pk.t.waitFor("line 100", kWait, 23));
     EXPECT_EQ(pk.t.bells, 1);
 }
@@ -66,89 +54,64 @@ TEST(PkKeys, ColumnKeysFollowTheTabSetting) {
     std::string text = std::string(20, '\t') + std::string(40, 'x') + "\n";
     for (int i = 0; i < 29; ++i) text += "a\n";
     ASSERT_TRUE(pk.start({pk.dir.write("tabs.txt", text)}));
-    ASSERT_TRUE(pk.waitStatus("Column 1 of 60"));
-    EXPECT_TRUE(pk.beepsKey(Fn(12)));
-    EXPECT_TRUE(pk.beepsKey(Fn(8)));
-    EXPECT_TRUE(pk.beepsKey(Fn(11)));
-    EXPECT_TRUE(pk.beepsKey(Fn(7)));
-
-    pk.command("tabs");
-    ASSERT_TRUE(pk.waitStatus("Column 1 of 200"));
-    struct Step { VTermKey key; int mods; const char* status; };
-    const Step steps[] = {
-        {Fn(12), 0, "Column 2 of 200"},   {Fn(8), 0, "Column 42 of 200"},
-        {Fn(8), 0, "Column 82 of 200"},   {Fn(8), 0, "Column 121 of 200"},
-        {Fn(11), 0, "Column 120 of 200"}, {Fn(7), 0, "Column 80 of 200"},
-        {VTERM_KEY_RIGHT, VTERM_MOD_ALT, "Column 81 of 200"},
-        {VTERM_KEY_LEFT, VTERM_MOD_ALT, "Column 80 of 200"},
-        {Fn(7), 0, "Column 40 of 200"},   {Fn(7), 0, "Column 1 of 200"},
-    };
-    for (const Step& s : steps) {
-        pk.t.key(s.key, Mods(s.mods));
-        EXPECT_TRUE(pk.waitStatus(s.status)) << s.status << "\n" << pk.t.screenText();
-    }
-    EXPECT_TRUE(pk.beepsKey(Fn(7)));
-    EXPECT_TRUE(pk.beepsKey(Fn(11)));
-    pk.t.key(Fn(2));
-    EXPECT_TRUE(pk.t.waitFor("2Page", kWait, 24));
-    pk.t.key(Fn(8));  // a whole page
-    EXPECT_TRUE(pk.waitStatus("Column 81 of 200"));
-    pk.t.key(VTERM_KEY_DOWN);
-    EXPECT_TRUE(pk.waitStatus("Line 2 of 30, Column 81 of 200"));
-    pk.t.key(VTERM_KEY_HOME, VTERM_MOD_CTRL);  // the column stays, no beep
-    EXPECT_TRUE(pk.waitStatus("Line 1 of 30, Column 81 of 200"));
+    ASSERT_TRUE(pk.t.waitFor("Column 1 of 60", kWait, 1));
+    EXPECT_TRUE(pk.run({
+        {"", Fn(12)}, {"", Fn(8)}, {"", Fn(11)}, {"", Fn(7)},
+        {"tabs\r", {}, 0, "Column 1 of 200"},
+        {"", Fn(12), 0, "Column 2 of 200"},   {"", Fn(8), 0, "Column 42 of 200"},
+        {"", Fn(8), 0, "Column 82 of 200"},   {"", Fn(8), 0, "Column 121 of 200"},
+        {"", Fn(11), 0, "Column 120 of 200"}, {"", Fn(7), 0, "Column 80 of 200"},
+        {"", VTERM_KEY_RIGHT, VTERM_MOD_ALT, "Column 81 of 200"},
+        {"", VTERM_KEY_LEFT, VTERM_MOD_ALT, "Column 80 of 200"},
+        {"", Fn(7), 0, "Column 40 of 200"},   {"", Fn(7), 0, "Column 1 of 200"},
+        {"", Fn(7)}, {"", Fn(11)},
+        {"", Fn(2), 0, "2Page", 24},
+        {"", Fn(8), 0, "Column 81 of 200"},  // a whole page
+        {"", VTERM_KEY_DOWN, 0, "Line 2 of 30, Column 81 of 200"},
+        {"", VTERM_KEY_HOME, VTERM_MOD_CTRL, "Line 1 of 30, Column 81 of 200"},  // no beep
+    }));
     pk.t.key(VTERM_KEY_RIGHT, VTERM_MOD_CTRL);  // Ctrl+Left and Ctrl+Right do nothing
     pk.t.key(VTERM_KEY_LEFT, VTERM_MOD_CTRL);
     EXPECT_TRUE(pk.settle());
-    EXPECT_TRUE(pk.waitStatus("Column 81 of 200"));
+    EXPECT_TRUE(pk.t.waitFor("Column 81 of 200", kWait, 1));
     EXPECT_EQ(pk.t.bells, 6);
 }
 
 TEST(PkKeys, HexViewKeys) {
     Pk pk(24, 80);  // 20 data rows, 320 bytes a page
     ASSERT_TRUE(pk.start({pk.dir.write("data.bin", std::string(1000, 'h'))}));
-    pk.command("view");
-    ASSERT_TRUE(pk.waitStatus("File size is 1000 bytes"));
-    ASSERT_TRUE(pk.waitHexOffset("00000000"));
-    pk.t.key(Fn(9));
-    EXPECT_TRUE(pk.waitHexOffset("000002A8")) << pk.t.screenText();  // 680
-    pk.t.key(VTERM_KEY_END, VTERM_MOD_CTRL);
-    EXPECT_TRUE(pk.waitHexOffset("000002B0"));  // 688
-    pk.t.key(Fn(4));
-    EXPECT_TRUE(pk.waitHexOffset("00000000"));
-    pk.t.key(VTERM_KEY_DOWN);
-    EXPECT_TRUE(pk.waitHexOffset("00000010"));
-    pk.t.key(VTERM_KEY_PAGEDOWN);
-    EXPECT_TRUE(pk.waitHexOffset("000000B0"));
-    pk.t.key(VTERM_KEY_UP);
-    EXPECT_TRUE(pk.waitHexOffset("000000A0"));
-    for (int f : {7, 8, 11, 12}) EXPECT_TRUE(pk.beepsKey(Fn(f))) << "F" << f;
-    pk.t.key(VTERM_KEY_HOME, VTERM_MOD_CTRL);
-    EXPECT_TRUE(pk.waitHexOffset("00000000"));
-    EXPECT_TRUE(pk.beepsKey(VTERM_KEY_PAGEUP));
+    EXPECT_TRUE(pk.run({
+        {"view\r", {}, 0, "File size is 1000 bytes"},
+        {"", Fn(9), 0, "000002A8", 3},  // 680
+        {"", VTERM_KEY_END, VTERM_MOD_CTRL, "000002B0", 3},  // 688
+        {"", Fn(4), 0, "00000000", 3},
+        {"", VTERM_KEY_DOWN, 0, "00000010", 3},
+        {"", VTERM_KEY_PAGEDOWN, 0, "000000B0", 3},
+        {"", VTERM_KEY_UP, 0, "000000A0", 3},
+        {"", Fn(7)}, {"", Fn(8)}, {"", Fn(11)}, {"", Fn(12)},
+        {"", VTERM_KEY_HOME, VTERM_MOD_CTRL, "00000000", 3},
+        {"", VTERM_KEY_PAGEUP},
+    }));
     EXPECT_EQ(pk.t.bells, 5);
 }
 
-TEST(PkKeys, RepeatFindStartsAgainAfterAMiss) {
+TEST(PkKeys, RepeatFindStartsAgainAfterAMissAndF6RepeatsTheCommand) {
     Pk pk;
     ASSERT_TRUE(pk.start({pk.dir.write("find.txt", Lines(100, 50))}));
-    pk.command("f needle");
-    ASSERT_TRUE(pk.t.waitFor("the needle 50", kWait)) << pk.t.screenText();
-    std::string found = pk.status();
-    pk.t.key(Fn(5));
-    EXPECT_TRUE(pk.t.waitFor("Not found", kWait, 1));
+    ASSERT_TRUE(pk.run({{"f needle\r", {}, 0, "the needle 50", -1}}));
+    const std::string found = pk.status();
+    unsigned line = 0;
+    ASSERT_EQ(std::sscanf(found.c_str() + found.find("Line "), "Line %u", &line), 1) << found;
+    ASSERT_TRUE(pk.run({{"", Fn(5), 0, "Not found"}}));
     EXPECT_TRUE(pk.settle());  // the message stays until the next key
     EXPECT_TRUE(pk.t.waitUntil([&] { return pk.status().find("Not found") == std::string::npos; }, kWait));
-    pk.t.key(Fn(4));
-    ASSERT_TRUE(pk.waitStatus("Line 1 of 100"));
-    pk.t.key(Fn(5), VTERM_MOD_SHIFT);  // Shift+F5 is F5, from the top again
-    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.status() == found; }, kWait)) << pk.t.screenText();
-
-    pk.command("down 3");  // F6 repeats the last command
-    ASSERT_TRUE(pk.t.waitUntil([&] { return pk.status() != found; }, kWait));
-    std::string line = pk.status();
-    pk.t.key(Fn(6));
-    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.status() != line; }, kWait));
+    auto at = [](unsigned n) { return "Line " + std::to_string(n) + " of 100"; };
+    EXPECT_TRUE(pk.run({
+        {"", Fn(4), 0, at(1)},
+        {"", Fn(5), VTERM_MOD_SHIFT, at(line)},  // Shift+F5 is F5, from the top again
+        {"down 3\r", {}, 0, at(line + 3)},
+        {"", Fn(6), 0, at(line + 6)},
+    }));
     EXPECT_EQ(pk.window(), std::string(67, ' '));
 }
 
@@ -157,16 +120,12 @@ TEST(PkKeys, NextAndCloseWithTwoFiles) {
     std::string a = pk.dir.write("a.txt", "alpha\n");
     std::string b = pk.dir.write("b.txt", "bravo\n");
     ASSERT_TRUE(pk.start({a, b}));
-    ASSERT_TRUE(pk.t.waitFor("bravo", kWait, 3));
-    pk.t.key(Fn(10));
+    EXPECT_TRUE(pk.run({
+        {"", Fn(10), 0, a, 0}, {"", Fn(10), 0, b, 0},
+        {"", Fn(3), 0, a, 0},  // closes b, shows a
+        {"", Fn(10)},
+    }));
     EXPECT_TRUE(pk.t.waitFor("alpha", kWait, 3));
-    EXPECT_TRUE(pk.t.waitFor(a, kWait, 0));
-    pk.t.key(Fn(10));
-    EXPECT_TRUE(pk.t.waitFor("bravo", kWait, 3));
-    pk.t.key(Fn(3));  // closes b, shows a
-    EXPECT_TRUE(pk.t.waitFor("alpha", kWait, 3));
-    EXPECT_TRUE(pk.t.waitFor(a, kWait, 0));
-    EXPECT_TRUE(pk.beepsKey(Fn(10)));
     pk.t.key(Fn(3));  // the last file: the end
     EXPECT_EQ(pk.t.exitCode(kWait), 0);
     EXPECT_FALSE(pk.t.altScreen);

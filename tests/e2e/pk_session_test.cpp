@@ -17,50 +17,35 @@ TEST(PkSession, TwoRunsShareFindStringAndTabs) {
         alpha += (i == 60 || i == 100 ? "has\ta needle " : "alpha ") + std::to_string(i) + "\n";
     files.write("alpha.txt", alpha);
     files.write("beta.txt", "beta only\n");
-    Pk pk;  // the first run; its home folder holds the settings for the second
-    {
-        ASSERT_TRUE(pk.start({files / "*.txt"}));
-        ASSERT_TRUE(pk.t.waitFor("alpha 1 ", kWait, 3)) << pk.t.screenText();  // the first match
-        pk.command("tabs");
-        ASSERT_TRUE(pk.waitStatus("Line 1 of 120"));
-        ASSERT_TRUE(pk.t.waitFor("Column 1 of 20", kWait, 1));
 
-        pk.command("f needle");
-        ASSERT_TRUE(pk.t.waitFor("has     a needle 60", kWait)) << pk.t.screenText();
-        std::string first = pk.status();
-        pk.t.key(Fn(5));
-        ASSERT_TRUE(pk.t.waitFor("has     a needle 100", kWait)) << pk.t.screenText();
-        EXPECT_NE(pk.status(), first);
+    Pk pk;  // its home folder keeps the settings for the second run
+    ASSERT_TRUE(pk.start({files / "*.txt"}));
+    ASSERT_TRUE(pk.t.waitFor("alpha 1 ", kWait, 3)) << pk.t.screenText();  // the first match
+    ASSERT_TRUE(pk.run({
+        {"tabs\r", {}, 0, "Line 1 of 120, Column 1 of 20"},
+        {"f needle\r", {}, 0, "has     a needle 60", -1},
+        {"", Fn(5), 0, "has     a needle 100", -1},
+        {"view\r", {}, 0, "File size is"},
+        {"0\r", {}, 0, "00000000", 3},
+    }));
+    pk.t.send("'6E656564\r");  // "need" in hex
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.rowText(3).substr(3, 8) != "00000000"; }, kWait));
+    ASSERT_TRUE(pk.run({
+        {"a0\r", {}, 0, "000000A0", 3},
+        {"view\r", {}, 0, "Line "},
+        {"", Fn(10), 0, files / "beta.txt", 0},
+        {"", Fn(3), 0, files / "alpha.txt", 0},
+    }));
+    pk.t.send("end\r");
+    ASSERT_EQ(pk.t.exitCode(kWait), 0);
 
-        pk.command("view");
-        ASSERT_TRUE(pk.waitStatus("File size is"));
-        pk.command("0");
-        ASSERT_TRUE(pk.waitHexOffset("00000000"));
-        pk.command("'6E656564");  // "need" in hex
-        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.hexOffset() != "00000000"; }, kWait)) << pk.t.screenText();
-        pk.command("a0");
-        EXPECT_TRUE(pk.waitHexOffset("000000A0"));
-        pk.command("view");
-        ASSERT_TRUE(pk.waitStatus("Line "));
-
-        pk.t.key(Fn(10));
-        ASSERT_TRUE(pk.t.waitFor("beta only", kWait, 3));
-        EXPECT_TRUE(pk.t.waitFor(files / "beta.txt", kWait, 0));
-        pk.t.key(Fn(3));
-        ASSERT_TRUE(pk.t.waitFor(files / "alpha.txt", kWait, 0));
-        pk.command("end");
-        ASSERT_EQ(pk.t.exitCode(kWait), 0);
-    }
-    {
-        const std::string home = pk.t.home();
-        Pk again;
-        ASSERT_TRUE(again.start({files / "alpha.txt"}, {"HOME=" + home, "APPDATA=" + home + "/appdata"}));
-        EXPECT_TRUE(again.t.waitFor("Column 1 of 20", kWait, 1));  // tabs are on
-        again.t.key(Fn(5));  // the stored hex string
-        EXPECT_TRUE(again.t.waitFor("has     a needle 60", kWait)) << again.t.screenText();
-        again.command("end");
-        EXPECT_EQ(again.t.exitCode(kWait), 0);
-    }
+    const std::string home = pk.t.home();
+    Pk again;
+    ASSERT_TRUE(again.start({files / "alpha.txt"}, {"HOME=" + home, "APPDATA=" + home + "/appdata"}));
+    EXPECT_TRUE(again.t.waitFor("Column 1 of 20", kWait, 1));  // tabs are on
+    EXPECT_TRUE(again.run({{"", Fn(5), 0, "has     a needle 60", -1}}));  // the stored hex string
+    again.t.send("end\r");
+    EXPECT_EQ(again.t.exitCode(kWait), 0);
 }
 
 }  // namespace

@@ -14,49 +14,34 @@ namespace {
 
 TEST(Shell, SameTerminalRunsTheCommandThenGivesTheTerminalBack) {
     Pk pk;
-    std::string file = pk.dir.write("a.txt", "first line\nsecond line\n");
-    ASSERT_TRUE(pk.start({file}, {"SHELL=/bin/sh"}));
-    // The quotes keep the typed line itself from matching the output.
-    pk.command("dos echo \"from the\" \"shell\"; exit 4");
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "first line\n")}, {"SHELL=/bin/sh"}));
+    // The quotes keep the typed line itself from matching the output; read
+    // is a builtin, so Ctrl+C in the terminal's normal mode ends the shell.
+    pk.t.send("dos echo \"from the\" \"shell\"; read line\r");
     ASSERT_TRUE(pk.t.waitFor("from the shell", kWait)) << pk.t.screenText();
-    ASSERT_TRUE(pk.t.waitFor("rc = 4", kWait)) << pk.t.screenText();
     EXPECT_FALSE(pk.t.altScreen);
+    pk.t.send("\x03");
+    ASSERT_TRUE(pk.t.waitFor("rc = 130", kWait)) << pk.t.screenText();
     pk.t.send("\r");
     ASSERT_TRUE(pk.t.waitFor("COMMAND ==>", kWait, 2)) << pk.t.screenText();
     ASSERT_TRUE(pk.t.waitFor("first line", kWait)) << pk.t.screenText();
-    // pk reads keys again, one at a time, with no echo from the terminal.
+    // pk, untouched by the interrupt, reads keys one at a time with no echo.
     ASSERT_TRUE(pk.settle());
     struct termios modes {};
     ASSERT_TRUE(pk.t.slaveModes(modes));
-    EXPECT_FALSE(modes.c_lflag & ICANON);
-    EXPECT_FALSE(modes.c_lflag & ECHO);
-    pk.command("end");
+    EXPECT_FALSE(modes.c_lflag & (ICANON | ECHO));
+    pk.t.send("end\r");
     EXPECT_EQ(pk.t.exitCode(kWait), 0);
-}
-
-TEST(Shell, InterruptReachesTheCommandOnly) {
-    Pk pk;
-    std::string file = pk.dir.write("a.txt", "some text\n");
-    ASSERT_TRUE(pk.start({file}, {"SHELL=/bin/sh"}));
-    pk.command("dos echo sta''rted; read line");  // a builtin: the shell ends at once
-    ASSERT_TRUE(pk.t.waitFor("started", kWait)) << pk.t.screenText();
-    pk.t.send("\x03");  // Ctrl+C in the terminal's normal mode
-    ASSERT_TRUE(pk.t.waitFor("rc = 130", kWait)) << pk.t.screenText();
-    pk.t.send("\r");
-    ASSERT_TRUE(pk.t.waitFor("some text", kWait)) << pk.t.screenText();
-    ASSERT_TRUE(pk.settle());
-    EXPECT_TRUE(pk.t.running());
 }
 
 TEST(Shell, TerminalOfItsOwnIsNotWaitedFor) {
     Pk pk;
-    std::string file = pk.dir.write("a.txt", "viewer text\n");
     std::string record = pk.dir / "tmux-args";
     // The stub keeps running for a while, as a window would.
-    pk.t.addStub("tmux", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + record +
-                             ".tmp'; /bin/mv '" + record + ".tmp' '" + record + "'; sleep 30");
-    ASSERT_TRUE(pk.start({file}, {"SHELL=/bin/sh", "TMUX=/tmp/pk-test-tmux,1,0"}));
-    pk.command("git log --oneline 'a b'");
+    pk.t.addStub("tmux", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + record + ".tmp'; /bin/mv '" +
+                             record + ".tmp' '" + record + "'; sleep 30");
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "viewer text\n")}, {"SHELL=/bin/sh", "TMUX=/tmp/pk-test-tmux,1,0"}));
+    pk.t.send("git log --oneline 'a b'\r");
     ASSERT_TRUE(pk.t.waitUntil([&] { return std::filesystem::exists(record); }, kWait));
     std::string args = ReadAll(record);
     EXPECT_EQ(args.substr(0, args.find('\n')), "new-window");
@@ -65,7 +50,6 @@ TEST(Shell, TerminalOfItsOwnIsNotWaitedFor) {
     ASSERT_TRUE(pk.settle());
     EXPECT_NE(pk.t.screenText().find("viewer text"), std::string::npos);
     EXPECT_EQ(pk.t.screenText().find("rc ="), std::string::npos);
-
 }
 
 }  // namespace

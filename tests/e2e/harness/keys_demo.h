@@ -39,7 +39,6 @@ public:
                 return false;
         return true;
     }
-    std::string row(int r) const { return term.rowText(r); }
 
     PtyTerm term;
     unsigned count = 0;

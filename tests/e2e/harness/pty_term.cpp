@@ -143,11 +143,6 @@ void PtyTerm::click(int row, int col, int button, VTermModifier m) {
     vterm_mouse_button(vt_, button, false, m);
 }
 
-void PtyTerm::mouse(int sgrButton, int row, int col, bool press) {
-    send("\033[<" + std::to_string(sgrButton) + ";" + std::to_string(col + 1) + ";" +
-         std::to_string(row + 1) + (press ? "M" : "m"));
-}
-
 void PtyTerm::paste(std::string_view text) {
     std::string s = "\033[200~";
     s.append(text);
@@ -191,6 +186,17 @@ void PtyTerm::pump(int ms) {
     resizeRequests_.clear();
 }
 
+// Reads until the program has been quiet for a few milliseconds; true when
+// anything new arrived.
+bool PtyTerm::settle() {
+    size_t before = output_.size();
+    for (size_t seen = before - 1; seen != output_.size();) {
+        seen = output_.size();
+        pump(5);
+    }
+    return output_.size() != before;
+}
+
 bool PtyTerm::waitFor(std::string_view text, int timeoutMs, int row) {
     auto matches = [&] {
         int first = row < 0 ? 0 : row;
@@ -205,7 +211,10 @@ bool PtyTerm::waitFor(std::string_view text, int timeoutMs, int row) {
 bool PtyTerm::waitUntil(const std::function<bool()>& pred, int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (pred()) return true;
+        // A screen update can reach the pty in several pieces: once the
+        // state shows, take in whatever is still arriving before trusting it.
+        if (pred() && !settle()) return true;
+        if (pred()) continue;
         int left = MsLeft(until);
         if (left == 0 || eof_) {
             pump(0);
@@ -287,7 +296,6 @@ int PtyTerm::onTermProp(VTermProp prop, VTermValue* val, void* user) {
     auto* t = static_cast<PtyTerm*>(user);
     switch (prop) {
         case VTERM_PROP_CURSORVISIBLE: t->cursorVisible = val->boolean; break;
-        case VTERM_PROP_CURSORBLINK: t->cursorBlink = val->boolean; break;
         case VTERM_PROP_CURSORSHAPE: t->cursorShape = val->number; break;
         case VTERM_PROP_ALTSCREEN: t->altScreen = val->boolean; break;
         case VTERM_PROP_MOUSE: t->mouseMode = val->number; break;

@@ -21,8 +21,6 @@
 //   key(k, mods)         a key encoded by libvterm (follows the child's modes)
 //   unichar(c, mods)     a character encoded by libvterm (Alt gives ESC prefix)
 //   click(row, col, b)   SGR press and release of button b (1 left, 3 right)
-//   mouse(b, row, col, press)  one raw SGR report (b as in SGR: 0 left,
-//                        2 right, 64/65 wheel; press false = release 'm')
 //   paste(text)          ESC[200~ text ESC[201~
 // Rows and columns are 0-based everywhere.
 //
@@ -32,7 +30,7 @@
 //   waitUntil(pred, timeoutMs)      until pred() is true, pumping meanwhile
 //   rowText(row), screenText(), cell(row, col), output() (all raw bytes)
 //   public fields: cursorRow, cursorCol, cursorVisible, cursorShape
-//   (1 block, 2 underline, 3 bar; 0 = never set), cursorBlink, altScreen,
+//   (1 block, 2 underline, 3 bar; 0 = never set), altScreen,
 //   mouseMode (0 off, 1 click, 2 drag, 3 move), bells, title.
 //   decMode(n) tells whether DEC private mode n (ESC[?nh / ESC[?nl) is on as
 //   last written, e.g. 2004 bracketed paste, 1006 SGR mouse, 1 cursor keys.
@@ -41,7 +39,7 @@
 //
 // The end
 //   wait(ms) raw waitpid status or -1 if still running; exitCode(ms) the exit
-//   status or -1 (also -1 when killed by a signal); signal(sig); pid();
+//   status or -1 (also -1 when killed by a signal); signal(sig);
 //   slaveModes(t) reads the pty's termios (also after the child has ended).
 //   The destructor kills the child if it still runs.
 #pragma once
@@ -88,11 +86,12 @@ public:
     void key(VTermKey k, VTermModifier m = VTERM_MOD_NONE);
     void unichar(uint32_t c, VTermModifier m = VTERM_MOD_NONE);
     void click(int row, int col, int button = 1, VTermModifier m = VTERM_MOD_NONE);
-    void mouse(int sgrButton, int row, int col, bool press);
     void paste(std::string_view text);
     void resize(int rows, int cols);
 
     void pump(int ms);
+    // Takes in output until the program has been quiet for a few ms.
+    bool settle();
     bool waitFor(std::string_view text, int timeoutMs = 5000, int row = -1);
     bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 
@@ -107,15 +106,12 @@ public:
     int wait(int timeoutMs);
     int exitCode(int timeoutMs);
     void signal(int sig);
-    pid_t pid() const { return pid_; }
     bool running() const { return pid_ > 0 && !reaped_; }
-    int masterFd() const { return master_; }
     bool slaveModes(struct termios& modes) const;
 
     int cursorRow = 0;
     int cursorCol = 0;
     bool cursorVisible = true;
-    bool cursorBlink = false;
     int cursorShape = 0;
     bool altScreen = false;
     int mouseMode = 0;

@@ -130,6 +130,15 @@ int KeysMode(Console* c) {
 const uint8_t kAttributes[ATTRIBUTE_COUNT] = {0x07, 0x1F, 0x0E, 0x70, 0x4F, 0x0A,
                                               0x30, 0x0F, 0x00, 0x07, 0x07, 0x07, 0x07};
 
+bool StartPanels(const char* mode) {
+    if (!fullinit()) {
+        printf("%s: fullinit failed\n", mode);
+        return false;
+    }
+    fullattr(kAttributes);
+    return true;
+}
+
 std::string FieldText(const PanelField& f) {
     return std::string(reinterpret_cast<const char*>(f.text), f.textLength);
 }
@@ -152,11 +161,7 @@ int PanelMode(Console*) {
         {6, FLD_PROTECTED, 8, 7, 1, 6, 0, 6, dark},
         {7, FLD_PROTECTED | FLD_BOTTOM | FLD_LAST, 5, 0, 1, 80, 0, 31, keys},
     };
-    if (!fullinit()) {
-        printf("panel: fullinit failed\n");
-        return 2;
-    }
-    fullattr(kAttributes);
+    if (!StartPanels("panel")) return 2;
     uint32_t result = fullpanel(PNL_DISPLAY | PNL_CLEAR | PNL_INPUT | PNL_ENTEREND | PNL_ESCEND, panel);
     TerminalConsole()->restoreScreen();
     printf("result=%u\nname=[%s]\ncode=[%s]\n", static_cast<unsigned>(result),
@@ -172,11 +177,7 @@ int BytesMode(Console* c) {
         {1, FLD_PROTECTED, 1, 1, 1, 20, 0, 11, label},
         {2, FLD_PROTECTED | FLD_LAST, 0, 3, 1, 40, 0, sizeof hostile - 1, hostile},
     };
-    if (!fullinit()) {
-        printf("bytes: fullinit failed\n");
-        return 2;
-    }
-    fullattr(kAttributes);
+    if (!StartPanels("bytes")) return 2;
     fullpanel(PNL_DISPLAY | PNL_CLEAR, panel);
     InputRecord r;
     c->readInput(r);

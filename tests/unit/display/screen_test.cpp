@@ -1,115 +1,75 @@
-// The main screen's panels and run-time fields on an 80-column console, the
-// message buffer, and the switch between text and hex view.
+// The main screen's run-time fields on the in-memory console: the title, the message and status fields, and the switch between
+// text and hex view with its "wait..." message and the position and find
+// hit carried across.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "view_fixture.h"
-
-using pktest::TestScreen;
+#include "test_screen.h"
 
 namespace {
 
-std::string Blanks(int n) { return std::string(size_t(n), ' '); }
+using pktest::TestScreen;
 
-// Attributes of cells [from, to] of row y all equal attr.
+std::string B(size_t n) { return std::string(n, ' '); }
+
 bool AttrsAre(const TestScreen& s, int y, int from, int to, uint16_t attr) {
     for (int x = from; x <= to; ++x)
         if (s.console.attrAt(x, y) != attr) return false;
     return true;
 }
 
-TEST(DisplayState, SetMessageCutsAndClearsTheBuffer) {
-    pk::display = pk::DisplayState{};
-    pk::SetMessage("a much longer message than the next one");
-    pk::SetMessage("short");
-    EXPECT_STREQ(pk::display.messageText, "short");
-    for (int i = 5; i < pk::MESSAGE_SIZE; ++i) EXPECT_EQ(pk::display.messageText[i], 0);
-    std::string tooLong(200, 'x');
-    pk::SetMessage(tooLong.c_str());
-    EXPECT_EQ(std::string(pk::display.messageText), std::string(pk::MESSAGE_SIZE - 1, 'x'));
-    pk::ClearMessage();
-    for (char c : pk::display.messageText) EXPECT_EQ(c, 0);
+TEST(MainScreen, TitleShowsTheLast73CharactersAndNothingOlder) {
+    TestScreen s;
+    const std::string longName = "/" + std::string(60, 'd') + "/file-with-long-name.txt";
+    for (const std::string& name : {longName, std::string("/tmp/a.txt")}) {
+        s.load("x", name.c_str());
+        pk::ShowFileName();
+        std::string shown = name.size() > 73 ? name.substr(name.size() - 73) : name;
+        EXPECT_EQ(s.row(0), std::string("Peekra") + '\0' + shown + B(73 - shown.size()));
+        EXPECT_TRUE(AttrsAre(s, 0, 0, 5, 0x0F));
+        EXPECT_TRUE(AttrsAre(s, 0, 7, 79, 0x07));
+    }
 }
 
-TEST(MainScreen, TitleShowsTheLast73CharactersOfTheName) {
-    TestScreen s;
-    std::string longName = "/" + std::string(60, 'd') + "/file-with-long-name.txt";  // 86
-    s.load("x", longName.c_str());
-    pk::ShowFileName();
-    EXPECT_EQ(s.row(0).substr(0, 7), std::string("Peekra") + '\0');
-    EXPECT_EQ(s.row(0).substr(7), longName.substr(longName.size() - 73));
-    EXPECT_TRUE(AttrsAre(s, 0, 0, 5, 0x0F));
-    EXPECT_TRUE(AttrsAre(s, 0, 7, 79, 0x07));
-
-    // A shorter name leaves nothing of the longer one behind.
-    s.load("x", "/tmp/a.txt");
-    pk::ShowFileName();
-    EXPECT_EQ(s.row(0).substr(7), "/tmp/a.txt" + Blanks(63));
-
-    pk::fullpanel(pk::PNL_DISPLAY, pk::TitlePanel);
-    EXPECT_EQ(s.row(2).substr(0, 12), std::string("COMMAND ==>") + '\0');
-    EXPECT_TRUE(AttrsAre(s, 2, 0, 10, 0x0F));
-}
-
-TEST(MainScreen, StatusTextEndsAtColumn80) {
-    TestScreen s;
+TEST(MainScreen, MessageAndStatusFields) {
     std::string data;
     for (int i = 0; i < 9; ++i) data += "short\n";
-    data += std::string(296, 'x') + "\t\t\n";  // 298 raw, 312 expanded
-    s.load(data);
-    pk::ShowStatus();
-    std::string text = "Line 1 of 10, Column 1 of 298";
-    EXPECT_EQ(s.row(1).substr(22), Blanks(58 - int(text.size())) + text);
-    EXPECT_EQ(s.row(1)[21], '\0');
-    EXPECT_TRUE(AttrsAre(s, 1, 22, 79, 0x07));
-    EXPECT_TRUE(AttrsAre(s, 1, 0, 20, 0x0F));
-    EXPECT_EQ(s.row(1).substr(0, 21), Blanks(21));
-
-    pk::settings.tabsOn = 1;
-    pk::fileTable[0].view = {7, 33, 0};
-    pk::ShowStatus();
-    text = "Line 7 of 10, Column 33 of 312";
-    EXPECT_EQ(s.row(1).substr(22), Blanks(58 - int(text.size())) + text);
-
-    pk::display.hexView = 1;
-    pk::ShowStatus();
-    text = "File size is " + std::to_string(data.size()) + " bytes";
-    EXPECT_EQ(s.row(1).substr(22), Blanks(58 - int(text.size())) + text);
-}
-
-TEST(MainScreen, StatusTextTooLongIsCutByTheField) {
+    data += std::string(296, 'x') + "\t\t\n";  // 298 bytes, 312 cells with tabs
+    struct Case {
+        const char* message;  // written over one too long for the buffer
+        uint32_t tabsOn, hexView, line, column;
+        std::string shown, status;
+    } const cases[] = {
+        {"Not found", 0, 0, 1, 1, "Not found", "Line 1 of 10, Column 1 of 298"},
+        {"Twenty-three characters", 0, 0, 1, 1, "Twenty-three characte", "Line 1 of 10, Column 1 of 298"},
+        {"", 1, 0, 7, 33, "", "Line 7 of 10, Column 33 of 312"},
+        {"", 0, 1, 1, 1, "", "File size is 353 bytes"},
+    };
+    for (const Case& c : cases) {
+        TestScreen s;
+        s.load(data).view = {c.line, c.column, 0};
+        pk::settings.tabsOn = c.tabsOn;
+        pk::display.hexView = c.hexView;
+        pk::SetMessage(std::string(200, 'x').c_str());
+        std::snprintf(pk::display.messageText, pk::MESSAGE_SIZE, "%s", c.message);
+        pk::ShowStatus();
+        EXPECT_EQ(s.row(1), c.shown + B(21 - c.shown.size()) + '\0' + B(58 - c.status.size()) + c.status);
+        EXPECT_TRUE(AttrsAre(s, 1, 0, 20, 0x0F));
+        EXPECT_TRUE(AttrsAre(s, 1, 22, 79, 0x07));
+    }
+    // Too long for its field: cut there, nothing written past column 80.
     TestScreen s(100, 25);
     pk::FileEntry& e = s.load("x");
     e.view = {4000000000u, 4000000001u, 0};
     e.lineCount = 4000000002u;
     e.longestRaw = 4000000003u;
     pk::ShowStatus();
-    std::string text = "Line 4000000000 of 4000000002, Column 4000000001 of 4000000003";
-    EXPECT_EQ(s.row(1).substr(22, 58), text.substr(0, 58));
-    EXPECT_EQ(s.row(1).substr(80), std::string(20, '\0'));
+    EXPECT_EQ(s.row(1).substr(22), std::string("Line 4000000000 of 4000000002, Column 4000000001 of 4000000003")
+                                           .substr(0, 58) + std::string(20, '\0'));
 }
 
-TEST(MainScreen, MessageFieldShowsTheFirst21Characters) {
-    TestScreen s;
-    s.load("x");
-    pk::SetMessage("Not found");
-    pk::ShowStatus();
-    EXPECT_EQ(s.row(1).substr(0, 21), "Not found" + Blanks(12));
-
-    pk::SetMessage("Twenty-three characters");
-    pk::ShowStatus();
-    EXPECT_EQ(s.row(1).substr(0, 22), std::string("Twenty-three characte") + '\0');
-
-    // Written straight into the buffer, a shorter text after a longer one
-    // shows no tail of the older text.
-    std::snprintf(pk::display.messageText, pk::MESSAGE_SIZE, "%s", "abcdefghijklmnop");
-    std::snprintf(pk::display.messageText, pk::MESSAGE_SIZE, "%s", "xyz");
-    pk::ShowStatus();
-    EXPECT_EQ(s.row(1).substr(0, 21), "xyz" + Blanks(18));
-}
-
-// Records every text written to the message field's row.
+// Records every text written at the start of the message field.
 class RecordingConsole : public pk::MemoryConsole {
 public:
     bool writeChars(pk::Coord at, const uint8_t* bytes, int count) override {
@@ -124,31 +84,23 @@ TEST(ToggleView, CarriesThePositionBetweenViews) {
     RecordingConsole recorder;
     pk::program.console = &recorder;
     pk::fullconsole(&recorder);
-    std::string data = std::string(42, 'a') + "\n" + "second line\nthird\n" + std::string(200, 'z');
-    pk::FileEntry& e = s.load(data);
-    e.view.line = 2;
-    e.view.column = 3;
-    pk::DrawTextView();
-
+    pk::FileEntry& e = s.load(std::string(42, 'a') + "\nsecond line\nthird\n" + std::string(200, 'z'));
+    e.view = {2, 3, 0};
+    pk::DrawTextView();  // the dump starts at the line last drawn on top
     pk::ToggleView();
     EXPECT_EQ(pk::display.hexView, 1u);
     EXPECT_EQ(e.view.offset, 43u);
     EXPECT_EQ(e.view.column, 3u);
-    pk::DrawHexView();
-    EXPECT_EQ(recorder.rowText(3).substr(0, 15), "   0000002B:   ");
-    EXPECT_EQ(recorder.rowText(24).substr(8, 4), "Half");
 
-    // From the middle of line 3 back to text: that line is on top, and
-    // "wait..." was shown during the conversion and is gone afterwards.
+    // From the middle of line 3 back to text: "wait..." is shown during the
+    // conversion and gone afterwards.
     e.view.offset = 58;
     recorder.messages.clear();
     pk::ToggleView();
     EXPECT_EQ(pk::display.hexView, 0u);
     EXPECT_EQ(e.view.line, 3u);
     EXPECT_EQ(e.view.column, 3u);
-    ASSERT_EQ(recorder.messages.size(), 2u);
-    EXPECT_EQ(recorder.messages[0], "wait..." + Blanks(14));
-    EXPECT_EQ(recorder.messages[1], Blanks(21));
+    EXPECT_EQ(recorder.messages, (std::vector<std::string>{"wait..." + B(14), B(21)}));
     EXPECT_EQ(pk::display.messageText[0], '\0');
     EXPECT_NE(recorder.rowText(1).find("Line 3 of 4, Column 3 of 200"), std::string::npos);
 
@@ -161,24 +113,24 @@ TEST(ToggleView, CarriesThePositionBetweenViews) {
 
 TEST(ToggleView, FoundBytesStayTheSameBothWays) {
     TestScreen s;
-    std::string data = "first\nsecond line\nthird line with a hit here\n";
+    const std::string data = "first\nsecond line\nthird line with a hit here\n";
     pk::FileEntry& e = s.load(data);
-    size_t at = data.find("hit");
-    s.hit(3, uint32_t(at - data.find("third")) + 1, 0, 3);
+    const uint32_t at = uint32_t(data.find("hit"));  // 36: line 3, column 19
+    s.found(3, 19, 0, 3);
     pk::DrawTextView();
-    EXPECT_EQ(s.brightColumns(5), pktest::Range(18, 20));
+    EXPECT_EQ(s.lit(5), "18-20");
 
     pk::ToggleView();
-    EXPECT_EQ(e.found.offset, uint32_t(at));
-    pk::DrawHexView();  // view.offset 0: offset 36 is row 3, byte 4
-    EXPECT_EQ(s.brightColumns(5), pktest::Join(pktest::Range(25, 30), pktest::Range(62, 64)));
+    EXPECT_EQ(e.found.offset, at);
+    pk::DrawHexView();  // row 3, bytes 4-6
+    EXPECT_EQ(s.lit(5), "25-30 62-64");
 
-    e.found = {0, 0, uint32_t(at)};
+    e.found = {0, 0, at};
     pk::ToggleView();
     EXPECT_EQ(e.found.line, 3u);
     EXPECT_EQ(e.found.column, 19u);
     pk::DrawTextView();
-    EXPECT_EQ(s.brightColumns(5), pktest::Range(18, 20));
+    EXPECT_EQ(s.lit(5), "18-20");
 }
 
 }  // namespace

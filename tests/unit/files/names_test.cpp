@@ -11,60 +11,48 @@
 
 namespace {
 
+// Each name typed against a current folder (or the error of finding it):
+// the full path, or "" and the error when none can be formed.
 TEST(FullPath, FoldsComponentsWithoutLookingAtDisk) {
+    const std::string fits(pk::NAME_SIZE - 3, 'y'), tooLong(pk::NAME_SIZE, 'x');
     struct Case {
-        const char* typed;
+        std::string typed;
         const char* cwd;
-        const char* full;
+        uint32_t cwdError;
+        std::string full;
+        uint32_t error;
     } cases[] = {
-        {"a.txt", "/home/u", "/home/u/a.txt"},
-        {"./a.txt", "/home/u", "/home/u/a.txt"},
-        {"../a.txt", "/home/u", "/home/a.txt"},
-        {"../../../a", "/home/u", "/a"},
-        {"/x//y///z", "/home/u", "/x/y/z"},
-        {"/x/./y/../z/", "/ignored", "/x/z"},
-        {".", "/home/u", "/home/u"},
-        {"..", "/", "/"},
-        {"/", "/home", "/"},
-        {"d/*.t?t", "/w", "/w/d/*.t?t"},
-        {"a\\b[1]", "/w", "/w/a\\b[1]"},
-        {"no/such/../link", "/w", "/w/no/link"},
+        {"a.txt", "/home/u", 0, "/home/u/a.txt", 0},
+        {"../../../a", "/home/u", 0, "/a", 0},
+        {"/x//y///z", "/home/u", 0, "/x/y/z", 0},
+        {"/x/./y/../z/", "/ignored", 0, "/x/z", 0},
+        {"..", "/", 0, "/", 0},
+        {"a\\b[1]", "/w", 0, "/w/a\\b[1]", 0},
+        {"no/such/../link", "/w", 0, "/w/no/link", 0},
+        {"", "/w", 0, "", ENOENT},
+        {"a", nullptr, EACCES, "", EACCES},  // relative, with no current folder
+        {"/a", nullptr, EACCES, "/a", 0},
+        {tooLong, "/w", 0, "", ENAMETOOLONG},
+        {fits, "/w", 0, "", ENAMETOOLONG},  // too long once joined
+        {"/" + fits, "/w", 0, "/" + fits, 0},
     };
     for (const Case& c : cases) {
         char out[pk::NAME_SIZE];
         uint32_t error = 0;
-        size_t n = pk::FormFullPath(c.typed, c.cwd, 0, out, sizeof out, error);
+        size_t n = pk::FormFullPath(c.typed.c_str(), c.cwd, c.cwdError, out, sizeof out, error);
         EXPECT_EQ(std::string(out, n), c.full) << c.typed;
+        EXPECT_EQ(n == 0 ? error : 0u, c.error) << c.typed;
     }
-}
-
-TEST(FullPath, RefusesWhatCannotBeFormed) {
-    char out[pk::NAME_SIZE];
-    uint32_t error = 0;
-    EXPECT_EQ(pk::FormFullPath("", "/w", 0, out, sizeof out, error), 0u);
-    EXPECT_EQ(error, uint32_t(ENOENT));
-    // A relative name without a current directory carries that error.
-    EXPECT_EQ(pk::FormFullPath("a", nullptr, EACCES, out, sizeof out, error), 0u);
-    EXPECT_EQ(error, uint32_t(EACCES));
-    EXPECT_NE(pk::FormFullPath("/a", nullptr, EACCES, out, sizeof out, error), 0u);
-    // Too long typed, or too long once joined to the current directory.
-    std::string longName(pk::NAME_SIZE, 'x');
-    EXPECT_EQ(pk::FormFullPath(longName.c_str(), "/w", 0, out, sizeof out, error), 0u);
-    EXPECT_EQ(error, uint32_t(ENAMETOOLONG));
-    std::string fits(pk::NAME_SIZE - 3, 'y');
-    EXPECT_EQ(pk::FormFullPath(fits.c_str(), "/w", 0, out, sizeof out, error), 0u);
-    EXPECT_EQ(error, uint32_t(ENAMETOOLONG));
-    EXPECT_EQ(pk::FormFullPath(("/" + fits).c_str(), "/w", 0, out, sizeof out, error), fits.size() + 1);
     // A small buffer is never overrun.
     char small[8];
+    uint32_t error = 0;
     EXPECT_EQ(pk::FormFullPath("abcdefgh", "/", 0, small, sizeof small, error), 0u);
     EXPECT_EQ(pk::FormFullPath("abcdef", "/", 0, small, sizeof small, error), 7u);
 }
 
 TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
     struct Case {
-        const char* pattern;
-        const char* name;
+        const char *pattern, *name;
         bool match;
     } cases[] = {
         {"*", "a.txt", true},         {"*", ".hidden", true},       {"*.txt", "a.txt", true},
@@ -86,8 +74,7 @@ TEST(LoadMessages, EveryResultHasBothWordings) {
     struct Case {
         pk::LoadResult result;
         uint32_t error;
-        const char* longText;
-        const char* shortText;
+        const char *longText, *shortText;
     } cases[] = {
         {pk::LOAD_PATH_ERROR, 36, "GetFullPathName error, rc = 36, file = t*.x.", "Path error 36"},
         {pk::LOAD_IS_FOLDER, 0, "/f/t*.x is a path.", "No filename"},

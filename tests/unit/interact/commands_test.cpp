@@ -1,35 +1,28 @@
-// The command interpreter through ExecuteCommand: abbreviations, counts,
-// numbers and offsets, the find forms, settings commands, recall and
-// loading. Commands that reach the shell meet an interpreter that does not
-// exist, so they show "Pgm not found" instead of starting anything.
+// The command interpreter through ExecuteCommand. Commands that reach the
+// shell meet an interpreter that does not exist, so they show
+// "Pgm not found" instead of starting anything.
 #include "interact/commands.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <span>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
-#include "interact/command_state.h"
 #include "display/find.h"
+#include "interact/command_state.h"
 #include "interact/command_table.h"
-#include "interact/loaded_file.h"
 #include "temp_dir.h"
-
-using pktest::LoadedFile;
+#include "test_screen.h"
 
 namespace {
 
 constexpr uint32_t KEEPMSG = pk::CMD_KEEPMSG;
 constexpr uint32_t REDRAW = pk::CMD_REDRAW;
-
-// Types text on the command line (blank-filled) and presses Enter.
-uint32_t Enter(std::string_view text) {
-    std::memset(pk::commands.commandLine, ' ', pk::COMMAND_SIZE);
-    pk::commands.commandLine[pk::COMMAND_SIZE] = '\0';
-    std::memcpy(pk::commands.commandLine, text.data(), std::min<size_t>(text.size(), pk::COMMAND_SIZE));
-    return pk::ExecuteCommand();
-}
 
 std::string Lines(int count) {
     std::string out;
@@ -43,254 +36,166 @@ std::string FindString() {
 
 class Commands : public ::testing::Test {
 protected:
+    pktest::TestScreen s;
+
     void SetUp() override {
         setenv("SHELL", "/nonexistent/pk-test-shell", 1);
         for (const char* v : {"TMUX", "STY", "DISPLAY", "WAYLAND_DISPLAY", "TERMINAL"}) unsetenv(v);
         pk::commands = pk::CommandState{};
     }
+
+    // Types text on the blank-filled command line and presses Enter.
+    uint32_t Enter(std::string_view text) {
+        std::memset(pk::commands.commandLine, ' ', pk::COMMAND_SIZE);
+        std::memcpy(pk::commands.commandLine, text.data(), std::min<size_t>(text.size(), pk::COMMAND_SIZE));
+        pk::SetMessage("");
+        return pk::ExecuteCommand();
+    }
 };
 
-TEST_F(Commands, TableHoldsTheNamesInOrderAndTheFirstMatchWins) {
-    EXPECT_EQ(pk::CommandNames[pk::COMMAND_COUNT], "");
-    EXPECT_EQ(pk::CommandMinimum[pk::COMMAND_COUNT], 0);
-    struct Case {
-        const char* word;
-        int entry;
-    } cases[] = {
-        {"BOT", pk::COMMAND_BOT},     {"Bottom", pk::COMMAND_BOT}, {"b", pk::COMMAND_BOT},
-        {"bxyz", pk::COMMAND_BOT},    {"p", -1},                   {"pe", pk::COMMAND_PEEKRA},
-        {"PEEK", pk::COMMAND_PEEKRA}, {"t", pk::COMMAND_TAB},      {"ta", pk::COMMAND_TAB},
-        {"to", pk::COMMAND_TOP},      {"r", pk::COMMAND_RIG},      {"rf", pk::COMMAND_RFI},
-        {"d", pk::COMMAND_DOW},       {"do", pk::COMMAND_DOW},     {"dos", pk::COMMAND_DOS},
-        {"dosomething", pk::COMMAND_DOS}, {"e0", pk::COMMAND_END}, {"f0", pk::COMMAND_FIN},
-        {"ffffffff", pk::COMMAND_FIN}, {"0e0", -1},                {"a0", -1},
-        {"x", pk::COMMAND_XLA},       {"z", pk::COMMAND_Z},        {"zz", pk::COMMAND_Z},
-        {"?x", pk::COMMAND_RECALL},   {"=", pk::COMMAND_REPEAT},   {"'41", pk::COMMAND_HEXFIND},
-        {"/abc", pk::COMMAND_SLASHFIND}, {"n", pk::COMMAND_NEXT},  {"V", pk::COMMAND_VIEW},
-        {"u", pk::COMMAND_UP},        {"l", pk::COMMAND_LEF},      {"q", pk::COMMAND_QUI},
-        {"h", pk::COMMAND_HEL},       {"c", pk::COMMAND_CAS},      {"dir", pk::COMMAND_DOW},
-        {"git", -1},                  {"ps", -1},                  {"make", -1},
-    };
-    for (const Case& c : cases) EXPECT_EQ(pk::FindCommand(c.word), c.entry) << c.word;
+TEST_F(Commands, AbbreviationsFindTheFirstEntryTheyMatch) {
+    // word=the command's table name; nothing after "=" for no command.
+    std::istringstream cases("BOT=bot b=bot bxyz=bot p= pe=peekra t=tab ta=tab to=top r=rig rf=rfi d=dow do=dow dos=dos "
+                             "dosomething=dos e0=end f0=fin 0e0= a0= zz=z ?x=? '41=' /abc=/ n=next V=view");
+    for (std::string c; cases >> c;) {
+        int entry = pk::FindCommand(c.substr(0, c.find('=')));
+        EXPECT_EQ(entry < 0 ? "" : pk::CommandNames[entry], c.substr(c.find('=') + 1)) << c;
+    }
 }
 
-TEST_F(Commands, EmptyLineBeepsAndLineEndsAreMarked) {
-    LoadedFile f(Lines(3));
-    EXPECT_EQ(Enter(""), 0u);
-    EXPECT_EQ(Enter("   \t"), 0u);  // a tab alone is no word
-    EXPECT_EQ(f.console.beeps, 2);
-    EXPECT_EQ(Enter("  end  "), pk::CMD_END);
-    EXPECT_EQ(pk::commands.commandLine[5], '\0');  // right after the text
-    EXPECT_EQ(Enter("quit"), pk::CMD_END);
-    EXPECT_EQ(Enter("z"), pk::CMD_ENDLEAVE);
-    EXPECT_EQ(Enter("="), pk::CMD_REPEAT);
-    EXPECT_EQ(Enter("rfind"), pk::CMD_FIND);
-}
-
-TEST_F(Commands, MovementCommandsTakeCountsAndBeepAtLimits) {
-    LoadedFile f(Lines(100));
-    struct Case {
-        const char* text;
+TEST_F(Commands, ResultsMessagesAndBeeps) {
+    s.load(Lines(3));
+    struct Group {
+        std::vector<const char*> texts;
         uint32_t result;
-        uint32_t line;
         const char* message;
-    } cases[] = {
-        {"down", REDRAW, 2, ""},
-        {"d 10", REDRAW, 12, ""},
-        {"down 0", 0, 12, ""},
-        {"down x", KEEPMSG, 12, "Invalid parameter"},
-        {"down 3 4", KEEPMSG, 12, "Invalid parameter"},
-        {"do 4294967295", REDRAW, 81, ""},
-        {"bottom", 0, 81, ""},
-        {"up 999999999999999999999999999999", REDRAW, 1, ""},
-        {"up", 0, 1, ""},
-        {"b", REDRAW, 81, ""},
-        {"to", REDRAW, 1, ""},
-        {"r", 0, 1, ""},  // no line is wider than the screen
-        {"left", 0, 1, ""},
-        {"50", REDRAW, 50, ""},
-        {"0", REDRAW, 1, ""},
-        {"000000000000000000000000000000000000000007", REDRAW, 7, ""},
-        {"999999999999999999999999999999", REDRAW, 100, ""},
-        {"12a", KEEPMSG, 100, "Pgm not found"},
+        int beeps;
+    } groups[] = {
+        {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
+        {{"next"}, REDRAW, "", 1},       // a single file
+        {{"  end  ", "quit"}, pk::CMD_END, "", 0},
+        {{"z"}, pk::CMD_ENDLEAVE, "", 0},
+        {{"="}, pk::CMD_REPEAT, "", 0},
+        {{"rfind"}, pk::CMD_FIND, "", 0},
+        {{"p", "git status", "dosomething", "dos echo hi", "12a"}, KEEPMSG, "Pgm not found", 0},
+        {{"dir /w", "down x", "down 3 4", "case", "xla b", "'414", "'4g"}, KEEPMSG, "Invalid parameter", 0},
+        {{"xla", "find", "'", "pe"}, KEEPMSG, "Parameter missing", 0},
+        {{"/"}, KEEPMSG, "Invalid command", 0},
+        {{"peekra \"\"", "peekra \""}, KEEPMSG, "Filename missing", 0},
     };
-    int beeps = 0;
-    for (const Case& c : cases) {
-        pk::SetMessage("");
-        EXPECT_EQ(Enter(c.text), c.result) << c.text;
-        EXPECT_EQ(f.entry().view.line, c.line) << c.text;
-        EXPECT_EQ(f.message(), c.message) << c.text;
-        if (c.result == 0) {
-            EXPECT_EQ(f.console.beeps, ++beeps) << c.text;
+    for (const Group& g : groups) {
+        for (const char* text : g.texts) {
+            int before = s.console.beeps;
+            EXPECT_EQ(Enter(text), g.result) << text;
+            EXPECT_EQ(s.message(), g.message) << text;
+            EXPECT_EQ(s.console.beeps - before, g.beeps) << text;
+            EXPECT_EQ(s.entry().view.line, 1u) << text;
         }
     }
 }
 
-TEST_F(Commands, HexViewTakesOffsetsAndCountsBytes) {
-    LoadedFile f(std::string(1000, 'h'));
-    pk::display.hexView = 1;
+TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
     struct Case {
         const char* text;
-        uint32_t result;
-        uint32_t offset;
-    } cases[] = {
-        {"down", 0, 0},          {"down 15", 0, 0},       {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
-        {"0e0", REDRAW, 0xE0},   {"a0", REDRAW, 0xA0},    {"0fffffff", REDRAW, 992}, {"0", REDRAW, 0},
-        {"right", 0, 0},         {"left 16", 0, 0},        {"up 16", 0, 0},          {"e0", pk::CMD_END, 0},
-        {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},
+        uint32_t result;  // 0: refused with a beep
+        uint32_t at;      // line (text view) or offset (hex view)
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Enter(c.text), c.result) << c.text;
-        EXPECT_EQ(f.entry().view.offset, c.offset) << c.text;
+    const Case text[] = {
+        {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
+        {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},
+        {"r", 0, 1},          {"left", 0, 1},       {"50", REDRAW, 50}, {"0", REDRAW, 1},
+        {"000000000000000000000000000000000000000007", REDRAW, 7}, {"999999999999999999999999999999", REDRAW, 100},
+    };
+    const Case hex[] = {
+        {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
+        {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
+        {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
+        {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
+    };
+    for (bool inHex : {false, true}) {
+        s.load(inHex ? std::string(1000, 'h') : Lines(100));
+        pk::display.hexView = inHex;
+        int beeps = s.console.beeps;
+        for (const Case& c : inHex ? std::span<const Case>(hex) : std::span<const Case>(text)) {
+            EXPECT_EQ(Enter(c.text), c.result) << c.text;
+            EXPECT_EQ(inHex ? s.entry().view.offset : s.entry().view.line, c.at) << c.text;
+            if (c.result == 0) {
+                EXPECT_EQ(s.console.beeps, ++beeps) << c.text;
+            }
+        }
     }
-    EXPECT_EQ(f.message(), "Parameter missing");  // ffffffff is the find command
-
-    LoadedFile g(std::string(1024, 'k'));
-    pk::display.hexView = 1;
-    EXPECT_EQ(Enter("400"), REDRAW);
-    EXPECT_EQ(g.entry().view.offset, 1008u);
-    // A move with a find string set starts the next find at the view.
-    pktest::SetFindString("k");
-    EXPECT_EQ(Enter("up 32"), REDRAW);
-    EXPECT_EQ(g.entry().findStart.offset, 976u);
+    EXPECT_EQ(s.message(), "Parameter missing");
+    pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
+    EXPECT_EQ(Enter("down 32"), REDRAW);
+    EXPECT_EQ(s.entry().findStart.offset, 32u);
 }
 
-TEST_F(Commands, ParseHexTakesOneToEightDigits) {
-    struct Case {
-        const char* text;
-        uint32_t value;
-    } cases[] = {{"0", 0},       {"a0", 0xA0},        {"FfFf", 0xFFFF}, {"ffffffff", 0xFFFFFFFF},
-                 {"", 0},        {"123456789", 0},    {"12g", 0},       {"0000000A", 10}};
-    for (const Case& c : cases) EXPECT_EQ(pk::ParseHex(c.text), c.value) << c.text;
-}
-
-TEST_F(Commands, CaseTabsAndTranslationSettings) {
-    LoadedFile f(Lines(3));
-    EXPECT_EQ(Enter("case"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Invalid parameter");
-    EXPECT_EQ(Enter("   case    ?"), pk::CMD_KEEPLINE);
-    EXPECT_STREQ(pk::commands.commandLine, "case u");
-    EXPECT_EQ(pk::CommandLength(), 6);  // nothing of the older, longer line stays
-    EXPECT_EQ(Enter("c Mixed"), 0u);
-    EXPECT_EQ(pk::display.exactCase, 1);
-    EXPECT_EQ(Enter("case ?"), pk::CMD_KEEPLINE);
-    EXPECT_STREQ(pk::commands.commandLine, "case m");
-    EXPECT_EQ(Enter("case u"), 0u);
-    EXPECT_EQ(pk::display.exactCase, 0);
-
-    pk::settings.tabsOn = 1;
-    EXPECT_EQ(Enter("tabs on"), REDRAW);
-    EXPECT_EQ(pk::settings.tabsOn, 0u);
+TEST_F(Commands, SettingsAndRecall) {
+    s.load(Lines(3));
+    std::strcpy(pk::commands.lastCommand, "down 2");
+    // After each command: the line when it is kept for editing, and the
+    // settings as digits: exact case, tabs, EBCDIC, print translation.
+    const std::tuple<const char*, uint32_t, const char*, const char*> steps[] = {
+        {"   case    ?", pk::CMD_KEEPLINE, "case u", "0000"}, {"c Mixed", 0, "", "1000"},
+        {"case ?", pk::CMD_KEEPLINE, "case m", "1000"},       {"case u", 0, "", "0000"},
+        {"tabs on", REDRAW, "", "0100"} /* toggles whatever follows */, {"ta", REDRAW, "", "0000"},
+        {"xla Prt", REDRAW, "", "0001"}, {"x E", REDRAW, "", "0011"}, {"xla o", REDRAW, "", "0010"},
+        {"xla ASCII", REDRAW, "", "0000"}, {"?", pk::CMD_KEEPLINE, "down 2", "0000"},
+    };
+    for (const auto& [text, result, line, state] : steps) {
+        EXPECT_EQ(Enter(text), result) << text;
+        if (*line) {
+            EXPECT_STREQ(pk::commands.commandLine, line);
+            EXPECT_EQ(pk::CommandLength(), int(strlen(line)));  // nothing of the older, longer line stays
+        }
+        std::string now;
+        for (uint32_t v : {uint32_t(pk::display.exactCase), pk::settings.tabsOn, pk::display.ebcdicOn, pk::display.printXlatOn})
+            now += char('0' + v);
+        EXPECT_EQ(now, state) << text;
+    }
     pk::display.hexView = 1;
-    EXPECT_EQ(Enter("t"), 0u);
+    EXPECT_EQ(Enter("t"), 0u);  // nothing to redraw in hex view
     EXPECT_EQ(pk::settings.tabsOn, 1u);
-
-    struct Xla {
-        const char* text;
-        uint32_t result;
-        uint32_t ebcdic;
-        uint32_t print;
-        const char* message;
-    } xla[] = {
-        {"xla", KEEPMSG, 0, 0, "Parameter missing"}, {"xla b", KEEPMSG, 0, 0, "Invalid parameter"},
-        {"xla Prt", REDRAW, 0, 1, ""},               {"xla ebc", REDRAW, 1, 1, ""},
-        {"x E", REDRAW, 1, 1, ""},                   {"xla o", REDRAW, 1, 0, ""},
-        {"xla ASCII", REDRAW, 0, 0, ""},
-    };
-    for (const Xla& c : xla) {
-        pk::SetMessage("");
-        EXPECT_EQ(Enter(c.text), c.result) << c.text;
-        EXPECT_EQ(pk::display.ebcdicOn, c.ebcdic) << c.text;
-        EXPECT_EQ(pk::display.printXlatOn, c.print) << c.text;
-        EXPECT_EQ(f.message(), c.message) << c.text;
-    }
+    std::memset(pk::commands.lastCommand, ' ', pk::COMMAND_SIZE);  // Enter on an empty line
+    EXPECT_EQ(Enter("?"), pk::CMD_KEEPLINE);
+    EXPECT_EQ(pk::CommandLength(), 0);
+    EXPECT_EQ(s.console.beeps, 0);
 }
 
-TEST_F(Commands, FindFormsStoreTheirBytesAndRefuseBadInput) {
-    LoadedFile f("abc\nABA\n");
-    f.entry().view = {2, 1, 0};
-    EXPECT_EQ(Enter("find"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Parameter missing");
+TEST_F(Commands, FindFormsStoreTheirBytes) {
+    s.load("abc\nABA\n").view = {2, 1, 0};
     EXPECT_EQ(Enter("f   two  words  "), pk::CMD_FIND);
     EXPECT_EQ(FindString(), "two  words");
-    EXPECT_EQ(f.entry().findStart.line, 2u);
-    pk::SetMessage("");
+    EXPECT_EQ(s.entry().findStart.line, 2u);
     EXPECT_EQ(Enter("find"), 0u);  // a stored string: nothing at all
-    EXPECT_EQ(f.message(), "");
+    EXPECT_EQ(s.message(), "");
     EXPECT_EQ(Enter("/ x y"), pk::CMD_FIND);
     EXPECT_EQ(FindString(), " x y");
-    EXPECT_EQ(Enter("/"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Invalid command");
-    EXPECT_EQ(Enter("'"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Parameter missing");
-    EXPECT_EQ(Enter("'414"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Invalid parameter");
     EXPECT_EQ(Enter("'4g"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Invalid parameter");
     EXPECT_EQ(FindString(), " x y");
     EXPECT_EQ(Enter("'4162 anything"), pk::CMD_FIND);
     EXPECT_EQ(FindString(), "Ab");
     EXPECT_EQ(pk::commands.commandLine[5], '\0');  // the rest of the line is cut off
-    // Case u: 'Ab' also matches "ab".
-    f.entry().findStart = {1, 1, 0};
-    EXPECT_EQ(pk::RunFind(), 1);
-    EXPECT_EQ(f.entry().found.line, 1u);
     EXPECT_EQ(Enter("'41"), pk::CMD_FIND);
-    f.entry().findStart = {1, 1, 0};
-    EXPECT_EQ(pk::RunFind(), 1);
-    EXPECT_EQ(f.entry().found.column, 1u);  // the byte 0x61
+    s.entry().findStart = {1, 1, 0};
+    EXPECT_EQ(pk::RunFind(), 1);  // case u: 0x41 matches the byte 0x61
+    EXPECT_EQ(s.entry().found.line * 10 + s.entry().found.column, 11u);
 
     pk::display.ebcdicOn = 1;
     for (const char* text : {"find abc", "/abc", "'41", "/"}) {
-        pk::SetMessage("");
         EXPECT_EQ(Enter(text), KEEPMSG) << text;
-        EXPECT_EQ(f.message(), "Invalid in this mode") << text;
+        EXPECT_EQ(s.message(), "Invalid in this mode") << text;
     }
     EXPECT_EQ(FindString(), "A");
-    EXPECT_EQ(Enter("rfind"), pk::CMD_FIND);
-}
-
-TEST_F(Commands, RecallBringsBackTheLastCommand) {
-    LoadedFile f(Lines(3));
-    EXPECT_EQ(Enter("?"), 0u);
-    EXPECT_EQ(f.console.beeps, 1);
-    std::memset(pk::commands.lastCommand, ' ', pk::COMMAND_SIZE);  // Enter on an empty line
-    EXPECT_EQ(Enter("?"), pk::CMD_KEEPLINE);
-    EXPECT_EQ(pk::CommandLength(), 0);
-    EXPECT_EQ(f.console.beeps, 1);
-    std::strcpy(pk::commands.lastCommand, "down 2");
-    EXPECT_EQ(Enter("?"), pk::CMD_KEEPLINE);
-    EXPECT_STREQ(pk::commands.commandLine, "down 2");
-}
-
-TEST_F(Commands, ShellGetsUnknownWordsAndTheDosParameter) {
-    LoadedFile f(Lines(3));
-    for (const char* text : {"p", "ps ax", "git status", "dos", "dosomething", "dos echo hi"}) {
-        pk::SetMessage("");
-        EXPECT_EQ(Enter(text), KEEPMSG) << text;
-        EXPECT_EQ(f.message(), "Pgm not found") << text;
-    }
-    // "d" is the down command, so a word such as dir never reaches the shell.
-    EXPECT_EQ(Enter("dir /w"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Invalid parameter");
 }
 
 TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
     pktest::TempDir dir;
     std::string path = dir.write("my file.txt", "loaded\n");
-    LoadedFile f(Lines(3));
-    std::strcpy(f.entry().name, "/first");
-    EXPECT_EQ(Enter("pe"), KEEPMSG);
-    EXPECT_EQ(f.message(), "Parameter missing");
-    EXPECT_EQ(Enter("peekra \"\""), KEEPMSG);
-    EXPECT_EQ(f.message(), "Filename missing");
-    EXPECT_EQ(Enter("peekra \""), KEEPMSG);
-    EXPECT_EQ(f.message(), "Filename missing");
-
-    pk::SetMessage("");
+    std::strcpy(s.load(Lines(3)).name, "/first");
     EXPECT_EQ(Enter("peekra " + dir.path() + "/nothing-matches*.none"), KEEPMSG);
-    EXPECT_EQ(f.message(), "File not found.");
-    EXPECT_EQ(pk::program.currentEntry, 0);
+    EXPECT_EQ(s.message(), "File not found.");
+    EXPECT_EQ(pk::program.currentEntry, 0);  // the current file stays
 
     EXPECT_EQ(Enter("peekra \"" + path + "\""), REDRAW);
     int loaded = pk::program.currentEntry;
@@ -299,17 +204,9 @@ TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
     pk::program.currentEntry = 0;
     EXPECT_EQ(Enter("PEEKRA " + path), REDRAW);  // the same file, already loaded
     EXPECT_EQ(pk::program.currentEntry, loaded);
-
     EXPECT_EQ(Enter("next"), REDRAW);
     EXPECT_EQ(pk::program.currentEntry, 0);
-    EXPECT_EQ(f.console.beeps, 0);
-}
-
-TEST_F(Commands, NextWithASingleFileRedrawsAndBeeps) {
-    LoadedFile f(Lines(3));
-    EXPECT_EQ(Enter("next"), REDRAW);
-    EXPECT_EQ(pk::program.currentEntry, 0);
-    EXPECT_EQ(f.console.beeps, 1);
+    EXPECT_EQ(s.console.beeps, 0);
 }
 
 }  // namespace

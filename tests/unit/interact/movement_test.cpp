@@ -1,148 +1,103 @@
-// View movement: every limit beeps and changes nothing, the hex view moves by
-// whole rows, and huge counts clamp instead of wrapping.
+// View movement on an 80x24 screen (20 data rows, 320 bytes a hex page):
+// every limit beeps and changes nothing, the hex view moves by whole rows,
+// and huge counts clamp instead of wrapping.
 #include "interact/movement.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
-#include "interact/loaded_file.h"
-
-using pktest::LoadedFile;
+#include "test_screen.h"
 
 namespace {
 
-std::string Lines(int count, int width = 3) {
-    std::string out;
-    for (int i = 0; i < count; ++i) out += std::string(size_t(width), 'x') + "\n";
-    return out;
-}
+using Op = int (*)(uint32_t);
+int Top(uint32_t) { return pk::GoTop(); }
+int Bottom(uint32_t) { return pk::GoBottom(); }
+const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Left = pk::ScrollLeft, Right = pk::ScrollRight, Line = pk::GoToLine,
+         Offset = pk::GoToOffset;
 
-// One move from a start position: the expected result, position and beeps.
-struct HexCase {
-    uint32_t size;
-    uint32_t from;
-    std::function<int()> move;
+constexpr uint32_t kMax = 4294967295u;
+
+// One move from a start position; a refused move (result 0) beeps once.
+struct Case {
+    uint32_t size;  // bytes (hex view) or lines of "xxx" (text view)
+    uint32_t from, fromColumn;
+    Op op;
+    uint32_t n;
     int result;
-    uint32_t to;
+    uint32_t to, toColumn = 0;
 };
+
+void Check(bool hex, const Case& c) {
+    pktest::TestScreen s(80, 24);
+    std::string lines;
+    for (uint32_t i = 0; !hex && i < c.size; ++i) lines += "xxx\n";
+    pk::FileEntry& e = s.load(hex ? "x" : lines);
+    pk::display.hexView = hex;
+    if (hex) e.size = c.size;  // only the size matters; a huge file is never read
+    e.view = hex ? pk::FilePosition{1, 1, c.from} : pk::FilePosition{c.from, c.fromColumn, 0};
+    SCOPED_TRACE(::testing::Message() << (hex ? "hex" : "text") << " size " << c.size << " from " << c.from << " n " << c.n);
+    EXPECT_EQ(c.op(c.n), c.result);
+    EXPECT_EQ(hex ? e.view.offset : e.view.line, c.to);
+    EXPECT_EQ(hex ? e.view.line : e.view.column, hex ? 1u : c.toColumn);
+    EXPECT_EQ(s.console.beeps, c.result ? 0 : 1);
+}
 
 TEST(Movement, HexViewMovesWholeRowsAndStopsAtTheEnds) {
-    // 80 x 24: 20 data rows, 320 bytes a page.
-    const HexCase cases[] = {
-        {1000, 0, [] { return pk::ScrollDown(15); }, 0, 0},
-        {1000, 0, [] { return pk::ScrollDown(16); }, 1, 16},
-        {1000, 0, [] { return pk::ScrollDown(160); }, 1, 160},
-        {1000, 64, [] { return pk::ScrollUp(31); }, 1, 48},
-        {1000, 0, [] { return pk::ScrollUp(16); }, 0, 0},
-        {1000, 32, [] { return pk::ScrollUp(4294967295u); }, 1, 0},
-        {1000, 0, [] { return pk::ScrollDown(4294967295u); }, 1, 688},
-        {1000, 688, [] { return pk::ScrollDown(16); }, 0, 688},
-        {320, 0, [] { return pk::ScrollDown(16); }, 0, 0},
-        {336, 0, [] { return pk::ScrollDown(16); }, 1, 16},
-        {336, 16, [] { return pk::ScrollDown(16); }, 0, 16},
-        {320, 0, [] { return pk::GoBottom(); }, 0, 0},
-        {1000, 0, [] { return pk::GoBottom(); }, 1, 688},
-        {1000, 688, [] { return pk::GoBottom(); }, 0, 688},
-        {1024, 0, [] { return pk::GoBottom(); }, 1, 704},
-        {1000, 0, [] { return pk::ScrollLeft(16); }, 0, 0},
-        {1000, 0, [] { return pk::ScrollRight(16); }, 0, 0},
-        {1000, 0, [] { return pk::GoToOffset(1000); }, 1, 992},
-        {1000, 0, [] { return pk::GoToOffset(4294967295u); }, 1, 992},
-        {1000, 0, [] { return pk::GoToOffset(0x1F); }, 1, 16},
-        {1024, 0, [] { return pk::GoToOffset(0x400); }, 1, 1008},
-        {4294967295u, 16, [] { return pk::ScrollDown(4294967295u); }, 1, 4294966976u},
-        {4294967295u / 2, (4294967295u / 2) & ~15u, [] { return pk::ScrollDown(4294967295u); }, 0, (4294967295u / 2) & ~15u},
+    const uint32_t half = (kMax / 2) & ~15u;
+    const Case cases[] = {
+        {1000, 0, 0, Down, 15, 0, 0},     {1000, 0, 0, Down, 16, 1, 16},     {1000, 64, 0, Up, 31, 1, 48},
+        {1000, 0, 0, Up, 16, 0, 0},       {1000, 32, 0, Up, kMax, 1, 0},     {1000, 0, 0, Down, kMax, 1, 688},
+        {1000, 688, 0, Down, 16, 0, 688}, {320, 0, 0, Down, 16, 0, 0},       {336, 0, 0, Down, 16, 1, 16},
+        {336, 16, 0, Down, 16, 0, 16},    {1000, 0, 0, Bottom, 0, 1, 688},   {1000, 688, 0, Bottom, 0, 0, 688},
+        {1024, 0, 0, Bottom, 0, 1, 704},  {320, 0, 0, Bottom, 0, 0, 0},      {1000, 0, 0, Left, 16, 0, 0},
+        {1000, 0, 0, Right, 16, 0, 0},    {1000, 0, 0, Offset, 1000, 1, 992}, {1000, 0, 0, Offset, kMax, 1, 992},
+        {1000, 0, 0, Offset, 0x1F, 1, 16}, {1024, 0, 0, Offset, 0x400, 1, 1008}, {kMax, 16, 0, Down, kMax, 1, 4294966976u},
+        {kMax / 2, half, 0, Down, kMax, 0, half},
     };
-    int index = 0;
-    for (const HexCase& c : cases) {
-        // Only the size matters to the hex moves; a huge file is never read.
-        LoadedFile f("x");
-        f.entry().size = c.size;
-        pk::display.hexView = 1;
-        f.entry().view.offset = c.from;
-        EXPECT_EQ(c.move(), c.result) << "case " << index;
-        EXPECT_EQ(f.entry().view.offset, c.to) << "case " << index;
-        EXPECT_EQ(f.console.beeps, c.result ? 0 : 1) << "case " << index;
-        EXPECT_EQ(f.entry().view.line, 1u) << "case " << index;
-        ++index;
-    }
+    for (const Case& c : cases) Check(true, c);
 }
-
-struct TextCase {
-    int lines;
-    uint32_t fromLine;
-    uint32_t fromColumn;
-    std::function<int()> move;
-    int result;
-    uint32_t toLine;
-    uint32_t toColumn;
-};
 
 TEST(Movement, TextViewMovesLinesAndColumnsWithinTheFile) {
-    const TextCase cases[] = {
-        {5, 1, 1, [] { return pk::ScrollDown(1); }, 0, 1, 1},
-        {5, 1, 1, [] { return pk::GoBottom(); }, 0, 1, 1},
-        {100, 1, 1, [] { return pk::ScrollDown(1000); }, 1, 81, 1},
-        {100, 81, 1, [] { return pk::ScrollDown(1); }, 0, 81, 1},
-        {100, 90, 1, [] { return pk::ScrollDown(1); }, 0, 90, 1},
-        {100, 1, 4, [] { return pk::GoBottom(); }, 1, 81, 4},
-        {100, 1, 1, [] { return pk::ScrollDown(0); }, 0, 1, 1},
-        {100, 50, 1, [] { return pk::ScrollUp(4294967295u); }, 1, 1, 1},
-        {100, 50, 1, [] { return pk::ScrollUp(10); }, 1, 40, 1},
-        {100, 1, 1, [] { return pk::ScrollUp(1); }, 0, 1, 1},
-        {100, 1, 30, [] { return pk::GoTop(); }, 0, 1, 30},
-        {100, 7, 30, [] { return pk::GoTop(); }, 1, 1, 30},
-        {100, 7, 30, [] { return pk::ScrollLeft(4294967295u); }, 1, 7, 1},
-        {100, 7, 1, [] { return pk::ScrollLeft(1); }, 0, 7, 1},
-        {100, 7, 5, [] { return pk::ScrollLeft(0); }, 0, 7, 5},
-        {100, 7, 5, [] { return pk::GoToLine(0); }, 1, 1, 5},
-        {100, 7, 5, [] { return pk::GoToLine(4294967295u); }, 1, 100, 5},
-        {100, 7, 5, [] { return pk::GoToLine(60); }, 1, 60, 5},
+    const Case cases[] = {
+        {5, 1, 1, Down, 1, 0, 1, 1},        {5, 1, 1, Bottom, 0, 0, 1, 1},      {100, 1, 1, Down, 1000, 1, 81, 1},
+        {100, 81, 1, Down, 1, 0, 81, 1},    {100, 90, 1, Down, 1, 0, 90, 1},    {100, 1, 4, Bottom, 0, 1, 81, 4},
+        {100, 1, 1, Down, 0, 0, 1, 1},      {100, 50, 1, Up, kMax, 1, 1, 1},    {100, 50, 1, Up, 10, 1, 40, 1},
+        {100, 1, 1, Up, 1, 0, 1, 1},        {100, 1, 30, Top, 0, 0, 1, 30},     {100, 7, 30, Top, 0, 1, 1, 30},
+        {100, 7, 30, Left, kMax, 1, 7, 1},  {100, 7, 1, Left, 1, 0, 7, 1},      {100, 7, 5, Left, 0, 0, 7, 5},
+        {100, 7, 5, Line, 0, 1, 1, 5},      {100, 7, 5, Line, kMax, 1, 100, 5}, {100, 7, 5, Line, 60, 1, 60, 5},
     };
-    int index = 0;
-    for (const TextCase& c : cases) {
-        LoadedFile f(Lines(c.lines));
-        f.entry().view = {c.fromLine, c.fromColumn, 0};
-        EXPECT_EQ(c.move(), c.result) << "case " << index;
-        EXPECT_EQ(f.entry().view.line, c.toLine) << "case " << index;
-        EXPECT_EQ(f.entry().view.column, c.toColumn) << "case " << index;
-        EXPECT_EQ(f.console.beeps, c.result ? 0 : 1) << "case " << index;
-        ++index;
-    }
+    for (const Case& c : cases) Check(false, c);
 }
 
-TEST(Movement, SidewaysFollowsTheWidestLineAsShown) {
-    LoadedFile f(std::string(100, 'w') + "\n\t\t" + std::string(110, 't') + "\n");
+TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
+    pktest::TestScreen s(80, 24);
+    pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + std::string(110, 't') + "\n");
     // Raw width 112, expanded 126.
     EXPECT_EQ(pk::ScrollRight(50), 1);
-    EXPECT_EQ(f.entry().view.column, 33u);
+    EXPECT_EQ(e.view.column, 33u);
     EXPECT_EQ(pk::ScrollRight(1), 0);
     pk::settings.tabsOn = 1;
-    EXPECT_EQ(pk::ScrollRight(4294967295u), 1);
-    EXPECT_EQ(f.entry().view.column, 47u);
+    EXPECT_EQ(pk::ScrollRight(kMax), 1);
+    EXPECT_EQ(e.view.column, 47u);
     pk::settings.tabsOn = 0;  // narrower again: right beeps, left still moves
     EXPECT_EQ(pk::ScrollRight(1), 0);
     EXPECT_EQ(pk::ScrollLeft(10), 1);
-    EXPECT_EQ(f.entry().view.column, 37u);
-    EXPECT_EQ(f.console.beeps, 2);
+    EXPECT_EQ(e.view.column, 37u);
+    EXPECT_EQ(s.console.beeps, 2);
 
-    LoadedFile narrow(std::string(80, 'n') + "\n");
-    EXPECT_EQ(pk::ScrollRight(1), 0);
-}
-
-TEST(Movement, FindStartFollowsTheViewOnlyWithAFindString) {
-    LoadedFile f(Lines(100));
-    f.entry().findStart = {3, 4, 5};
-    f.entry().view = {10, 2, 32};
-    pk::SyncFindStart();
-    EXPECT_EQ(f.entry().findStart.line, 3u);
+    e.findStart = {3, 4, 5};
+    pk::SyncFindStart();  // no find string: the start stays
+    EXPECT_EQ(e.findStart.line, 3u);
     pktest::SetFindString("x");
     pk::SyncFindStart();
-    EXPECT_EQ(f.entry().findStart.line, 10u);
-    EXPECT_EQ(f.entry().findStart.column, 2u);
-    EXPECT_EQ(f.entry().findStart.offset, 32u);
+    EXPECT_EQ(e.findStart.line, 1u);
+    EXPECT_EQ(e.findStart.column, 37u);
+    EXPECT_EQ(e.findStart.offset, 0u);
+
+    s.load(std::string(80, 'n') + "\n");
+    EXPECT_EQ(pk::ScrollRight(1), 0);
 }
 
 }  // namespace

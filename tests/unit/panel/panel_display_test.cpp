@@ -10,61 +10,46 @@ namespace {
 using PanelDisplay = PanelTest;
 
 TEST_F(PanelDisplay, InitialisationAndTheMinimumScreen) {
-    struct Case {
-        int cols, rows;
-        bool refuse;
-        bool ok;
-        int windowRight, windowBottom;  // after fullinit
-    };
+    struct Case { int cols, rows; bool refuse, ok; int windowRight, windowBottom; };
     const Case cases[] = {
-        {80, 25, true, true, 79, 24},    // big enough: no request made
-        {80, 24, true, true, 79, 23},    // a terminal's 24 rows are enough
-        {79, 25, false, true, 79, 24},   // too narrow: asks for 80 columns
-        {60, 10, false, true, 79, 23},   // asks for 80 x 24
-        {79, 25, true, false, 78, 24},   // refused: fullinit fails
+        {80, 25, true, true, 79, 24},     // big enough: no request made
+        {80, 24, true, true, 79, 23},     // a terminal's 24 rows are enough
+        {79, 25, false, true, 79, 24},    // too narrow: asks for 80 columns
+        {60, 10, false, true, 79, 23},    // asks for 80 x 24
+        {79, 25, true, false, 78, 24},    // refused: fullinit fails
         {120, 20, true, false, 119, 19},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cols << "x" << c.rows);
         MemoryConsole local(c.cols, c.rows);
         local.refuseWindow = c.refuse;
         local.failCode = ERANGE;
         fullconsole(&local);
         fullreset();
         ConsoleState* st = fullinit();
-        SCOPED_TRACE(testing::Message() << c.cols << "x" << c.rows);
-        EXPECT_EQ(st != nullptr, c.ok);
+        ASSERT_EQ(st != nullptr, c.ok);
         EXPECT_EQ(local.window.right, c.windowRight);
         EXPECT_EQ(local.window.bottom, c.windowBottom);
-        if (st != nullptr) {
-            EXPECT_EQ(st->screen.window.right, c.windowRight);
-            EXPECT_EQ(st->screen.bufferSize.x, c.windowRight + 1);  // matches the window
-        } else {
-            EXPECT_EQ(fullpanel(PNL_CLEAR, nullptr), 0u);  // never touches the panel
+        if (c.ok) {
+            EXPECT_EQ(st->screen.bufferSize.x, c.windowRight + 1);
+            continue;
         }
+        EXPECT_EQ(fullpanel(PNL_CLEAR, nullptr), 0u);  // never touches the panel
+        // A refusal leaves the library uninitialised: the next call tries
+        // again and does not open the console a second time.
+        local.refuseWindow = false;
+        ASSERT_NE(st = fullinit(), nullptr);
+        EXPECT_EQ(st->lastError, uint32_t(ERANGE));
+        EXPECT_EQ(local.openCalls, 1);
     }
-    // A refusal leaves the library uninitialised: the next call tries again
-    // and does not open the console a second time.
-    MemoryConsole narrow(79, 25);
-    narrow.refuseWindow = true;
-    narrow.failCode = ERANGE;
-    fullconsole(&narrow);
-    fullreset();
-    ASSERT_EQ(fullinit(), nullptr);
-    EXPECT_EQ(fullinit(), nullptr);
-    narrow.refuseWindow = false;
-    ConsoleState* st = fullinit();
-    ASSERT_NE(st, nullptr);
-    EXPECT_EQ(st->lastError, uint32_t(ERANGE));
-    EXPECT_EQ(narrow.openCalls, 1);
     fullconsole(&con);
 }
 
-TEST_F(PanelDisplay, OpenFailureAndTheInitialAttribute) {
+TEST_F(PanelDisplay, OpenFailureAndAttributesSetBeforeInit) {
     con.failOpen = ENXIO;
     EXPECT_EQ(fullinit(), nullptr);
     // fullattr first initialises; a failure keeps the table as it was.
-    const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x1E, 0x1D, 0x1C, 0x1B, 0x1A, 0x19,
-                                            0x18, 0x17, 0x16, 0x15, 0x14, 0x13};
+    const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x1E, 0x1D, 0x1C, 0x1B, 0x1A, 0x19, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13};
     fullattr(table);
     EXPECT_EQ(fullattributes()[0], 0x07);
     EXPECT_EQ(fullattributes()[3], 0x70);
@@ -79,13 +64,12 @@ TEST_F(PanelDisplay, OpenFailureAndTheInitialAttribute) {
     fullattr(table);
     ConsoleState* st = fullinit();
     ASSERT_NE(st, nullptr);
-    EXPECT_EQ(st->initialAttribute, 0x1E);
+    EXPECT_EQ(st->initialAttribute, 0x1E);  // the attribute under the cursor
     EXPECT_EQ(0, std::memcmp(fullattributes(), table, ATTRIBUTE_COUNT));
 }
 
 TEST_F(PanelDisplay, FieldsDrawTextAndAttributes) {
-    const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0,
-                                            7,    7,    7,    0,    0,    0};
+    const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0, 7, 7, 7, 0, 0, 0};
     fullattr(table);
     con.fillChars('x', 80 * 25);
     PanelField panel[] = {
@@ -97,16 +81,15 @@ TEST_F(PanelDisplay, FieldsDrawTextAndAttributes) {
     };
     EXPECT_EQ(fullpanel(PNL_DISPLAY, panel), uint32_t(PNL_DISPLAY));
     EXPECT_EQ(con.rowText(1).substr(0, 14), "xxabcxxxxxxxxx");
-    EXPECT_EQ(con.attrAt(1, 1), 0);
-    for (int x = 2; x < 12; ++x) EXPECT_EQ(con.attrAt(x, 1), 0x70) << x;
-    EXPECT_EQ(con.attrAt(12, 1), 0);
+    for (int x = 1; x < 14; ++x) EXPECT_EQ(con.attrAt(x, 1), x >= 2 && x < 12 ? 0x70 : 0) << x;
     EXPECT_EQ(con.rowText(2).substr(0, 5), "xxxxx");
     EXPECT_EQ(con.attrAt(0, 2), 0);
     EXPECT_EQ(con.rowText(3).substr(0, 4), "xxxx");
     EXPECT_EQ(con.rowText(4).substr(0, 4), "nope");
     EXPECT_EQ(con.rowText(5).substr(77), "end");
 
-    // One character call and one attribute call per field drawn.
+    // From the second call on, NOECHO fields are not drawn: one character
+    // call and one attribute call per field drawn.
     con.charWrites = con.attrWrites = 0;
     fullpanel(PNL_DISPLAY, panel);
     EXPECT_EQ(con.charWrites, 3);
@@ -121,107 +104,58 @@ TEST_F(PanelDisplay, FieldsDrawTextAndAttributes) {
 }
 
 TEST_F(PanelDisplay, ScrollOffsetsAreResetUnlessKept) {
-    PanelField panel[] = {
-        Field(0, 1, 1, 4, "0123456789"),
-        Field(FLD_PROTECTED | FLD_LAST, 2, 1, 4, "abcdefgh"),
-    };
+    PanelField panel[] = {Field(0, 1, 1, 4, "0123456789"), Field(FLD_PROTECTED | FLD_LAST, 2, 1, 4, "abcdefgh")};
     panel[0].scrollOffset = 3;
     panel[1].scrollOffset = 2;
     fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
     EXPECT_EQ(con.rowText(0).substr(0, 4), "3456");
     EXPECT_EQ(con.rowText(1).substr(0, 4), "cdef");
+    EXPECT_EQ(fullpanel(0, panel), 0u);  // even a call with no other flag resets them
+    EXPECT_EQ(panel[0].scrollOffset + panel[1].scrollOffset, 0);
 
-    // Even a call with no other flag sets them to 0.
-    EXPECT_EQ(fullpanel(0, panel), 0u);
-    EXPECT_EQ(panel[0].scrollOffset, 0);
-    EXPECT_EQ(panel[1].scrollOffset, 0);
-
-    // An offset near the end shows only the bytes that exist.
-    con.fillChars('x', 80 * 25);
-    panel[1].scrollOffset = 6;
-    fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
-    EXPECT_EQ(con.rowText(1).substr(0, 5), "ghxxx");
-    panel[1].scrollOffset = 40;
-    fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
-    EXPECT_EQ(con.rowText(1).substr(0, 5), "ghxxx");
-    EXPECT_EQ(con.attrAt(3, 1), 0x07);
+    // An offset near or past the end shows only the bytes that exist.
+    for (auto [offset, shown] : {std::pair<uint16_t, const char*>{6, "ghxxx"}, {40, "xxxxx"}}) {
+        con.fillChars('x', 80 * 25);
+        panel[1].scrollOffset = offset;
+        fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
+        EXPECT_EQ(con.rowText(1).substr(0, 5), shown);
+        EXPECT_EQ(con.attrAt(3, 1), 0x07);
+    }
 }
 
-TEST_F(PanelDisplay, BottomRowsFollowTheWindow) {
-    PanelField panel[] = {
-        Field(FLD_PROTECTED | FLD_BOTTOM, 0, 1, 4, "last"),
-        Field(FLD_PROTECTED | FLD_BOTTOM | FLD_LAST, 1, 1, 5, "above"),
-    };
+TEST_F(PanelDisplay, BottomRowsAndWindowPosition) {
+    PanelField panel[] = {Field(FLD_PROTECTED | FLD_BOTTOM, 0, 1, 4, "last"),
+                          Field(FLD_PROTECTED | FLD_BOTTOM | FLD_LAST, 1, 1, 5, "above")};
+    for (int rows : {25, 40}) {  // the window made taller: the rows follow
+        con.resize(80, rows);
+        fullpanel(PNL_DISPLAY, panel);
+        EXPECT_EQ(fullrow(panel[0]), rows);
+        EXPECT_EQ(con.rowText(rows - 1).substr(0, 4), "last");
+        EXPECT_EQ(con.rowText(rows - 2).substr(0, 5), "above");
+    }
+
+    // A window scrolled down the buffer is moved back with its size kept; a
+    // failed window check stops fullpanel before anything is reset.
+    con.resize(80, 60);
+    con.window = Rect{0, 20, 79, 44};
     fullpanel(PNL_DISPLAY, panel);
-    EXPECT_EQ(con.rowText(24).substr(0, 4), "last");
-    EXPECT_EQ(con.rowText(23).substr(0, 5), "above");
-    EXPECT_EQ(fullrow(panel[0]), 25);
-
-    con.resize(80, 40);  // the window is made taller
-    fullpanel(PNL_DISPLAY, panel);
-    EXPECT_EQ(con.rowText(39).substr(0, 4), "last");
-    EXPECT_EQ(con.rowText(38).substr(0, 5), "above");
+    EXPECT_EQ(con.window.top, 0);
+    EXPECT_EQ(con.window.bottom, 24);
+    con.window = Rect{0, 5, 79, 29};
+    con.refuseWindow = true;
+    panel[0].scrollOffset = 1;
+    EXPECT_EQ(fullpanel(PNL_DISPLAY, panel), 0u);
+    EXPECT_EQ(panel[0].scrollOffset, 1);
 }
 
-TEST_F(PanelDisplay, WindowIsKeptAtTheOrigin) {
-    MemoryConsole tall(80, 60);
-    fullconsole(&tall);
-    ASSERT_NE(fullinit(), nullptr);
-    tall.window = Rect{0, 20, 79, 44};  // scrolled down the buffer
-    PanelField f = Field(FLD_PROTECTED | FLD_LAST, 1, 1, 2, "hi");
-    fullpanel(PNL_DISPLAY, &f);
-    EXPECT_EQ(tall.window.top, 0);
-    EXPECT_EQ(tall.window.bottom, 24);  // size unchanged
-    tall.window = Rect{2, 5, 81, 29};
-    EXPECT_TRUE(fullgoto(10, 3));
-    EXPECT_EQ(tall.window.left, 0);
-    EXPECT_EQ(tall.window.right, 79);
-
-    // A failed window check stops fullpanel before anything is reset.
-    tall.window = Rect{0, 5, 79, 29};
-    tall.refuseWindow = true;
-    f.scrollOffset = 1;
-    EXPECT_EQ(fullpanel(PNL_DISPLAY, &f), 0u);
-    EXPECT_EQ(f.scrollOffset, 1);
-    tall.failQuery = true;
-    EXPECT_EQ(fullwindow(), 0);
-    fullconsole(&con);
-}
-
-TEST_F(PanelDisplay, FindByNumber) {
-    PanelField panel[] = {
-        Field(FLD_PROTECTED, 1, 1, 1, "a", 0, 0),
-        Field(FLD_PROTECTED, 1, 2, 1, "b", 0, 7),
-        Field(FLD_PROTECTED, 1, 3, 1, "c", 0, 7),
-        Field(FLD_PROTECTED | FLD_LAST, 1, 4, 1, "d", 0, 9),
-    };
+TEST_F(PanelDisplay, FindByNumberUpToTheLastField) {
+    PanelField panel[] = {Field(FLD_PROTECTED, 1, 1, 1, "a", 0, 0), Field(FLD_PROTECTED, 1, 2, 1, "b", 0, 7),
+                          Field(FLD_PROTECTED, 1, 3, 1, "c", 0, 7), Field(FLD_PROTECTED | FLD_LAST, 1, 4, 1, "d", 0, 9)};
     EXPECT_EQ(fullfind(panel, 0), &panel[0]);
     EXPECT_EQ(fullfind(panel, 7), &panel[1]);
     EXPECT_EQ(fullfind(panel, 9), &panel[3]);
     EXPECT_EQ(fullfind(panel, 3), nullptr);
     EXPECT_EQ(fullfind(panel, 0x10007), nullptr);  // compared with all 32 bits
-}
-
-TEST_F(PanelDisplay, ClearAndCursorFailuresAreRecorded) {
-    ConsoleState* st = fullinit();
-    ASSERT_NE(st, nullptr);
-    con.fillChars('x', 80 * 25);
-    con.failWrites = true;
-    con.failCode = EIO;
-    fullclear(0x07);
-    EXPECT_EQ(st->lastError, uint32_t(EIO));
-    EXPECT_EQ(con.cell(5, 5).ch, 'x');
-    con.failWrites = false;
-
-    fullcursor(2);
-    fullcursor(1);
-    fullcursor(7);
-    EXPECT_EQ(con.cursorSizes, (std::vector<int>{60, 10, 60}));
-    EXPECT_TRUE(con.cursorVisible);
-
-    st->lastError = 0;
-    EXPECT_FALSE(fullgoto(80, 0));  // off the screen
-    EXPECT_EQ(st->lastError, uint32_t(EINVAL));
 }
 
 }  // namespace

@@ -1,0 +1,117 @@
+// A main screen on an in-memory console for unit tests: the program's
+// geometry and cell block, the panel library on the console, the key row on
+// the last line, and file data put straight into slot 0 as loading would.
+// Every global the tests touch starts and ends cleared.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/display_state.h"
+#include "display/screen.h"
+#include "display/views.h"
+#include "files/file_table.h"
+#include "files/state.h"
+#include "panel/memory_console.h"
+#include "panel/panel.h"
+
+namespace pktest {
+
+class TestScreen {
+public:
+    explicit TestScreen(int cols = 80, int rows = 25)
+        : console(cols, rows), cells(size_t(cols) * size_t(rows)) {
+        Clear();
+        pk::program.screenWidth = uint16_t(cols);
+        pk::program.screenHeight = uint16_t(rows);
+        pk::program.dataRows = uint16_t(rows - 4);
+        pk::program.hexPageBytes = uint16_t((rows - 4) * 16);
+        pk::program.viewCells = cells.data();
+        pk::program.console = &console;
+        pk::fullconsole(&console);
+        pk::fullinit();
+        for (int i = 0; i < pk::KEYS_FIELD_COUNT; ++i) pk::KeysPanel[i].row = uint16_t(rows);
+    }
+    ~TestScreen() {
+        // Slot 0's bytes belong to the fixture; anything a test loaded is freed.
+        if (pk::fileTable[0].data == borrowed_) pk::fileTable[0].data = nullptr;
+        pk::ReleaseAllEntries();
+        Clear();
+    }
+    TestScreen(const TestScreen&) = delete;
+    TestScreen& operator=(const TestScreen&) = delete;
+
+    // Puts bytes into slot 0 as the current file: scanned, at the top.
+    pk::FileEntry& load(std::string_view bytes, const char* name = "/tmp/data.txt") {
+        data.assign(bytes.begin(), bytes.end());
+        auto* p = reinterpret_cast<uint8_t*>(data.data());
+        return attach(p, uint32_t(data.size()), pk::ScanLines(pk::Bytes(p, data.size())), name);
+    }
+    // The same for bytes the caller keeps (already scanned); never freed here.
+    pk::FileEntry& attach(const uint8_t* bytes, uint32_t size, const pk::ScanResult& scan,
+                          const char* name = "/tmp/data.txt") {
+        pk::FileEntry& e = pk::fileTable[0];
+        e = pk::FileEntry{};
+        e.data = borrowed_ = const_cast<uint8_t*>(bytes);
+        e.size = size;
+        e.lineCount = scan.lineCount;
+        e.longestRaw = scan.longestRaw;
+        e.longestExpanded = scan.longestExpanded;
+        e.view = {1, 1, 0};
+        e.findStart = {1, 1, 0};
+        std::snprintf(e.name, sizeof e.name, "%s", name);
+        pk::program.currentEntry = 0;
+        return e;
+    }
+
+    // Marks a find hit of `length` bytes as shown.
+    void found(uint32_t line, uint32_t column, uint32_t offset, uint32_t length) {
+        entry().found = {line, column, offset};
+        entry().findFlags |= pk::FOUND_SHOWN;
+        pk::display.foundLength = length;
+    }
+    // The columns of row y drawn as found text, as "a-b c-d" (0-based).
+    std::string lit(int y) const {
+        std::string out;
+        for (int x = 0; x < console.cols; ++x) {
+            if (console.attrAt(x, y) != pk::ATTR_FOUND) continue;
+            int end = x;
+            while (end + 1 < console.cols && console.attrAt(end + 1, y) == pk::ATTR_FOUND) ++end;
+            out += (out.empty() ? "" : " ") + std::to_string(x) + "-" + std::to_string(end);
+            x = end;
+        }
+        return out;
+    }
+
+    pk::FileEntry& entry() { return pk::fileTable[0]; }
+    std::string message() const { return pk::display.messageText; }
+    // Row y (0-based) of the console as its bytes; data-area row r.
+    std::string row(int y) const { return console.rowText(y); }
+    std::string dataRow(int r) const { return console.rowText(3 + r); }
+
+    pk::MemoryConsole console;
+    std::vector<pk::Cell> cells;
+    std::string data;
+
+private:
+    uint8_t* borrowed_ = nullptr;
+    static void Clear() {
+        for (pk::FileEntry& e : pk::fileTable) e = pk::FileEntry{};
+        pk::display = pk::DisplayState{};
+        pk::settings = pk::Settings{};
+        pk::program = pk::ProgramState{};
+        pk::fullreset();
+    }
+};
+
+// Stores a find string directly, as the settings file would.
+inline void SetFindString(std::string_view s) {
+    pk::settings.findLength = uint16_t(s.size());
+    std::fill(std::begin(pk::settings.findString), std::end(pk::settings.findString), 0);
+    std::copy(s.begin(), s.end(), pk::settings.findString);
+}
+
+}  // namespace pktest
