@@ -31,24 +31,24 @@ std::string Xterm(const std::string& id, int modifier, bool ss3) {
 }
 
 std::vector<KeyCase> TableKeys() {
-    struct Spec {
+    struct Named {
         const char* id;
         int vk, sc;
     };
     const std::pair<int, int> mods[] = {{2, 0x10}, {5, 0x08}, {3, 0x02}, {6, 0x18}, {7, 0x0A}, {4, 0x12}};
-    const Spec fkeys[] = {{"P", 0x70, 0x3B},  {"Q", 0x71, 0x3C},  {"R", 0x72, 0x3D},  {"S", 0x73, 0x3E},
+    const Named fkeys[] = {{"P", 0x70, 0x3B},  {"Q", 0x71, 0x3C},  {"R", 0x72, 0x3D},  {"S", 0x73, 0x3E},
                           {"15", 0x74, 0x3F}, {"17", 0x75, 0x40}, {"18", 0x76, 0x41}, {"19", 0x77, 0x42},
                           {"20", 0x78, 0x43}, {"21", 0x79, 0x44}, {"23", 0x7A, 0x57}, {"24", 0x7B, 0x58}};
-    const Spec nav[] = {{"H", 0x24, 0x47}, {"A", 0x26, 0x48}, {"5", 0x21, 0x49}, {"D", 0x25, 0x4B}, {"C", 0x27, 0x4D},
+    const Named nav[] = {{"H", 0x24, 0x47}, {"A", 0x26, 0x48}, {"5", 0x21, 0x49}, {"D", 0x25, 0x4B}, {"C", 0x27, 0x4D},
                         {"F", 0x23, 0x4F}, {"B", 0x28, 0x50}, {"6", 0x22, 0x51}, {"2", 0x2D, 0x52}, {"3", 0x2E, 0x53}};
     std::vector<KeyCase> cases;
-    for (const Spec& k : fkeys) {
+    for (const Named& k : fkeys) {
         bool f10 = k.vk == 0x79;  // F10 plain, Shift, Ctrl and Alt end or suspend the demo
         if (!f10) cases.push_back({Xterm(k.id, 1, true), {Key(k.vk, k.sc, 0, 0)}});
         for (auto [m, st] : mods)
             if (!f10 || m == 4 || m > 5) cases.push_back({Xterm(k.id, m, true), {Key(k.vk, k.sc, 0, st)}});
     }
-    for (const Spec& k : nav) {
+    for (const Named& k : nav) {
         if (std::isalpha(static_cast<unsigned char>(k.id[0])))
             cases.push_back({Xterm(k.id, 1, true), {Key(k.vk, k.sc, 0, 0)}});  // application mode
         if (k.vk != 0x2D)  // plain Insert switches the demo's cursor: tested with the session
