@@ -26,11 +26,17 @@ constexpr const char* KEY_FLEN = "flen";
 constexpr const char* KEY_FIND = "find";
 constexpr const char* KEY_TABS = "tabs";
 
-// The whole settings file, or "" when there is none.
+// The whole settings file, or "" when there is none. Anything but a regular
+// file there (a FIFO would block, /dev/zero never ends) reads as none.
 std::string ReadText(const char* path) {
     std::string text;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return text;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return text;
+    }
     char buffer[4096];
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);

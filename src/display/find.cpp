@@ -31,6 +31,21 @@ size_t LineStartOf(const uint8_t* data, size_t lineStart, size_t at) {
     return lf ? size_t(static_cast<const uint8_t*>(lf) - data) + 1 : lineStart;
 }
 
+// 1-based display column at which byte index b (0-based) of a line starts
+// when tabs are expanded to 8-column stops.
+uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) {
+    uint64_t column = 0;
+    for (uint32_t pos = 0; pos < b;) {
+        const void* tab = std::memchr(text + pos, '\t', b - pos);
+        uint32_t tabPos = tab ? uint32_t(static_cast<const uint8_t*>(tab) - text) : b;
+        column += tabPos - pos;
+        if (tab == nullptr) break;
+        column += TabWidth(uint32_t(column % 8) + 1);
+        pos = tabPos + 1;
+    }
+    return column + 1;
+}
+
 }  // namespace
 
 int CompareFold(const uint8_t* a, const uint8_t* b, uint32_t n) {
@@ -58,9 +73,18 @@ int RevealFoundText() {
         e.view.line = e.found.line - h + 1;
     }
     uint64_t width = program.screenWidth;
-    uint64_t last = uint64_t(e.found.column) + display.foundLength - 1;
-    if (e.found.column < e.view.column || last > uint64_t(e.view.column) + width - 1)
-        e.view.column = last > width ? uint32_t(last - width + 1) : 1;
+    uint64_t first = e.found.column;
+    uint64_t last = first + display.foundLength - 1;
+    // With tabs expanded the hit's bytes stand further right on the screen
+    // than their byte columns: compare the columns where they are shown.
+    LineInfo line;
+    if (settings.tabsOn && !display.ebcdicOn && first >= 1 && last <= UINT32_MAX &&
+        LineAt(e.bytes(), e.lineCount, e.cache, e.found.line, line) && last <= line.length) {
+        first = DisplayColumnOf(line.start, uint32_t(first - 1));
+        last = DisplayColumnOf(line.start, uint32_t(last)) - 1;
+    }
+    if (first < e.view.column || last > uint64_t(e.view.column) + width - 1)
+        e.view.column = last > width ? uint32_t(std::min<uint64_t>(last - width + 1, UINT32_MAX)) : 1;
     return before.line != e.view.line || before.column != e.view.column;
 }
 

@@ -71,6 +71,8 @@ LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemErro
 // Reads the slot's file (name and size already set) whole and measures its
 // lines: LOAD_OK, LOAD_NO_MEMORY, LOAD_OPEN_ERROR (error 32 when another
 // program holds an exclusive lock) or LOAD_READ_ERROR (code 0: file shorter).
+// A size of 0 (a /proc file) reads to the end and sets size; nothing there
+// gives LOAD_EMPTY, more than 64 MiB LOAD_TOO_LARGE.
 LoadResult ReadFileData(int slot, uint32_t& systemError);
 int FindFreeEntry();                          // -1 for none
 // A loaded slot holding this path, or the same file (device and inode) under

@@ -25,6 +25,8 @@ constexpr uint64_t MAX_FILE_SIZE = 2147483647;
 // Read and measure in pieces of this size, so each piece is scanned while it
 // is still in the cache.
 constexpr size_t READ_CHUNK = size_t(1) << 20;
+// A file whose size says 0 (as /proc files do) is read to its end, up to this.
+constexpr size_t MAX_UNSIZED = size_t(64) << 20;
 
 // Copies text into a NAME_SIZE buffer, cut to fit.
 void CopyName(char* out, const char* text) {
@@ -83,6 +85,31 @@ int OpenShared(const char* name, struct stat& st, uint32_t& error) {
     return fd;
 }
 
+// Reads a file whose size says 0 to its end: LOAD_OK with the block and its
+// size, LOAD_EMPTY when nothing came, LOAD_TOO_LARGE or LOAD_READ_ERROR.
+LoadResult ReadUnsized(int fd, uint8_t*& block, uint32_t& size, uint32_t& error) {
+    std::vector<uint8_t> text;
+    size_t done = 0;
+    for (;;) {
+        text.resize(done + READ_CHUNK);
+        ssize_t got = read(fd, text.data() + done, READ_CHUNK);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = static_cast<uint32_t>(errno);
+            return LOAD_READ_ERROR;
+        }
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+        if (done > MAX_UNSIZED) return LOAD_TOO_LARGE;
+    }
+    if (done == 0) return LOAD_EMPTY;
+    block = AllocateFileBlock(done, error);
+    if (block == nullptr) return LOAD_NO_MEMORY;
+    std::memcpy(block, text.data(), done);
+    size = static_cast<uint32_t>(done);
+    return LOAD_OK;
+}
+
 // What the size of a match says before anything is read.
 LoadResult SizeCheck(const FolderMatch& match) {
     if (match.folder) return LOAD_NOT_FOUND;
@@ -116,7 +143,10 @@ void FreshPositions(FileEntry& entry) {
 // One match of the search. False when the table has no free slot left.
 bool LoadMatch(LoadRun& run, const std::string& folder, const FolderMatch& match) {
     LoadResult check = SizeCheck(match);
-    if (check != LOAD_OK) {
+    // A size of 0 may still hide content (/proc files): such a file is read
+    // to its end, and is empty only when nothing comes.
+    bool unsized = check == LOAD_EMPTY;
+    if (check != LOAD_OK && !unsized) {
         Fail(run, check, check == LOAD_OPEN_ERROR ? ENODEV : 0);
         return true;
     }
@@ -137,7 +167,9 @@ bool LoadMatch(LoadRun& run, const std::string& folder, const FolderMatch& match
     uint32_t error = 0;
     LoadResult read = ReadFileData(run.slot, error);
     if (read != LOAD_OK) {
-        Fail(run, read, error);
+        // An empty file is empty, whether it opens or not.
+        if (unsized && (read == LOAD_EMPTY || read == LOAD_OPEN_ERROR)) Fail(run, LOAD_EMPTY, 0);
+        else Fail(run, read, error);
         return true;
     }
     FreshPositions(entry);
@@ -160,11 +192,42 @@ LoadResult SearchFailure(SearchResult search) {
     return LOAD_SEARCH_ERROR;
 }
 
+void Store(FileEntry& entry, uint8_t* block, const ScanResult& scan, const struct stat& st) {
+    entry.lineCount = scan.lineCount;
+    entry.longestRaw = scan.longestRaw;
+    entry.longestExpanded = scan.longestExpanded;
+    entry.device = static_cast<uint64_t>(st.st_dev);
+    entry.inode = static_cast<uint64_t>(st.st_ino);
+    entry.data = block;
+}
+
+LoadResult ReadUnsizedFileData(FileEntry& entry, uint32_t& systemError) {
+    uint32_t error = 0;
+    struct stat st;
+    int fd = OpenShared(entry.name, st, error);
+    if (fd < 0) {
+        systemError = error;
+        return LOAD_OPEN_ERROR;
+    }
+    uint8_t* block = nullptr;
+    uint32_t size = 0;
+    LoadResult result = ReadUnsized(fd, block, size, error);
+    close(fd);
+    if (result != LOAD_OK) {
+        if (KeepsError(result)) systemError = error;
+        return result;
+    }
+    entry.size = size;
+    Store(entry, block, ScanLines(Bytes(block, size)), st);
+    return LOAD_OK;
+}
+
 }  // namespace
 
 LoadResult ReadFileData(int slot, uint32_t& systemError) {
     FileEntry& entry = fileTable[slot];
     uint32_t error = 0;
+    if (entry.size == 0) return ReadUnsizedFileData(entry, systemError);
     uint8_t* block = AllocateFileBlock(entry.size, error);
     if (block == nullptr) {
         systemError = error;
@@ -185,12 +248,7 @@ LoadResult ReadFileData(int slot, uint32_t& systemError) {
         systemError = error;
         return result;
     }
-    entry.lineCount = scan.lineCount;
-    entry.longestRaw = scan.longestRaw;
-    entry.longestExpanded = scan.longestExpanded;
-    entry.device = static_cast<uint64_t>(st.st_dev);
-    entry.inode = static_cast<uint64_t>(st.st_ino);
-    entry.data = block;
+    Store(entry, block, scan, st);
     return LOAD_OK;
 }
 

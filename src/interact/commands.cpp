@@ -224,6 +224,11 @@ uint32_t ParseHex(std::string_view text) {
 
 uint32_t ExecuteCommand() {
     int n = CommandLength();
+    if (n == 0) {
+        // An empty line stays blank, so that it is recalled as a blank line.
+        Beep();
+        return 0;
+    }
     commands.commandLine[n] = '\0';
     // The text ends at the first NUL, as a command written back into the
     // line (by "'" or "case ?") may hold one.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,6 +93,19 @@ TEST_F(SettingsTest, StoredValuesReadLeniently) {
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(pk::settings.findString), c.find.size()), c.find);
         EXPECT_TRUE(!c.find.empty() || pk::settings.findString[0] == 0) << c.text;
     }
+    // A FIFO in the file's place reads as no file instead of blocking.
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        alarm(5);
+        pk::ReadSettings();
+        _exit(pk::settings.findLength == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::filesystem::remove(path);
     // "tabs" stored as 5 is written back as 1.
     std::ofstream(path, std::ios::trunc) << "[common]\ntabs=5\n";
     pk::ReadSettings();

@@ -170,6 +170,16 @@ TEST(Find, HitMovesTheViewToShowIt) {
     EXPECT_EQ(e.view.line, 1491u);  // the hit on data row 10
     EXPECT_EQ(e.view.column, 17u);  // its last byte, column 96, at the right edge
 
+    // Tabs on: the hit is placed by the columns where it is shown. Six tabs
+    // fill columns 1-48, so "target" (bytes 48-53) stands at columns 90-95.
+    pk::FileEntry& tabbed = s.load(std::string(6, '\t') + std::string(40, 'x') + " target\n");
+    pk::settings.tabsOn = 1;
+    pktest::SetFindString("target");
+    ASSERT_EQ(pk::RunFind(), 1);
+    EXPECT_EQ(tabbed.found.column, 48u);
+    EXPECT_EQ(tabbed.view.column, 16u);
+    pk::settings.tabsOn = 0;
+
     s.load(std::string(5000, '.') + "zz");
     pk::display.hexView = 1;
     pktest::SetFindString("zz");

@@ -93,6 +93,7 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
         {"s/link", pk::LOAD_OK, kUntouched, 7, 6},
         {"s/hard", pk::LOAD_OK, kUntouched, 7, 6},
         {"w/../w/./a.txt", pk::LOAD_OK, kUntouched, 7, 0},
+        {"/proc/version", pk::LOAD_OK, kUntouched, 8, 7},  // size 0, yet not empty
     };
     for (const Step& s : steps) {
         pk::program.currentEntry = 15;
@@ -105,6 +106,9 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
     const pk::FileEntry& a = pk::fileTable[0];
     EXPECT_EQ(std::string(reinterpret_cast<char*>(a.data), a.size), "w/a.txt");
     EXPECT_EQ(std::make_pair(a.lineCount, a.view.line), std::make_pair(1u, 1u));
+    const pk::FileEntry& proc = pk::fileTable[7];
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(proc.data), proc.size).rfind("Linux version ", 0), 0u);
+    EXPECT_EQ(proc.lineCount, 1u);
 }
 
 TEST_F(LoadFilesTest, TableLimits) {

@@ -16,7 +16,8 @@
 namespace pktest {
 
 constexpr uint16_t SC_HOME = 0x47, SC_LEFT = 0x4B, SC_RIGHT = 0x4D, SC_END = 0x4F, SC_DOWN = 0x50,
-                   SC_INSERT = 0x52, SC_DELETE = 0x53, SC_V = 0x2F, SC_BACKSPACE = 0x0E;
+                   SC_INSERT = 0x52, SC_DELETE = 0x53, SC_V = 0x2F, SC_BACKSPACE = 0x0E,
+                   SC_ENTER = 0x1C;
 
 struct KeyboardScreen : TestScreen {
     KeyboardScreen() {

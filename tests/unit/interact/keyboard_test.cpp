@@ -29,6 +29,7 @@ TEST(KeyboardEditor, EditingKeysAndRepeatCounts) {
         {"", {{SC_BACKSPACE, 1, 8}, {SC_LEFT}}, "", 12, 2},
         {"abc", {{SC_RIGHT, 5}, {SC_BACKSPACE, 1, 8}}, "abc", 19, 0},  // past the end it only moves back
         {"abc", {{SC_INSERT}, {SC_HOME}, {SC_RIGHT, 2}, {0, 1, 'X'}, {0, 1, '\t'}}, "abX\tc", 16, 0},
+        {"", {{SC_ENTER, 1, 13}, {0, 1, '?'}, {SC_ENTER, 1, 13}}, "", 12, 1},  // a blank line is recalled
     };
     for (const Case& c : cases) {
         KeyboardScreen s;
