@@ -22,7 +22,30 @@ void BM_ScanLines(benchmark::State& state) {
         [&] { benchmark::DoNotOptimize(ByteLoopScan(d)); }, d.size());
 }
 
+// LineAt for the last line with the cache on line 1, then for line 1 with
+// the cache on the last line: two walks over the whole file.
 void BM_LineAtForwardAndBack(benchmark::State& state) {
+    Bytes d = AllBytes();
+    uint32_t count = SharedLogData().scan.lineCount;
+    auto ours = [&] {
+        pk::LineInfo last, first;
+        pk::LineAt(d, count, pk::LineCache{}, count, last);
+        pk::LineAt(d, count, pk::LineCache{last.offset, count, last.start}, 1, first);
+        benchmark::DoNotOptimize(last.length + first.length);
+    };
+    auto byteLoop = [&] {
+        size_t s = 0;
+        for (uint32_t n = 1; n < count; ++n) s = ByteLoopNext(d, s);
+        size_t end = s;
+        for (uint32_t n = count; n > 1; --n) s = ByteLoopPrev(d, s);
+        benchmark::DoNotOptimize(end + s);
+    };
+    Compare(state, ours, byteLoop, 2 * d.size());
+}
+
+// LineAt for every line in turn, one step from the line before, both ways
+// (the way the text view scrolls), with each line's length.
+void BM_LineAtEveryLine(benchmark::State& state) {
     Bytes d = AllBytes();
     uint32_t count = SharedLogData().scan.lineCount;
     auto ours = [&] {
@@ -94,6 +117,7 @@ void BM_OffsetToLineColumn(benchmark::State& state) {
 
 BENCHMARK(BM_ScanLines)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LineAtForwardAndBack)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LineAtEveryLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TopLineForOffset)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OffsetToLineColumn)->Unit(benchmark::kMillisecond)->UseRealTime();
 

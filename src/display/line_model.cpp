@@ -150,6 +150,96 @@ uint64_t CountByte(const uint8_t* p, size_t n, uint8_t c) {
     return count;
 }
 
+// Bit i set where p[i] is a line feed, for 64 bytes.
+uint64_t LineFeedMask(const uint8_t* p) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
+    uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << (16 * i);
+    }
+    return mask;
+#else
+    return MasksOf(p).lineFeeds;
+#endif
+}
+
+// Walks over many lines at once: whole 4 KiB chunks are counted and skipped
+// while they hold fewer line feeds than are still wanted, then 64-byte
+// masks narrow down to the line feed itself.
+constexpr size_t SKIP_CHUNK = 4096;
+
+// The k-th line feed (k >= 1) in [p, end), or nullptr when there are fewer.
+const uint8_t* NthLineFeed(const uint8_t* p, const uint8_t* end, uint64_t k) {
+    for (uint64_t c; size_t(end - p) >= SKIP_CHUNK && (c = CountByte(p, SKIP_CHUNK, LF)) < k; p += SKIP_CHUNK) k -= c;
+    for (; end - p >= BLOCK; p += BLOCK) {
+        uint64_t mask = LineFeedMask(p);
+        uint64_t c = static_cast<uint64_t>(__builtin_popcountll(mask));
+        if (c >= k) {
+            while (--k != 0) mask &= mask - 1;
+            return p + __builtin_ctzll(mask);
+        }
+        k -= c;
+    }
+    for (; p < end; ++p)
+        if (*p == LF && --k == 0) return p;
+    return nullptr;
+}
+
+// The k-th line feed (k >= 1) going back from p in [begin, p), or nullptr;
+// missing then tells how many more there would have had to be.
+const uint8_t* NthLineFeedBack(const uint8_t* begin, const uint8_t* p, uint64_t k, uint64_t& missing) {
+    for (uint64_t c; size_t(p - begin) >= SKIP_CHUNK && (c = CountByte(p - SKIP_CHUNK, SKIP_CHUNK, LF)) < k;
+         p -= SKIP_CHUNK)
+        k -= c;
+    for (; p - begin >= BLOCK; p -= BLOCK) {
+        uint64_t mask = LineFeedMask(p - BLOCK);
+        uint64_t c = static_cast<uint64_t>(__builtin_popcountll(mask));
+        if (c >= k) {
+            while (--k != 0) mask &= ~(uint64_t(1) << (63 - __builtin_clzll(mask)));
+            return p - BLOCK + (63 - __builtin_clzll(mask));
+        }
+        k -= c;
+    }
+    while (p > begin)
+        if (*--p == LF && --k == 0) return p;
+    missing = k;
+    return nullptr;
+}
+
+// Steps of fewer lines than this go line by line.
+constexpr uint32_t FAR_STEPS = 32;
+
+// The start of the line `steps` lines after the one at start, or nullptr.
+const uint8_t* StepForward(Bytes data, const uint8_t* start, uint32_t steps) {
+    const uint8_t* end = data.data() + data.size();
+    if (steps >= FAR_STEPS) {
+        const uint8_t* lf = NthLineFeed(start, end, steps);
+        return lf == nullptr ? nullptr : lf + 1;
+    }
+    for (; steps > 0; --steps) {
+        start = NextLineStart(data, start);
+        if (start > end) return nullptr;
+    }
+    return start;
+}
+
+// The start of the line `steps` lines before the one at start, or nullptr.
+const uint8_t* StepBack(Bytes data, const uint8_t* start, uint32_t steps) {
+    if (steps >= FAR_STEPS) {
+        // The line feed just before start ends the previous line; the line
+        // wanted starts after the one `steps` line feeds further back, or at
+        // the start of the data when exactly that one is missing.
+        uint64_t missing = 0;
+        const uint8_t* lf = NthLineFeedBack(data.data(), start, uint64_t(steps) + 1, missing);
+        if (lf != nullptr) return lf + 1;
+        return missing == 1 ? data.data() : nullptr;
+    }
+    for (; steps > 0 && start != nullptr; --steps) start = PrevLineStart(data, start);
+    return start;
+}
+
 // Offset of the start of the line holding offset o (o <= size).
 uint32_t StartOfLineAt(Bytes data, uint32_t o) {
     const uint8_t* lf = FindLineFeedBack(data.data(), data.data() + o);
@@ -239,15 +329,8 @@ bool LineAt(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, 
     if (n == 0 || n > lineCount) return false;
     CachePoint from = FromCache(data, cache);
     const uint8_t* start = data.data() + from.offset;
-    const uint8_t* end = data.data() + data.size();
-    for (uint32_t line = from.line; line < n; ++line) {
-        start = NextLineStart(data, start);
-        if (start > end) return false;
-    }
-    for (uint32_t line = from.line; line > n; --line) {
-        start = PrevLineStart(data, start);
-        if (start == nullptr) return false;
-    }
+    start = n >= from.line ? StepForward(data, start, n - from.line) : StepBack(data, start, from.line - n);
+    if (start == nullptr) return false;
     out = LineLength(data, start);
     return true;
 }

@@ -144,6 +144,26 @@ TEST(LineModel, RandomDataMatchesReference) {
     }
 }
 
+TEST(LineModel, LongWalksMatchReference) {
+    // Walks of thousands of lines skip whole chunks of the data at a time.
+    std::mt19937 rng(777);
+    std::string d;
+    while (d.size() < 60000) d += std::string(rng() % 90, 'x') + (rng() % 5 ? "\n" : "\r\n");
+    d += "tail";
+    Bytes data = B(d);
+    std::vector<RefLine> lines = RefLines(d);
+    uint32_t count = uint32_t(lines.size());
+    for (uint32_t c : {0u, 1u, count / 3, count - 40, count}) {
+        pk::LineCache cache = CacheAt(d, lines, c);
+        pk::LineInfo info;
+        for (uint32_t n = 1; n <= count; ++n) {
+            ASSERT_TRUE(pk::LineAt(data, count, cache, n, info)) << c << " " << n;
+            ASSERT_EQ(std::make_pair(info.offset, info.length), std::make_pair(lines[n - 1].start, lines[n - 1].length))
+                << "cache " << c << " line " << n;
+        }
+    }
+}
+
 TEST(LineModel, DegenerateLargeData) {
     // One 100 MB line of each kind, and 16 million empty lines.
     const uint32_t big = 100u << 20, many = 16u << 20;
