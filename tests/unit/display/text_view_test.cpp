@@ -1,6 +1,6 @@
-// The text view's rows: lines, horizontal offset, tabs, EBCDIC, line ends,
-// the find highlight, and the column seek against a plain walk with
-// NextCell from the start of the line (also far into a 4 MB line).
+// The text view's rows: the column seek and the find highlight against a
+// plain walk with NextCell from the start of the line (also far into a 4 MB
+// line). Tabs against expand and the glyphs are proved end to end.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,65 +9,39 @@
 
 namespace {
 
-std::string Pad(std::string s, size_t width = 80) {
-    s.resize(width, ' ');
-    return s;
-}
-
-TEST(TextView, RowsForLinesColumnsTabsAndTranslation) {
+// Rows only the in-memory console shows exactly: a column past the line, and
+// a last CR with no line feed after it.
+TEST(TextView, RowsForLinesAndColumns) {
     struct Case {
         std::string data;
-        uint32_t line, column, tabsOn, ebcdicOn;
+        uint32_t line, column;
         int r;  // data row
         std::string want;
     } const cases[] = {
-        {"one\ntwo\nthree\n", 3, 1, 0, 0, 0, "three"},
-        {"one\ntwo\nthree\n", 3, 1, 0, 0, 1, ""},
-        {"short\nx", 1, 8, 0, 0, 0, ""},               // column beyond the line
-        {"\tX", 1, 5, 1, 0, 0, "    X"},                // the rest of a tab
-        {"\tX", 1, 1, 0, 0, 0, "\tX"},                  // tabs off: the byte itself
-        {"abcdefg\tX", 1, 8, 1, 0, 0, " X"},            // a tab at column 8 is 1 wide
-        {"\x05\xC1\x40\xF1", 1, 1, 1, 1, 0, "\x09" "a 1"},  // EBCDIC: no expansion
-        {"abc\r", 1, 1, 0, 0, 0, "abc"},                // CR at the end of the file
+        {"short\nx", 1, 8, 0, ""},
+        {"abc\r", 1, 1, 0, "abc"},
     };
     for (const Case& c : cases) {
         pktest::TestScreen s;
         s.load(c.data).view = {c.line, c.column, 0};
-        pk::settings.tabsOn = c.tabsOn;
-        pk::display.ebcdicOn = c.ebcdicOn;
         pk::DrawTextView();
-        EXPECT_EQ(s.dataRow(c.r), Pad(c.want)) << c.data << " line " << c.line << " column " << c.column;
-        EXPECT_EQ(s.row(24), std::string(80, '\0'));
+        EXPECT_EQ(s.dataRow(c.r), c.want + std::string(80 - c.want.size(), ' ')) << c.data;
+        EXPECT_EQ(s.row(24), std::string(80, '\0'));  // nothing written below the data area
     }
-}
-
-TEST(TextView, FoundTextIsBrightOnlyWhereVisible) {
+    // The hit is lit only on its own line, not once scrolled off, not once
+    // no longer shown.
     std::string digits;
     for (int i = 0; i < 100; ++i) digits += char('0' + i % 10);
-    const std::string twice = digits + "\nsecond\n" + digits + "\n";
-    struct Case {
-        std::string data;
-        uint32_t tabsOn, line, column;
-        uint32_t hitColumn, hitOffset, length;
-        std::string want;  // "row:columns" of every lit data row
-    } const cases[] = {
-        {twice, 0, 1, 5, 3, 2, 5, "3:0-2"},      // not on line 3 with the same bytes
-        {twice, 0, 2, 1, 78, 77, 6, ""},         // found line scrolled off
-        {"a\tbc\n", 1, 1, 4, 2, 1, 2, "3:0-5"},  // a tab lit over all its cells shown
-    };
-    for (const Case& c : cases) {
+    for (int k : {0, 1, 2}) {
         pktest::TestScreen s;
-        s.load(c.data).view = {c.line, c.column, 0};
-        pk::settings.tabsOn = c.tabsOn;
-        s.found(1, c.hitColumn, c.hitOffset, c.length);
-        for (bool shown : {true, false}) {
-            if (!shown) s.entry().findFlags = 0;
-            pk::DrawTextView();
-            std::string lit;
-            for (int y = 3; y < 24; ++y)
-                if (!s.lit(y).empty()) lit += (lit.empty() ? "" : " ") + std::to_string(y) + ":" + s.lit(y);
-            EXPECT_EQ(lit, shown ? c.want : "") << "line " << c.line << " column " << c.column;
-        }
+        s.load(digits + "\nsecond\n" + digits + "\n").view = {k == 1 ? 2u : 1u, 5, 0};
+        s.found(1, 3, 2, 5);
+        if (k == 2) s.entry().findFlags = 0;
+        pk::DrawTextView();
+        std::string lit;
+        for (int y = 3; y < 24; ++y)
+            if (!s.lit(y).empty()) lit += std::to_string(y) + ":" + s.lit(y);
+        EXPECT_EQ(lit, k == 0 ? "3:0-2" : "") << k;
     }
 }
 

@@ -24,10 +24,8 @@ TEST(FullPath, FoldsComponentsWithoutLookingAtDisk) {
     } cases[] = {
         {"a.txt", "/home/u", 0, "/home/u/a.txt", 0},
         {"../../../a", "/home/u", 0, "/a", 0},
-        {"/x//y///z", "/home/u", 0, "/x/y/z", 0},
-        {"/x/./y/../z/", "/ignored", 0, "/x/z", 0},
+        {"/x//./y/../z/", "/ignored", 0, "/x/z", 0},
         {"..", "/", 0, "/", 0},
-        {"a\\b[1]", "/w", 0, "/w/a\\b[1]", 0},
         {"no/such/../link", "/w", 0, "/w/no/link", 0},
         {"", "/w", 0, "", ENOENT},
         {"a", nullptr, EACCES, "", EACCES},  // relative, with no current folder
@@ -55,17 +53,13 @@ TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
         const char *pattern, *name;
         bool match;
     } cases[] = {
-        {"*", "a.txt", true},         {"*", ".hidden", true},       {"*.txt", "a.txt", true},
-        {"*.txt", "a.txt.bak", false}, {"?.txt", "a.txt", true},     {"?.txt", "ab.txt", false},
-        {"a*b*c", "aXbYc", true},     {"a*b*c", "aXbYcZ", false},   {"a*b*c", "abcbc", true},
-        {"[ab].txt", "a.txt", false}, {"[ab].txt", "[ab].txt", true}, {"a\\*", "a\\xyz", true},
-        {"a\\?", "a?", false},        {"**", "", true},             {"?", "", false},
-        {"a", "A", false},            {"*a", "bbbbbbbbbba", true},  {"*aa*aa", "aaaaa", true},
+        {"*", ".hidden", true},        {"*.txt", "a.txt.bak", false}, {"?.txt", "ab.txt", false},
+        {"a*b*c", "abcbc", true},      {"a*b*c", "aXbYcZ", false},    {"[ab].txt", "a.txt", false},
+        {"[ab].txt", "[ab].txt", true}, {"a\\*", "a\\xyz", true},     {"**", "", true},
+        {"?", "", false},              {"a", "A", false},             {"*aa*aa", "aaaaa", true},
     };
     for (const Case& c : cases) EXPECT_EQ(pk::WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
-    EXPECT_TRUE(pk::HasWildcards("a*"));
-    EXPECT_TRUE(pk::HasWildcards("a?"));
-    EXPECT_FALSE(pk::HasWildcards("a[1]\\"));
+    EXPECT_TRUE(pk::HasWildcards("a?") && pk::HasWildcards("a*") && !pk::HasWildcards("a[1]\\"));
     EXPECT_EQ(pk::FolderPart("/a/b/c"), "/a/b");
     EXPECT_EQ(pk::FolderPart("/c"), "");
 }

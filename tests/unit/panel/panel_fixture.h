@@ -38,14 +38,8 @@ inline const Step LEFT = Key(0x4B), RIGHT = Key(0x4D), UP = Key(0x48), DOWN = Ke
 
 class PanelTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fullconsole(&con);
-        fullreset();
-    }
-    void TearDown() override {
-        fullreset();
-        fullconsole(nullptr);
-    }
+    void SetUp() override { fullconsole(&con), fullreset(); }
+    void TearDown() override { fullreset(), fullconsole(nullptr); }
 
     // A field whose text buffer holds text padded with blanks to length.
     PanelField Field(uint16_t flags, uint16_t row, uint16_t column, uint16_t width, std::string_view text,

