@@ -5,9 +5,12 @@
 // travels as one argument of its own and is never put into a command string.
 #include "files/shell.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,7 +58,13 @@ bool DesktopTerminal(Launch& launch) {
 // -1 when one is wanted but its program is missing.
 int ChooseLaunch(Launch& launch) {
     if (IsSet("TMUX")) {
+        // A tmux window starts with the tmux server's environment: hand it
+        // pk's own, so the command sees what it would see in pk's shell.
         launch.leading = {"new-window"};
+        for (char** e = environ; *e != nullptr; ++e) {
+            if (std::strncmp(*e, "TMUX", 4) == 0) continue;  // tmux sets its own
+            launch.leading.insert(launch.leading.end(), {"-e", *e});
+        }
         return FindProgram("tmux", launch.program) ? 1 : -1;
     }
     if (IsSet("STY")) {

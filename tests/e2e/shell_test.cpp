@@ -40,12 +40,15 @@ TEST(Shell, TerminalOfItsOwnIsNotWaitedFor) {
     // The stub keeps running for a while, as a window would.
     pk.t.addStub("tmux", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + record + ".tmp'; /bin/mv '" +
                              record + ".tmp' '" + record + "'; sleep 30");
-    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "viewer text\n")}, {"SHELL=/bin/sh", "TMUX=/tmp/pk-test-tmux,1,0"}));
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "viewer text\n")}, {"SHELL=/bin/sh", "TMUX=/tmp/pk-test-tmux,1,0", "PK_SHELL_TEST=a b"}));
     pk.t.send("git log --oneline 'a b'\r");
     ASSERT_TRUE(pk.t.waitUntil([&] { return std::filesystem::exists(record); }, kWait));
     std::string args = ReadAll(record);
     EXPECT_EQ(args.substr(0, args.find('\n')), "new-window");
     EXPECT_NE(args.find("\n/bin/sh\ngit log --oneline 'a b'\n"), std::string::npos) << args;
+    // The window gets pk's environment, not the tmux server's.
+    EXPECT_NE(args.find("\n-e\nPK_SHELL_TEST=a b\n"), std::string::npos) << args;
+    EXPECT_EQ(args.find("\n-e\nTMUX="), std::string::npos) << args;
     // pk took keys again at once, its screen untouched.
     ASSERT_TRUE(pk.settle());
     EXPECT_NE(pk.t.screenText().find("viewer text"), std::string::npos);
