@@ -72,6 +72,7 @@ void fullkey(int32_t& ch, int32_t& scanCode, int32_t& repeat) {
     InputRecord r;
     for (;;) {
         if (!Con().readInput(r)) return StoreError();
+        if (r.eventType == PASTE_EVENT) Library().heldPastes.push_back(std::move(r));
         if (r.eventType != KEY_EVENT || !r.keyDown) continue;
         if (TakeStateKey(r.virtualKey)) continue;
         MapModifiedKey(r);
@@ -108,10 +109,14 @@ int fullpush() {
 namespace panel_detail {
 
 uint32_t InputStep(uint32_t flags, int count, PanelField* panel) {
-    for (int i = 0; i < count; ++i) {
-        if (IsInputField(panel[i])) return fulledit(flags, count, panel);
-    }
-    return fullwait(flags);
+    bool editor = false;
+    for (int i = 0; i < count; ++i) editor = editor || IsInputField(panel[i]);
+    uint32_t result = editor ? fulledit(flags, count, panel) : fullwait(flags);
+    // Pasted text goes back to the front of the input, in its order.
+    std::vector<InputRecord>& held = Library().heldPastes;
+    for (auto it = held.rbegin(); it != held.rend(); ++it) Con().pushInput(*it);
+    held.clear();
+    return result;
 }
 
 }  // namespace panel_detail

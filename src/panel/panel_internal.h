@@ -2,6 +2,8 @@
 // ConsoleState, the attribute table and the initialisation status.
 #pragma once
 
+#include <vector>
+
 #include "panel/panel.h"
 
 namespace pk::panel_detail {
@@ -11,6 +13,9 @@ struct PanelLibrary {
     uint8_t attributes[ATTRIBUTE_COUNT];
     int32_t status = -1;  // -1 uninitialised, 0 once fullinit succeeded
     bool opened = false;  // the console's open() has succeeded
+    // Text the terminal pasted while the library read keys: no key for a
+    // panel, so it is kept and handed back to the console afterwards.
+    std::vector<InputRecord> heldPastes;
 };
 
 PanelLibrary& Library();

@@ -66,11 +66,14 @@ TEST_F(PanelInput, WaitEndsOnlyOnItsKeys) {
         con.key(0x3B);  // pressed before the wait: flushed
         con.later();
         con.text(c.ignored);
+        con.paste("p1");  // pasted during the wait: handed back, in order
+        con.paste("p2");
         con.key(c.scan, c.ch);
         con.key(0x3C);  // must still be there afterwards
         EXPECT_EQ(fullpanel(c.flags, labels), c.result);
-        ASSERT_EQ(con.input.size(), 1u);
-        EXPECT_EQ(con.input.front().scanCode, 0x3C);
+        ASSERT_EQ(con.input.size(), 3u);
+        EXPECT_EQ(con.input[0].text + con.input[1].text, "p1p2");
+        EXPECT_EQ(con.input[2].scanCode, 0x3C);
     }
     EXPECT_TRUE(con.cursorSizes.empty());  // the cursor is never placed or resized
     EXPECT_EQ(con.cursor.x, 0);
