@@ -61,6 +61,11 @@ constexpr uint32_t FROM_LEFT_1ST_BUTTON_PRESSED = 0x0001;
 constexpr uint32_t RIGHTMOST_BUTTON_PRESSED = 0x0002;
 constexpr uint32_t FROM_LEFT_2ND_BUTTON_PRESSED = 0x0004;
 
+// The Insert key as a key record carries it: the panel library's key reader
+// and fullpush use it, and the terminal produces it.
+constexpr uint16_t VK_INSERT = 0x2D;
+constexpr uint16_t SCAN_INSERT = 0x52;
+
 // Event types of an InputRecord.
 constexpr uint16_t KEY_EVENT = 0x0001;
 constexpr uint16_t MOUSE_EVENT = 0x0002;

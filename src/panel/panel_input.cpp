@@ -12,8 +12,6 @@ constexpr uint16_t VK_SHIFT_KEY = 0x10;
 constexpr uint16_t VK_CONTROL_KEY = 0x11;
 constexpr uint16_t VK_ALT_KEY = 0x12;
 constexpr uint16_t VK_CAPS_LOCK = 0x14;
-constexpr uint16_t VK_INSERT_KEY = 0x2D;
-constexpr uint16_t SCAN_INSERT = 0x52;
 constexpr uint16_t SCAN_SHIFT_TAB = 15;
 
 // Ctrl with a cursor key reaches the editor as a PC BIOS does: its own scan
@@ -41,7 +39,7 @@ bool TakeStateKey(uint16_t vk) {
         State().capsFlag ^= 1;
         return true;
     }
-    if (vk == VK_INSERT_KEY) {
+    if (vk == VK_INSERT) {
         ToggleInsert();
         return true;
     }
@@ -100,7 +98,7 @@ int fullpush() {
     r.eventType = KEY_EVENT;
     r.keyDown = false;
     r.repeatCount = 0;
-    r.virtualKey = VK_INSERT_KEY;
+    r.virtualKey = VK_INSERT;
     r.scanCode = SCAN_INSERT;
     if (!Con().pushInput(r)) return Failed(0);
     return 1;

@@ -25,13 +25,13 @@ struct Program {
         unsetenv("APPDATA");
     }
     int run(std::vector<std::string> args) {
-        args.insert(args.begin(), "pk");
-        std::vector<char*> argv;
+        std::vector<char*> argv{name.data()};
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         pk::program.console = &console;
-        return pk::MainLoop(int(args.size()), argv.data());
+        return pk::MainLoop(int(argv.size()) - 1, argv.data());
     }
+    std::string name = "pk";
     pktest::TempDir dir;
     pk::MemoryConsole console;
 };
