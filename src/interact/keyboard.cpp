@@ -13,7 +13,6 @@ namespace pk {
 
 namespace {
 
-constexpr uint16_t SCAN_V = 0x2F;
 constexpr uint8_t CH_BACKSPACE = 8;
 constexpr uint8_t CH_ENTER = 13;
 constexpr uint8_t CH_ESC = 27;

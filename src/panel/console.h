@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "panel/keys.h"
+
 namespace pk {
 
 // One screen cell: a character byte (shown as its code page 437 glyph) and a
@@ -42,16 +44,6 @@ struct ScreenInfo {
     Coord maxWindow;
 };
 
-// Control-key state bits of key and mouse events.
-constexpr uint32_t RIGHT_ALT_PRESSED = 0x0001;
-constexpr uint32_t LEFT_ALT_PRESSED = 0x0002;
-constexpr uint32_t RIGHT_CTRL_PRESSED = 0x0004;
-constexpr uint32_t LEFT_CTRL_PRESSED = 0x0008;
-constexpr uint32_t SHIFT_PRESSED = 0x0010;
-constexpr uint32_t NUMLOCK_ON = 0x0020;
-constexpr uint32_t CAPSLOCK_ON = 0x0080;
-constexpr uint32_t ENHANCED_KEY = 0x0100;
-
 // Mouse event flags and button bits.
 constexpr uint32_t MOUSE_MOVED = 0x0001;
 constexpr uint32_t DOUBLE_CLICK = 0x0002;
@@ -60,11 +52,6 @@ constexpr uint32_t MOUSE_HWHEELED = 0x0008;
 constexpr uint32_t FROM_LEFT_1ST_BUTTON_PRESSED = 0x0001;
 constexpr uint32_t RIGHTMOST_BUTTON_PRESSED = 0x0002;
 constexpr uint32_t FROM_LEFT_2ND_BUTTON_PRESSED = 0x0004;
-
-// The Insert key as a key record carries it: the panel library's key reader
-// and fullpush use it, and the terminal produces it.
-constexpr uint16_t VK_INSERT = 0x2D;
-constexpr uint16_t SCAN_INSERT = 0x52;
 
 // Event types of an InputRecord.
 constexpr uint16_t KEY_EVENT = 0x0001;

@@ -39,7 +39,7 @@ bool TakeStateKey(uint16_t vk) {
         State().capsFlag ^= 1;
         return true;
     }
-    if (vk == VK_INSERT) {
+    if (vk == VKEY_INSERT) {
         ToggleInsert();
         return true;
     }
@@ -98,7 +98,7 @@ int fullpush() {
     r.eventType = KEY_EVENT;
     r.keyDown = false;
     r.repeatCount = 0;
-    r.virtualKey = VK_INSERT;
+    r.virtualKey = VKEY_INSERT;
     r.scanCode = SCAN_INSERT;
     if (!Con().pushInput(r)) return Failed(0);
     return 1;
