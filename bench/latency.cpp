@@ -123,8 +123,10 @@ void MakeFile(const std::string& path, size_t size) {
     std::copy(kLastLine.begin(), kLastLine.end(), data.begin() + static_cast<std::ptrdiff_t>(lineStart));
     data[lineStart - 1] = '\n';
     std::string temp = path + ".part" + std::to_string(getpid());
-    std::ofstream(temp, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                 static_cast<std::streamsize>(size));
+    std::ofstream out(temp, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(size));
+    out.close();
+    if (!out) Fail("could not write " + temp);
     std::filesystem::rename(temp, path);
 }
 
