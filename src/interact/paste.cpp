@@ -8,10 +8,6 @@
 
 namespace pk {
 
-KeyboardState keyboard;
-
-void ResetKeyboard() { keyboard = KeyboardState{}; }
-
 void FillPasteBuffer(std::string_view text) {
     size_t limit = text.size() < PASTE_SIZE ? text.size() : PASTE_SIZE;
     int16_t count = 0;

@@ -32,7 +32,7 @@ TEST(Help, BoxShowsFramedTextInItsColoursAndPutsEveryCellBack) {
     const std::vector<pk::Cell> before = console.cells;
     console.setCursorPosition(pk::Coord{33, 2});
     console.later();  // the key arrives while the help waits
-    console.key(0x1C, 13);
+    console.key(pk::SCAN_RETURN, 13);
     pk::ShowHelp();
     ASSERT_FALSE(console.shown.empty());
     const struct { int x, y; std::string text; int attr; } cells[] = {
