@@ -1,5 +1,5 @@
 // Code page 437 glyphs, colour pairs and SGR sequences for console cells.
-#include "panel/terminal_glyphs.h"
+#include "panel/cell_glyphs.h"
 
 #include <string_view>
 
