@@ -52,8 +52,13 @@ std::string Describe(const InputRecord& r) {
         std::string shown;
         for (char ch : r.text) {
             unsigned char b = static_cast<unsigned char>(ch);
-            if (b < 0x20 || b == 0x7F) shown += "<" + std::to_string(b) + ">";
-            else shown += ch;
+            if (b < 0x20 || b == 0x7F) {
+                shown += '<';
+                shown += std::to_string(b);
+                shown += '>';
+            } else {
+                shown += ch;
+            }
         }
         snprintf(buf, sizeof buf, "PASTE %zu [%s]", r.text.size(), shown.c_str());
     } else {

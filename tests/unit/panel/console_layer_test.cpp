@@ -17,18 +17,6 @@
 namespace pk {
 namespace {
 
-InputRecord Key(uint16_t vk, uint16_t scan, uint8_t ch, uint32_t state) {
-    InputRecord r;
-    r.eventType = KEY_EVENT;
-    r.keyDown = true;
-    r.repeatCount = 1;
-    r.virtualKey = vk;
-    r.scanCode = scan;
-    r.ch = ch;
-    r.controlState = state;
-    return r;
-}
-
 InputRecord Mouse(int16_t x, int16_t y, uint32_t buttons, uint32_t flags) {
     InputRecord r;
     r.eventType = MOUSE_EVENT;
@@ -71,13 +59,13 @@ TEST(ConsoleInput, TypedBytesGiveTheRecordsTheTerminalGives) {
         MemoryConsole con;
         con.text(c.bytes);
         std::vector<InputRecord> want;
-        for (const pktest::KeyRecord& k : c.records) want.push_back(Key(k.vk, k.scan, k.ch, k.state));
+        for (const pktest::KeyRecord& k : c.records) want.push_back(MakeKey(k.vk, k.scan, k.ch, k.state));
         EXPECT_EQ(Show(con.input), Show(want)) << testing::PrintToString(c.bytes);
     }
 }
 
 TEST(ConsoleInput, CutSequencesMouseReportsAndPastes) {
-    const InputRecord f1 = Key(VKEY_F1, SCAN_F1, 0, 0);
+    const InputRecord f1 = MakeKey(VKEY_F1, SCAN_F1, 0, 0);
     const std::pair<std::string, std::vector<InputRecord>> cases[] = {
         {"\033[", WithAlt(DecodeTyped("["))},  // Esc and [ or O with nothing after: Alt+[, Alt+O
         {"\033O", WithAlt(DecodeTyped("O"))},
@@ -85,10 +73,9 @@ TEST(ConsoleInput, CutSequencesMouseReportsAndPastes) {
         {"\033\xc3\xa9", WithAlt(DecodeTyped("\xc3\xa9"))},  // Alt on every byte of a character
         {"\033[1\033OP", {f1}},                              // a key cuts a sequence short and counts
         {"\033[<0;5\033OP", {f1}},                           // and a mouse report
-        {"\033[<0;5;6M\033[<0;5;6m\033[<0;5;6M",
-         {Mouse(4, 5, FROM_LEFT_1ST_BUTTON_PRESSED, 0), Mouse(4, 5, 0, 0),
-          Mouse(4, 5, FROM_LEFT_1ST_BUTTON_PRESSED, DOUBLE_CLICK)}},
-        {"\033[200~a\033OP\033[<\xc3\xa9\033[201~q", {Paste("a\033OP\033[<\xc3\xa9"), Key('Q', SCAN_Q, 'q', 0)}},
+        {"\033[<0;5;6M\033[<0;5;6M",
+         {Mouse(4, 5, FROM_LEFT_1ST_BUTTON_PRESSED, 0), Mouse(4, 5, FROM_LEFT_1ST_BUTTON_PRESSED, DOUBLE_CLICK)}},
+        {"\033[200~a\033OP\033[<\xc3\xa9\033[201~q", {Paste("a\033OP\033[<\xc3\xa9"), MakeKey('Q', SCAN_Q, 'q', 0)}},
         {"\033[200~cut", {Paste("cut")}},  // a paste whose end never comes ends at the pause
         {"\033[201~", {}},
     };
@@ -113,7 +100,7 @@ TEST(ConsoleInput, KeyStringsOfOtherTerminalsAndMalformedOnes) {
         InputRecord r;
         EXPECT_EQ(DecodeKeySequence(seq, r), want.has_value()) << seq + 1;
         if (want) {
-            EXPECT_EQ(Show(r), Show(Key(want->vk, want->scan, want->ch, want->state))) << seq + 1;
+            EXPECT_EQ(Show(r), Show(MakeKey(want->vk, want->scan, want->ch, want->state))) << seq + 1;
         }
     }
     InputRecord r;
@@ -211,8 +198,9 @@ std::string Style(uint16_t attr, int colours) {
     CellStyle st = StyleFor(attr, colours);
     short fg = -1, bg = -1;
     bool known = PairColours(st.pair, colours, fg, bg);
-    return std::to_string(st.pair) + (st.bold ? " bold" : "") + (st.reverse ? " reverse" : "") +
-           (known ? " " + std::to_string(fg) + "/" + std::to_string(bg) : "") + " " + SgrFor(attr, colours).substr(2);
+    std::string s = std::to_string(st.pair) + (st.bold ? " bold" : "") + (st.reverse ? " reverse" : "");
+    if (known) s.append(" ").append(std::to_string(fg)).append("/").append(std::to_string(bg));
+    return s.append(" ").append(SgrFor(attr, colours).substr(2));
 }
 
 TEST(CellGlyphs, AttributesOnTerminalsWithFewerColours) {
