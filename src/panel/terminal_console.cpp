@@ -15,6 +15,7 @@
 #include <langinfo.h>
 #include <thread>
 
+#include "panel/frame_text.h"
 #include "panel/terminal_clipboard.h"
 #include "panel/terminal_curses.h"
 #include "panel/terminal_session.h"
@@ -204,7 +205,6 @@ bool Terminal::queryScreen(ScreenInfo& info) {
     info.cursor = s.cursor;
     info.attributes = 0x07;
     info.window = {0, 0, static_cast<int16_t>(s.cols - 1), static_cast<int16_t>(s.rows - 1)};
-    info.maxWindow = info.bufferSize;
     return true;
 }
 

@@ -36,7 +36,7 @@ TEST(TerminalClipboard, ToolsAreTriedInOrderWithinOneSecondInAll) {
             d.term.addStub(tool, c.stubs.count(tool) ? "[ \"$#:$*\" = '" + arguments + "' ] || exit 9; " + c.stubs.at(tool)
                                                      : "exit 1");
         ASSERT_TRUE(d.start(c.env)) << c.shown;
-        EXPECT_TRUE(d.expect("\x16", {"KEY vk=56 sc=2F ch=16 st=0008"})) << c.shown;
+        EXPECT_TRUE(d.expect("\x16", {pktest::KeyText('V', pk::SCAN_V, 0x16, pk::LEFT_CTRL_PRESSED)})) << c.shown;
         EXPECT_TRUE(d.term.waitFor(c.shown + " kids=none", 5000, 24)) << c.shown << "\n" << d.term.screenText();
     }
 }
