@@ -1,9 +1,11 @@
-// The settings file: reading the find string and the tab setting from the
+// The settings file: reading the find string, the tab setting and the UTF-8
+// choice from the
 // "[common]" section at start-up, and writing them back at shutdown through
 // a new file that replaces the old one, so a failed write loses nothing.
 #include "app/settings.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +27,11 @@ constexpr const char* SECTION = "common";
 constexpr const char* KEY_FLEN = "flen";
 constexpr const char* KEY_FIND = "find";
 constexpr const char* KEY_TABS = "tabs";
+constexpr const char* KEY_UTF8 = "utf8";
+
+// Without a stored choice, text is shown as UTF-8 when pk's locale (the
+// terminal's, or C.UTF-8 when none is set) uses it.
+bool LocaleUsesUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 // The whole settings file, or "" when there is none. Anything but a regular
 // file there (a FIFO would block, /dev/zero never ends) reads as none.
@@ -102,6 +109,7 @@ void ReadSettings() {
         if (find) ProfileDecodeStruct(*find, std::span<uint8_t>(settings.findString, settings.findLength));
     }
     settings.tabsOn = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
+    settings.utf8On = ProfileInt(ProfileGet(text, SECTION, KEY_UTF8), LocaleUsesUtf8() ? 1 : 0) != 0 ? 1 : 0;
 }
 
 int WriteSettings() {
@@ -115,6 +123,7 @@ int WriteSettings() {
                           ProfileEncodeStruct(std::span<const uint8_t>(settings.findString, length)));
     }
     text = ProfileSet(text, SECTION, KEY_TABS, std::to_string(settings.tabsOn));
+    text = ProfileSet(text, SECTION, KEY_UTF8, std::to_string(settings.utf8On));
     return ReplaceFile(path, text) ? 1 : 0;
 }
 

@@ -4,9 +4,13 @@
 
 #include <cstring>
 
+#include "files/state.h"
+
 namespace pk {
 
 DisplayState display;
+
+bool ShowingUtf8() { return settings.utf8On && !display.ebcdicOn; }
 
 // Copies text into messageText, cut so that the terminating NUL always fits;
 // the rest of the buffer is cleared so no tail of an older message remains.

@@ -22,6 +22,10 @@ struct DisplayState {
 
 extern DisplayState display;
 
+// Text is shown as UTF-8 (the text view, the title, the command line): the
+// setting is on and EBCDIC translation is off.
+bool ShowingUtf8();
+
 // Put a message (cut to fit) into messageText.
 void SetMessage(const char* text);
 void ClearMessage();

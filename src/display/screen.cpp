@@ -7,6 +7,7 @@
 #include "display/screen.h"
 #include "display/screen_fields.h"
 #include "files/file_table.h"
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -40,16 +41,40 @@ void FormatStatus() {
     std::memcpy(display.statusText + pad, text, length + 1);
 }
 
+// The start of the last part of a name that fits in width cells as UTF-8.
+size_t Utf8Tail(const uint8_t* name, uint32_t length, uint64_t width) {
+    uint64_t cells = MeasureCells(name, length).raw;
+    uint32_t start = 0;
+    while (cells > width && start < length) {
+        TextUnit unit = NextUnit(name, length, start);
+        cells -= unit.width;
+        start += unit.length;
+    }
+    return start;
+}
+
 }  // namespace
 
+// The name's last 73 characters: bytes, or in UTF-8 the characters of its
+// last 73 cells, laid out by the panel library straight from the name.
 void ShowFileName() {
     PanelField* field = fullfind(TitlePanel, 1);
     if (field == nullptr) return;
     const char* name = CurrentEntry().name;
     size_t length = strnlen(name, NAME_SIZE);
-    const char* shown = length > TITLE_NAME_WIDTH ? name + (length - TITLE_NAME_WIDTH) : name;
-    FillField(titleNameText, TITLE_NAME_WIDTH, shown, length - size_t(shown - name));
-    field->text = titleNameText;
+    if (ShowingUtf8()) {
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(name);
+        size_t start = Utf8Tail(bytes, uint32_t(length), TITLE_NAME_WIDTH);
+        field->flags |= FLD_UTF8;
+        field->text = const_cast<uint8_t*>(bytes + start);
+        field->textLength = uint16_t(length - start);
+    } else {
+        const char* shown = length > TITLE_NAME_WIDTH ? name + (length - TITLE_NAME_WIDTH) : name;
+        FillField(titleNameText, TITLE_NAME_WIDTH, shown, length - size_t(shown - name));
+        field->flags &= uint16_t(~FLD_UTF8);
+        field->text = titleNameText;
+        field->textLength = TITLE_NAME_WIDTH;
+    }
     fullpanel(PNL_DISPLAY, TitlePanel);
 }
 

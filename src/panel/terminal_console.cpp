@@ -65,14 +65,6 @@ bool NoLocaleChosen() {
     return true;
 }
 
-// UTF-8 output where the user's locale is UTF-8 or where none is chosen.
-bool ChooseLocale() {
-    setlocale(LC_CTYPE, "");
-    if (LocaleIsUtf8()) return true;
-    if (NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8()) return true;
-    return false;
-}
-
 std::string PasteOn() {
     std::string be = Capability("BE");
     return be.empty() ? "\033[?2004h" : be;
@@ -180,7 +172,7 @@ int Terminal::open() {
         return s.lastError = ERANGE;
     }
     s.tty = tty;
-    s.utf8 = ChooseLocale();
+    s.utf8 = ChooseTerminalLocale();
     InstallTerminalSignals(tty, saved);
     if (int error = StartCurses(s)) {
         ::close(tty);
@@ -361,6 +353,13 @@ void EnterScreen(TerminalSession& s) {
 Console* TerminalConsole() {
     static Terminal terminal;
     return &terminal;
+}
+
+// UTF-8 output where the user's locale is UTF-8 or where none is chosen.
+bool ChooseTerminalLocale() {
+    setlocale(LC_CTYPE, "");
+    if (LocaleIsUtf8()) return true;
+    return NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8();
 }
 
 }  // namespace pk

@@ -1,5 +1,5 @@
-// The settings file on disk: first run, round trips of the find string and
-// the tab setting, lenient reading, writing through a link, and a failed
+// The settings file on disk: first run, round trips of the find string, the
+// tab setting and the UTF-8 choice, lenient reading, writing through a link, and a failed
 // write losing nothing.
 #include "app/settings.h"
 
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -37,34 +38,42 @@ protected:
     std::string path = dir / "pk.ini";
 };
 
-// Each run: the find string and tabs it ends with ("-" for none set), the file
-// it writes, and what a fresh read of that file gives.
+// Each run: the find string, tabs and UTF-8 choice it ends with ("-" for no
+// find string), the file it writes, and what a fresh read of that file gives.
 TEST_F(SettingsTest, RunsWriteAndReadBack) {
     const std::string zero("a\0\xff", 3), longest(pk::FIND_MAX, '\x7f');
     struct Run {
         std::string find;
-        uint32_t tabs;
+        uint32_t tabs, utf8;
         std::string file, findRead;
     } runs[] = {
-        {"-", 0, "[common]\ntabs=0\n", ""},  // first run
-        {zero, 1, "[common]\ntabs=1\nflen=3\nfind=6100FF60\n", zero},
-        {"-", 0, "[common]\ntabs=0\nflen=3\nfind=6100FF60\n", zero},  // the stored one is kept
-        {longest, 0, "", longest},
+        {"-", 0, 0, "[common]\ntabs=0\nutf8=0\n", ""},  // first run
+        {zero, 1, 1, "[common]\ntabs=1\nutf8=1\nflen=3\nfind=6100FF60\n", zero},
+        {"-", 0, 0, "[common]\ntabs=0\nutf8=0\nflen=3\nfind=6100FF60\n", zero},  // the stored one is kept
+        {longest, 0, 1, "", longest},
     };
-    pk::ReadSettings();
-    EXPECT_EQ(pk::settings.findLength, 0);
-    EXPECT_EQ(pk::settings.tabsOn, 0u);
+    // Nothing stored: UTF-8 when the locale uses it.
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        ASSERT_NE(setlocale(LC_CTYPE, locale), nullptr);
+        pk::ReadSettings();
+        EXPECT_EQ(pk::settings.findLength, 0);
+        EXPECT_EQ(pk::settings.tabsOn, 0u);
+        EXPECT_EQ(pk::settings.utf8On, locale[1] == '.' ? 1u : 0u) << locale;
+    }
     for (const Run& r : runs) {
         pk::settings = pk::Settings{};
         if (r.find != "-") pktest::SetFindString(r.find);
         pk::settings.tabsOn = r.tabs;
+        pk::settings.utf8On = r.utf8;
         EXPECT_EQ(pk::WriteSettings(), 1);
         EXPECT_EQ(r.file.empty() ? "" : ReadAll(path), r.file);
         pk::settings = pk::Settings{};
         pk::ReadSettings();
         EXPECT_EQ(Find(), r.findRead);
         EXPECT_EQ(pk::settings.tabsOn, r.tabs);
+        EXPECT_EQ(pk::settings.utf8On, r.utf8);
     }
+    setlocale(LC_CTYPE, "C");
     EXPECT_EQ(FilesInFolder(), 1u) << "no temporary left";
 }
 
@@ -112,7 +121,7 @@ TEST_F(SettingsTest, WritingThroughALinkReplacesItsTarget) {
     pk::settings.tabsOn = 1;
     EXPECT_EQ(pk::WriteSettings(), 1);
     EXPECT_TRUE(std::filesystem::is_symlink(path));
-    EXPECT_EQ(ReadAll(target), "; mine\n[common]\ntabs=1\n");
+    EXPECT_EQ(ReadAll(target), "; mine\n[common]\ntabs=1\nutf8=0\n");
 }
 
 TEST_F(SettingsTest, FailedWriteLeavesTheOldFileWhole) {
