@@ -57,7 +57,8 @@ void BuildUtf8Row(const uint8_t* start, uint32_t length, Cell* row, uint64_t fir
     sources.resize(program.screenWidth);
     int filled = Utf8Cells(start, length, first, settings.tabsOn != 0, row, program.screenWidth, sources.data());
     for (int c = 0; c < filled; ++c) {
-        bool lit = int64_t(sources[size_t(c)].begin) <= litLast && int64_t(sources[size_t(c)].end) > litFirst;
+        const CellSource& source = sources[size_t(c)];
+        bool lit = litFirst <= litLast && int64_t(source.begin) <= litLast && int64_t(source.end) > litFirst;
         row[c].attr = lit ? ATTR_FOUND : ATTR_NORMAL;
     }
 }

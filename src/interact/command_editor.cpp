@@ -90,7 +90,7 @@ uint32_t TypeUtf8Byte(LineCursor& line, uint8_t ch) {
         line.skipping = int8_t(need - 1);
         return Refuse();
     }
-    line.continuing = int8_t(need - 1);
+    line.continuing = int8_t(continues ? line.continuing - 1 : need - 1);
     if (replace) RemoveAt(line.cursorIndex, length, replaced);
     length = CommandLength();
     if (line.cursorIndex < length)
