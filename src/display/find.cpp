@@ -76,6 +76,17 @@ int HexToBytes(std::string_view digits, uint8_t* out) {
     return count;
 }
 
+void StartFindAtView() {
+    FileEntry& e = CurrentEntry();
+    e.findStart = e.view;
+    LineInfo line;
+    if (!ShowingUtf8() || e.view.column <= 1 || !LineAt(e.bytes(), e.lineCount, e.cache, e.view.line, line)) return;
+    // The byte of the character in the first cell (past the line's end when
+    // the line is narrower).
+    CellPoint at = WalkCells(line.start, line.length, e.view.column - 1, UINT32_MAX, settings.tabsOn != 0);
+    e.findStart.column = at.byte + 1;
+}
+
 int RevealFoundText() {
     FileEntry& e = CurrentEntry();
     FilePosition before = e.view;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "display/display_state.h"
+#include "display/find.h"
 #include "files/file_table.h"
 #include "files/state.h"
 #include "interact/command_state.h"
@@ -125,8 +126,7 @@ int GoToOffset(uint32_t v) {
 }
 
 void SyncFindStart() {
-    FileEntry& e = CurrentEntry();
-    if (settings.findLength != 0) e.findStart = e.view;
+    if (settings.findLength != 0) StartFindAtView();
 }
 
 uint32_t AfterMove(int moved) {
