@@ -84,7 +84,8 @@ void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lin
         // Every blank of an expanded tab carries the tab's byte index.
         int64_t source = int64_t(cursor.position) - 1;
         bool lit = source >= litFirst && source <= litLast;
-        row[c] = Cell{shown, 0, lit ? ATTR_FOUND : ATTR_NORMAL};
+        row[c].ch = shown;  // the row is blank glyph cells already
+        row[c].attr = lit ? ATTR_FOUND : ATTR_NORMAL;
     }
 }
 

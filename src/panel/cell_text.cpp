@@ -18,7 +18,7 @@ void SetGlyph(Cell& cell, uint8_t byte) {
 
 void SetCharCell(Cell& cell, const uint8_t* unit, uint32_t length) {
     // Whole sequences only: the marks that do not fit are left out.
-    uint32_t kept = 0;
+    uint32_t kept = length <= uint32_t(CELL_TEXT_SIZE) ? length : 0;
     while (kept < length) {
         uint32_t n = DecodeUtf8(unit + kept, length - kept).length;
         if (n == 0 || kept + n > uint32_t(CELL_TEXT_SIZE)) break;
@@ -38,7 +38,7 @@ int Utf8Cells(const uint8_t* text, uint32_t length, uint64_t first, bool expandT
     int filled = 0;
     while (filled < count && p < length) {
         const bool tab = expandTabs && text[p] == '\t';
-        TextUnit unit = tab ? TextUnit{1, uint32_t(8 - column % 8), true} : NextUnit(text, length, p);
+        TextUnit unit = tab ? TextUnit{1, uint16_t(8 - column % 8), true} : NextUnit(text, length, p);
         // The unit's cells from the first shown one; a cut wide character
         // shows a blank for its visible half.
         const bool whole = column >= first && (unit.width == 1 || filled + 1 < count);

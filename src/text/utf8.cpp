@@ -45,7 +45,7 @@ const WidthTable& Widths() {
 // What a piece of text at one position is, before joining: a character
 // with its width, a zero-width character (a mark), a tab, or a byte that
 // can only be a glyph.
-enum PieceKind : uint8_t { CHAR, MARK, TAB_BYTE, GLYPH };
+enum PieceKind : uint32_t { CHAR, MARK, TAB_BYTE, GLYPH };
 
 struct Piece {
     uint32_t length;
@@ -55,13 +55,35 @@ struct Piece {
 
 bool PrintableAscii(uint8_t b) { return b >= 0x20 && b != 0x7F; }
 
-Piece Classify(const uint8_t* text, uint32_t length, uint32_t pos, const WidthTable& widths) {
+inline Utf8Sequence Decode(const uint8_t* p, uint32_t available) {
+    if (available == 0) return {};
+    const uint8_t b0 = p[0];
+    auto continuation = [&](uint32_t i) { return (p[i] & 0xC0) == 0x80; };
+    if (b0 < 0x80) return {b0, 1};
+    if (b0 < 0xC2 || b0 > 0xF4) return {};
+    if (b0 < 0xE0) {
+        if (available < 2 || !continuation(1)) return {};
+        return {char32_t((b0 & 0x1F) << 6 | (p[1] & 0x3F)), 2};
+    }
+    if (b0 < 0xF0) {
+        // E0 needs A0-BF next (no overlong form), ED 80-9F (no surrogate).
+        const uint8_t low = b0 == 0xE0 ? 0xA0 : 0x80, high = b0 == 0xED ? 0x9F : 0xBF;
+        if (available < 3 || p[1] < low || p[1] > high || !continuation(2)) return {};
+        return {char32_t((b0 & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)), 3};
+    }
+    // F0 needs 90-BF next (no overlong form), F4 80-8F (at most U+10FFFF).
+    const uint8_t low = b0 == 0xF0 ? 0x90 : 0x80, high = b0 == 0xF4 ? 0x8F : 0xBF;
+    if (available < 4 || p[1] < low || p[1] > high || !continuation(2) || !continuation(3)) return {};
+    return {char32_t((b0 & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F)), 4};
+}
+
+inline Piece Classify(const uint8_t* text, uint32_t length, uint32_t pos, const WidthTable& widths) {
     uint8_t b = text[pos];
     if (b < 0x80) {
         if (PrintableAscii(b)) return {1, 1, CHAR};
         return {1, 1, b == TAB ? TAB_BYTE : GLYPH};
     }
-    Utf8Sequence s = DecodeUtf8(text + pos, length - pos);
+    Utf8Sequence s = Decode(text + pos, length - pos);
     if (s.length == 0) return {1, 1, GLYPH};
     int w = s.code < TABLE_SIZE ? widths.width[s.code] : wcwidth(static_cast<wchar_t>(s.code));
     if (w < 0) return {1, 1, GLYPH};
@@ -88,27 +110,7 @@ uint64_t NextTabStop(uint64_t column) { return column + 8 - column % 8; }
 
 }  // namespace
 
-Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available) {
-    if (available == 0) return {};
-    const uint8_t b0 = p[0];
-    auto continuation = [&](uint32_t i) { return (p[i] & 0xC0) == 0x80; };
-    if (b0 < 0x80) return {b0, 1};
-    if (b0 < 0xC2 || b0 > 0xF4) return {};
-    if (b0 < 0xE0) {
-        if (available < 2 || !continuation(1)) return {};
-        return {char32_t((b0 & 0x1F) << 6 | (p[1] & 0x3F)), 2};
-    }
-    if (b0 < 0xF0) {
-        // E0 needs A0-BF next (no overlong form), ED 80-9F (no surrogate).
-        const uint8_t low = b0 == 0xE0 ? 0xA0 : 0x80, high = b0 == 0xED ? 0x9F : 0xBF;
-        if (available < 3 || p[1] < low || p[1] > high || !continuation(2)) return {};
-        return {char32_t((b0 & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)), 3};
-    }
-    // F0 needs 90-BF next (no overlong form), F4 80-8F (at most U+10FFFF).
-    const uint8_t low = b0 == 0xF0 ? 0x90 : 0x80, high = b0 == 0xF4 ? 0x8F : 0xBF;
-    if (available < 4 || p[1] < low || p[1] > high || !continuation(2) || !continuation(3)) return {};
-    return {char32_t((b0 & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F)), 4};
-}
+Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available) { return Decode(p, available); }
 
 int ShownWidth(char32_t c) {
     if (c < TABLE_SIZE) return Widths().width[c];
@@ -128,7 +130,7 @@ TextUnit NextUnit(const uint8_t* text, uint32_t length, uint32_t pos) {
         if (mark.kind != MARK) break;
         end += mark.length;
     }
-    return {end - pos, first.width, false};
+    return {end - pos, uint16_t(first.width), false};
 }
 
 CellPoint WalkCells(const uint8_t* text, uint32_t length, uint64_t column, uint32_t byte, bool expandTabs) {

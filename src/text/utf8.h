@@ -30,7 +30,7 @@ int ShownWidth(char32_t c);
 
 struct TextUnit {
     uint32_t length = 0;  // bytes
-    uint32_t width = 0;   // cells
+    uint16_t width = 0;   // cells
     bool glyph = false;   // the one byte is shown as its glyph
 };
 // The unit that starts at byte pos (< length) of text. A tab is a glyph
