@@ -5,7 +5,6 @@
 // views' own work plus one block copy.
 #include <benchmark/benchmark.h>
 
-#include <clocale>
 
 #include <string>
 #include <utility>
@@ -110,7 +109,7 @@ BENCHMARK(BM_LongLineFarRight)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setlocale(LC_CTYPE, "C.UTF-8");  // character widths, as pk chooses them
+    pktest::UseUtf8Locale();  // character widths, as pk reads them at start
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -20,6 +20,7 @@
 #include "panel/terminal_curses.h"
 #include "panel/terminal_session.h"
 #include "panel/terminal_signals.h"
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -355,11 +356,13 @@ Console* TerminalConsole() {
     return &terminal;
 }
 
-// UTF-8 output where the user's locale is UTF-8 or where none is chosen.
+// UTF-8 output where the user's locale is UTF-8 or where none is chosen;
+// the widths of characters follow the locale.
 bool ChooseTerminalLocale() {
     setlocale(LC_CTYPE, "");
-    if (LocaleIsUtf8()) return true;
-    return NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8();
+    bool utf8 = LocaleIsUtf8() || (NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8());
+    ReadCharacterWidths();
+    return utf8;
 }
 
 }  // namespace pk

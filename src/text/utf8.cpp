@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <mutex>
 
 namespace pk {
 
@@ -27,18 +28,23 @@ bool DirectionControl(char32_t c) {
 
 bool Control(char32_t c) { return c < 0x20 || (c >= 0x7F && c < FIRST_BEYOND_C1) || DirectionControl(c); }
 
-// ShownWidth of every character below U+10000, read once in the locale that
-// is set at the first call; characters above it ask the C library each time.
+// ShownWidth of every character below U+10000 in the locale of the last
+// read; characters above it ask the C library each time.
 struct WidthTable {
     int8_t width[TABLE_SIZE];
-    WidthTable() {
+    void read() {
         for (uint32_t c = 0; c < TABLE_SIZE; ++c)
             width[c] = Control(c) ? -1 : static_cast<int8_t>(wcwidth(static_cast<wchar_t>(c)));
     }
 };
 
+WidthTable table;
+std::once_flag tableRead;
+
+// The table, read at the first use when ReadCharacterWidths has not been
+// called (threads that measure text at once read it once).
 const WidthTable& Widths() {
-    static const WidthTable table;
+    std::call_once(tableRead, [] { table.read(); });
     return table;
 }
 
@@ -109,6 +115,11 @@ constexpr uint32_t RUN = 8;
 uint64_t NextTabStop(uint64_t column) { return column + 8 - column % 8; }
 
 }  // namespace
+
+void ReadCharacterWidths() {
+    Widths();
+    table.read();
+}
 
 Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available) { return Decode(p, available); }
 

@@ -22,8 +22,13 @@ struct Utf8Sequence {
 };
 Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available);
 
+// Reads the widths of the characters from the C library in the locale set
+// now (LC_CTYPE); without a call they are read at the first use. Not while
+// another thread measures text.
+void ReadCharacterWidths();
+
 // The cells character c takes when it is shown as itself: its wcwidth in
-// pk's locale (read once, at the first call), 1 or 2, or 0 for a combining
+// pk's locale (see ReadCharacterWidths), 1 or 2, or 0 for a combining
 // or other zero-width character; -1 when its bytes are shown as glyphs
 // instead (controls, direction controls, characters the locale cannot show).
 int ShownWidth(char32_t c);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "files/state.h"
 #include "panel/memory_console.h"
 #include "panel/panel.h"
+#include "text/utf8.h"
 
 namespace pktest {
 
@@ -106,6 +108,13 @@ private:
         pk::fullreset();
     }
 };
+
+// Text widths as in a UTF-8 locale (C.UTF-8), as pk reads them at start.
+inline bool UseUtf8Locale() {
+    if (setlocale(LC_CTYPE, "C.UTF-8") == nullptr) return false;
+    pk::ReadCharacterWidths();
+    return true;
+}
 
 // Stores a find string directly, as the settings file would.
 inline void SetFindString(std::string_view s) {

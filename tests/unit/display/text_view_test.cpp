@@ -3,7 +3,6 @@
 // line). Tabs against expand and the glyphs are proved end to end.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <random>
 
 #include "test_screen.h"
@@ -106,7 +105,7 @@ TEST(TextView, ColumnSeekMatchesAWalkFromTheLineStart) {
 // either edge shown as a blank, glyphs for the rest, tabs to 8-cell stops,
 // and the hit lit on every cell of the characters its bytes belong to.
 TEST(TextView, Utf8RowsCountCells) {
-    ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    ASSERT_TRUE(pktest::UseUtf8Locale());
     const std::string wide = "\xE6\x97\xA5", accent = "\xC3\xA9";
     struct Case {
         std::string line;

@@ -4,7 +4,6 @@
 // proved end to end.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,7 +64,7 @@ TEST(KeyboardEditor, EditingKeysAndRepeatCounts) {
 // character that does not fit is refused whole, and the cursor column and
 // the window count cells.
 TEST(KeyboardEditor, Utf8EditsWholeCharacters) {
-    ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    ASSERT_TRUE(pktest::UseUtf8Locale());
     const std::string e = "\xC3\xA9", ri = "\xE6\x97\xA5", ben = "\xE6\x9C\xAC";
     std::string wides;
     for (int i = 0; i < 40; ++i) wides += ri;

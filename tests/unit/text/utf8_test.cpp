@@ -14,7 +14,10 @@ const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8
 
 class Utf8 : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr); }
+    void SetUp() override {
+        ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+        pk::ReadCharacterWidths();
+    }
 };
 
 TEST_F(Utf8, SequenceRules) {
