@@ -1,10 +1,10 @@
 // Time per redraw of the data area: the text view and the hex view on 80x25
 // and 250x80 screens, tabs on and off, at the top, middle and end of a large
 // file (1 GiB; a few MiB with PK_BENCH_SMALL=1), UTF-8 text (accented Latin
-// and CJK) beside ASCII, and one very long line shown far to the right. The console is an in-memory grid, so the figures are the
-// views' own work plus one block copy.
+// and CJK) beside ASCII, and one very long line shown far to the right. The
+// console is an in-memory grid, so the figures are the views' own work plus
+// one block copy.
 #include <benchmark/benchmark.h>
-
 
 #include <string>
 #include <utility>
