@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace pk {
 
 namespace {
@@ -38,8 +40,7 @@ std::string_view Trim(std::string_view s) {
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
 }
@@ -101,13 +102,6 @@ const char* LineEndOf(std::string_view text) {
     return lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::optional<std::string> ProfileGet(std::string_view text, std::string_view section, std::string_view key) {
@@ -161,12 +155,11 @@ uint32_t ProfileInt(const std::optional<std::string>& value, uint32_t fallback) 
 }
 
 std::string ProfileEncodeStruct(std::span<const uint8_t> bytes) {
-    static constexpr char DIGITS[] = "0123456789ABCDEF";
     std::string out;
     uint8_t sum = 0;
     auto put = [&](uint8_t b) {
-        out.push_back(DIGITS[b >> 4]);
-        out.push_back(DIGITS[b & 15]);
+        out.push_back(kHexDigits[b >> 4]);
+        out.push_back(kHexDigits[b & 15]);
     };
     for (uint8_t b : bytes) {
         put(b);

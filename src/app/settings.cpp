@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/profile.h"
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 

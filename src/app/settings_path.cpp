@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 

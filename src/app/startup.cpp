@@ -7,7 +7,7 @@
 #include "app/settings_path.h"
 #include "app/startup.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "files/program_state.h"
 #include "files/shell_process.h"
-#include "files/state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -82,11 +83,11 @@ uint32_t Failed(int err, char* message) {
 }
 
 uint32_t RunHere(const std::string& shell, const char* text, char* message) {
-    if (program.console) program.console->suspend();
+    if (fullconsole()) fullconsole()->suspend();
     int status = 0;
     int err = RunInForeground(shell, {shell, "-c", text}, status);
     if (err == 0) WaitForEnter(status);
-    if (program.console) program.console->resume();
+    if (fullconsole()) fullconsole()->resume();
     return err ? Failed(err, message) : 0;
 }
 

@@ -6,10 +6,10 @@
 
 #include "display/find.h"
 #include "files/file_table.h"
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/commands.h"
 #include "interact/keyboard_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -117,7 +117,7 @@ void CursorEnd(LoopState& loop, int) { PutCursorAtEnd(loop); }
 
 void ToggleInsert(LoopState&, int) {
     keyboard.insertMode ^= 1;
-    program.console->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);
+    fullconsole()->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);
 }
 
 // Enter: run the line, then act on the command's bits.

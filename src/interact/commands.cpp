@@ -11,12 +11,13 @@
 #include "display/find.h"
 #include "display/screen.h"
 #include "files/file_table.h"
+#include "files/program_state.h"
 #include "files/shell.h"
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/command_table.h"
 #include "interact/help.h"
 #include "interact/movement.h"
+#include "panel/panel.h"
 
 namespace pk {
 

@@ -5,9 +5,9 @@
 
 #include "display/display_state.h"
 #include "display/screen.h"
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/keyboard_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -56,7 +56,7 @@ void Dispatch(LoopState& loop, const InputRecord& record) {
 void ShowEventTail(const LoopState& loop) {
     if (!(loop.bits & CMD_KEEPMSG)) ClearMessage();
     ShowStatus();
-    Console* console = program.console;
+    Console* console = fullconsole();
     int16_t column = static_cast<int16_t>(COMMAND_COLUMN + loop.cursorIndex - loop.displayOffset);
     console->setCursorPosition(Coord{column, COMMAND_ROW});
     const uint8_t* shown = reinterpret_cast<const uint8_t*>(commands.commandLine + loop.displayOffset);
@@ -69,12 +69,12 @@ int KeyboardLoop() {
     ClearMessage();
     LoopState loop;
     loop.result = KEY_REDRAW;
-    program.console->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
+    fullconsole()->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
     while (!loop.done) {
         InputRecord record;
         if (!ReadKeyEvent(record)) {
             // An ending signal ends the run as End does; a dead input as Z.
-            loop.result = program.console->endRequested() ? KEY_END : KEY_READFAIL;
+            loop.result = fullconsole()->endRequested() ? KEY_END : KEY_READFAIL;
             break;
         }
         if (!AsKeyPress(record)) continue;
@@ -86,7 +86,7 @@ int KeyboardLoop() {
         Dispatch(loop, record);
         ShowEventTail(loop);
     }
-    program.console->flushInput();
+    fullconsole()->flushInput();
     return loop.result;
 }
 
@@ -95,7 +95,7 @@ int KeyboardLoop() {
 int ReadKeyEvent(InputRecord& record) {
     for (;;) {
         if (TakePastedKey(record)) return 1;
-        if (!program.console->readInput(record)) return 0;
+        if (!fullconsole()->readInput(record)) return 0;
         if (record.eventType != PASTE_EVENT) return 1;
         FillPasteBuffer(record.text);
     }

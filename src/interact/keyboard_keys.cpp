@@ -8,11 +8,12 @@
 #include "display/find.h"
 #include "display/screen.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
 #include "interact/help.h"
 #include "interact/keyboard_state.h"
 #include "interact/movement.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -79,7 +80,7 @@ void SwitchScrollAmount(LoopState&, int) {
 
 void CloseFile(LoopState& loop, int) {
     if (CloseCurrentEntry() == 0) {
-        program.console->setCursorInfo(OVERTYPE_CURSOR_SIZE, true);
+        fullconsole()->setCursorInfo(OVERTYPE_CURSOR_SIZE, true);
         loop.result = KEY_END;
     }
     loop.done = true;

@@ -9,7 +9,8 @@
 
 #include "display/display_state.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 

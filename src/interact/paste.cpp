@@ -3,14 +3,10 @@
 // ahead of any console input, as if they were typed.
 #include <string>
 
-#include "files/state.h"
 #include "interact/keyboard_state.h"
+#include "panel/panel.h"
 
 namespace pk {
-
-KeyboardState keyboard;
-
-void ResetKeyboard() { keyboard = KeyboardState{}; }
 
 void FillPasteBuffer(std::string_view text) {
     size_t limit = text.size() < PASTE_SIZE ? text.size() : PASTE_SIZE;
@@ -28,7 +24,7 @@ void FillPasteBuffer(std::string_view text) {
 
 void StartPaste() {
     std::string text;
-    if (!program.console->readClipboard(text)) return;
+    if (!fullconsole()->readClipboard(text)) return;
     FillPasteBuffer(text);
 }
 

@@ -41,7 +41,6 @@ struct ScreenInfo {
     Coord cursor;
     uint16_t attributes = 0x07;
     Rect window;
-    Coord maxWindow;
 };
 
 // Mouse event flags and button bits.

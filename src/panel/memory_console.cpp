@@ -81,7 +81,6 @@ bool MemoryConsole::queryScreen(ScreenInfo& info) {
     info.cursor = cursor;
     info.attributes = 0x07;
     info.window = window;
-    info.maxWindow = {int16_t(cols), int16_t(rows)};
     return true;
 }
 

@@ -204,7 +204,6 @@ bool Terminal::queryScreen(ScreenInfo& info) {
     info.cursor = s.cursor;
     info.attributes = 0x07;
     info.window = {0, 0, static_cast<int16_t>(s.cols - 1), static_cast<int16_t>(s.rows - 1)};
-    info.maxWindow = info.bufferSize;
     return true;
 }
 

@@ -112,8 +112,8 @@ std::string SgrFor(uint16_t attr, int colours) {
         fg &= 7;
         bg &= 7;
     }
-    s += ";" + std::to_string(fg < 8 ? 30 + fg : 90 + fg - 8);
-    s += ";" + std::to_string(bg < 8 ? 40 + bg : 100 + bg - 8);
+    s.append(";").append(std::to_string(fg < 8 ? 30 + fg : 90 + fg - 8));
+    s.append(";").append(std::to_string(bg < 8 ? 40 + bg : 100 + bg - 8));
     return s + "m";
 }
 

@@ -53,7 +53,7 @@ std::string Describe(const InputRecord& r) {
         std::string shown;
         for (char ch : r.text) {
             unsigned char b = static_cast<unsigned char>(ch);
-            if (b < 0x20 || b == 0x7F) shown += "<" + std::to_string(b) + ">";
+            if (b < 0x20 || b == 0x7F) shown.append("<").append(std::to_string(b)).append(">");
             else shown += ch;
         }
         snprintf(buf, sizeof buf, "PASTE %zu [%s]", r.text.size(), shown.c_str());

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "files/state.h"
+#include "files/program_state.h"
 #include "temp_dir.h"
 
 namespace {

@@ -25,7 +25,6 @@ struct HelpConsole : pk::MemoryConsole {
 TEST(Help, BoxShowsFramedTextInItsColoursAndPutsEveryCellBack) {
     HelpConsole console(80, 25);
     pktest::TestScreen s;
-    pk::program.console = &console;
     pk::fullconsole(&console);
     for (size_t i = 0; i < console.cells.size(); ++i)  // every cell different
         console.cells[i] = pk::Cell{uint8_t('!' + i % 90), 0, uint16_t(i % 251)};

@@ -92,8 +92,10 @@ std::string Style(uint16_t attr, int colours) {
     CellStyle st = StyleFor(attr, colours);
     short fg = -1, bg = -1;
     bool known = PairColours(st.pair, colours, fg, bg);
-    return std::to_string(st.pair) + (st.bold ? " bold" : "") + (st.reverse ? " reverse" : "") +
-           (known ? " " + std::to_string(fg) + "/" + std::to_string(bg) : "") + " " + SgrFor(attr, colours).substr(2);
+    std::string out = std::to_string(st.pair);
+    out.append(st.bold ? " bold" : "").append(st.reverse ? " reverse" : "");
+    if (known) out.append(" ").append(std::to_string(fg)).append("/").append(std::to_string(bg));
+    return out.append(" ").append(SgrFor(attr, colours).substr(2));
 }
 
 TEST(TerminalGlyphs, AttributesOnTerminalsWithFewerColours) {
