@@ -23,7 +23,8 @@ while IFS= read -r hit; do
     line="${line%%:*}"
     from="${file#"$root"/src/}"
     from="${from%%/*}"
-    to="$(sed -E 's/^[^"]*"([^"/]+)\/.*/\1/' <<<"$text")"
+    to="${text#*\"}"
+    to="${to%%/*}"
     [[ -v rank[$from] && -v rank[$to] ]] || continue
     if [[ $from == text && $to != text ]]; then
         complain "$file:$line" "text includes $to: $text"
