@@ -35,6 +35,7 @@ constexpr int BOTTOM_CELLS = 80;
 void ClearGlobalState() {
     fullreset();
     ResetProgramState();
+    ResetStoredSettings();
     ResetFileTable();
     ResetDisplay();
     ResetCommands();

@@ -12,20 +12,27 @@ namespace {
 
 struct Line {
     size_t begin;    // first byte of the line
-    size_t textEnd;  // before its CR LF / LF
+    size_t textEnd;  // before its line end
     size_t end;      // after its line end
 };
 
+// Where the line end at text[at] (CR or LF) ends: a CR LF is one line end.
+size_t LineEndAt(std::string_view text, size_t at) {
+    return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? at + 2 : at + 1;
+}
+
+// Lines end in LF, CR LF or a lone CR, for reading and writing alike.
 std::vector<Line> SplitLines(std::string_view text) {
     std::vector<Line> lines;
     size_t begin = 0;
     while (begin < text.size()) {
-        size_t lf = text.find('\n', begin);
-        size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-        size_t textEnd = lf == std::string_view::npos ? text.size() : lf;
-        if (textEnd > begin && text[textEnd - 1] == '\r') --textEnd;
-        lines.push_back({begin, textEnd, end});
-        begin = end;
+        size_t stop = text.find_first_of("\r\n", begin);
+        if (stop == std::string_view::npos) {
+            lines.push_back({begin, text.size(), text.size()});
+            break;
+        }
+        lines.push_back({begin, stop, LineEndAt(text, stop)});
+        begin = lines.back().end;
     }
     return lines;
 }
@@ -97,9 +104,11 @@ KeyPlace FindKey(std::string_view text, const std::vector<Line>& lines, std::str
     return place;
 }
 
-const char* LineEndOf(std::string_view text) {
-    size_t lf = text.find('\n');
-    return lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+// The text's first line end, which new lines take; LF for a text without one.
+std::string LineEndOf(std::string_view text) {
+    size_t stop = text.find_first_of("\r\n");
+    if (stop == std::string_view::npos) return "\n";
+    return std::string(text.substr(stop, LineEndAt(text, stop) - stop));
 }
 
 }  // namespace
@@ -135,7 +144,7 @@ std::string ProfileSet(std::string_view text, std::string_view section, std::str
         return out;
     }
     out.append(text);
-    if (!out.empty() && out.back() != '\n') out.append(eol);
+    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(eol);
     out.append("[").append(section).append("]").append(eol).append(keyLine).append(eol);
     return out;
 }
