@@ -56,7 +56,7 @@ void BM_Redraw(benchmark::State& state) {
             pk::DrawHexView();
         else
             pk::DrawTextView();
-        benchmark::DoNotOptimize(screen.console.cells.data());
+        benchmark::DoNotOptimize(screen.console.cells().data());
     }
     state.SetLabel(std::string(hex ? "hex " : "text ") + std::to_string(kSizes[state.range(1)][0]) + "x" +
                    std::to_string(kSizes[state.range(1)][1]) + (state.range(2) ? " tabs on " : " tabs off ") +
@@ -73,7 +73,7 @@ void BM_LongLineFarRight(benchmark::State& state) {
     e.view.column = e.size - (Small() ? 40'000 : 1'000'000);
     for (auto _ : state) {
         pk::DrawTextView();
-        benchmark::DoNotOptimize(screen.console.cells.data());
+        benchmark::DoNotOptimize(screen.console.cells().data());
     }
     state.SetLabel(std::string("column ") + std::to_string(e.view.column) +
                    (state.range(0) ? " tabs on" : " tabs off"));

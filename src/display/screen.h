@@ -3,14 +3,15 @@
 // view.
 #pragma once
 
+#include "display/key_labels.h"
 #include "panel/panel.h"
 
 namespace pk {
 
 extern PanelField TitlePanel[];
 extern PanelField StatusPanel[];
-extern PanelField KeysPanel[];
-constexpr int KEYS_FIELD_COUNT = 24;
+// KEYS_FIELD_COUNT fields: each key's number and caption (key_labels.h).
+extern PanelField* const KeysPanel;
 
 void ShowFileName();
 void ShowStatus();

@@ -1,6 +1,10 @@
 // The three fixed panels of the main screen: the title with the file name
 // and the "COMMAND ==>" label, the message and status fields, and the
-// function-key labels. Only the texts of the run-time fields change.
+// function-key labels built from the label table. Only the texts of the
+// run-time fields change.
+#include <array>
+
+#include "display/key_labels.h"
 #include "display/screen.h"
 #include "display/screen_fields.h"
 
@@ -19,12 +23,45 @@ constexpr uint16_t REVERSE = 3;
 uint8_t peekraText[] = "Peekra";
 uint8_t commandText[] = "COMMAND ==>";
 
-// Key numbers and labels, F1 to F12. The F11 and F12 labels are "<" and a
-// horizontal line, and a horizontal line and ">": arrows in code page 437.
-uint8_t keyText[KEYS_FIELD_COUNT][7] = {
-    "1", "Help", "2", "Half", "3", "End", "4", "Top", "5", "RFind", "6", "RCmd",
-    "7", "Left", "8", "Right", "9", "Bottom", "10", "Next", "11", {60, 196}, "12", {196, 62},
-};
+// The text of every key-label field: the number, then the caption.
+using KeyTexts = std::array<std::array<uint8_t, 7>, KEYS_FIELD_COUNT>;
+
+constexpr KeyTexts MakeKeyTexts() {
+    KeyTexts texts{};
+    for (int key = 0; key < KEY_LABEL_COUNT; ++key) {
+        std::array<uint8_t, 7>& number = texts[size_t(2 * key)];
+        uint8_t n = KEY_LABELS[key].number;
+        if (n >= 10) number[0] = uint8_t('0' + n / 10);
+        number[n >= 10 ? 1 : 0] = uint8_t('0' + n % 10);
+        std::string_view caption = KEY_LABELS[key].caption;
+        for (size_t i = 0; i < caption.size(); ++i) texts[size_t(2 * key + 1)][i] = uint8_t(caption[i]);
+    }
+    return texts;
+}
+
+constinit KeyTexts keyTexts = MakeKeyTexts();
+
+// Field i is key i / 2's number (bright) or caption (reversed). The F2
+// caption is field number 1, which ShowScrollAmount fills; the last field
+// ends the panel.
+constexpr PanelField KeyField(int field) {
+    const int key = field / 2;
+    const bool caption = field % 2 != 0;
+    const uint16_t number = caption && KEY_LABELS[key].number == 2 ? 1 : 0;
+    const uint16_t flags = field == KEYS_FIELD_COUNT - 1 ? PL : P;
+    const uint16_t column = caption ? CaptionColumn(key) : NumberColumn(key);
+    const uint16_t width = caption ? CaptionWidth(key) : NumberWidth(key);
+    return PanelField{number, flags, caption ? REVERSE : BRIGHT, 0, column, width, 0, width, keyTexts[size_t(field)].data()};
+}
+
+constexpr std::array<PanelField, KEYS_FIELD_COUNT> MakeKeyFields() {
+    std::array<PanelField, KEYS_FIELD_COUNT> fields{};
+    for (int i = 0; i < KEYS_FIELD_COUNT; ++i) fields[size_t(i)] = KeyField(i);
+    return fields;
+}
+
+// Row 0 here; start-up puts every field on the screen's last row.
+constinit std::array<PanelField, KEYS_FIELD_COUNT> keyFields = MakeKeyFields();
 
 }  // namespace
 
@@ -43,21 +80,6 @@ PanelField StatusPanel[] = {
      reinterpret_cast<uint8_t*>(display.statusText)},
 };
 
-// Row 0 here; start-up puts every field on the screen's last row. A mouse
-// click on field i means key F(i / 2 + 1), so the order is fixed.
-PanelField KeysPanel[KEYS_FIELD_COUNT] = {
-    {0, P, BRIGHT, 0, 1, 1, 0, 1, keyText[0]},     {0, P, REVERSE, 0, 2, 4, 0, 4, keyText[1]},
-    {0, P, BRIGHT, 0, 8, 1, 0, 1, keyText[2]},     {1, P, REVERSE, 0, 9, 4, 0, 4, keyText[3]},
-    {0, P, BRIGHT, 0, 15, 1, 0, 1, keyText[4]},    {0, P, REVERSE, 0, 16, 3, 0, 3, keyText[5]},
-    {0, P, BRIGHT, 0, 21, 1, 0, 1, keyText[6]},    {0, P, REVERSE, 0, 22, 3, 0, 3, keyText[7]},
-    {0, P, BRIGHT, 0, 27, 1, 0, 1, keyText[8]},    {0, P, REVERSE, 0, 28, 5, 0, 5, keyText[9]},
-    {0, P, BRIGHT, 0, 35, 1, 0, 1, keyText[10]},   {0, P, REVERSE, 0, 36, 4, 0, 4, keyText[11]},
-    {0, P, BRIGHT, 0, 42, 1, 0, 1, keyText[12]},   {0, P, REVERSE, 0, 43, 4, 0, 4, keyText[13]},
-    {0, P, BRIGHT, 0, 49, 1, 0, 1, keyText[14]},   {0, P, REVERSE, 0, 50, 5, 0, 5, keyText[15]},
-    {0, P, BRIGHT, 0, 57, 1, 0, 1, keyText[16]},   {0, P, REVERSE, 0, 58, 6, 0, 6, keyText[17]},
-    {0, P, BRIGHT, 0, 65, 2, 0, 2, keyText[18]},   {0, P, REVERSE, 0, 67, 4, 0, 4, keyText[19]},
-    {0, P, BRIGHT, 0, 72, 2, 0, 2, keyText[20]},   {0, P, REVERSE, 0, 74, 2, 0, 2, keyText[21]},
-    {0, P, BRIGHT, 0, 77, 2, 0, 2, keyText[22]},   {0, PL, REVERSE, 0, 79, 2, 0, 2, keyText[23]},
-};
+PanelField* const KeysPanel = keyFields.data();
 
 }  // namespace pk

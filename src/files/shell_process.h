@@ -1,6 +1,6 @@
-// Finding programs on PATH and starting them for the shell command: detached
-// (not waited for, and leaving no zombie) or in the foreground of pk's own
-// terminal.
+// The shell command's process: "$SHELL -c TEXT" (/bin/sh without SHELL) in a
+// terminal of its own - a tmux window, a screen window or a terminal
+// emulator on the desktop - or, with none of those, in pk's own terminal.
 #pragma once
 
 #include <string>
@@ -8,22 +8,22 @@
 
 namespace pk {
 
-// The full path of an executable regular file: name itself when it holds a
-// slash, else the first match in the folders of PATH. False when none.
-bool FindProgram(const std::string& name, std::string& path);
+// A shell command ready to start.
+struct ShellLaunch {
+    int error = 0;                  // 0, or why it cannot start (ENOENT: a program is missing)
+    bool inThisTerminal = false;    // runs in pk's own terminal and is waited for
+    std::string program;            // what is started: the shell or the terminal program
+    std::vector<std::string> argv;  // its arguments, argv[0] included
+};
 
-// Starts path with argv (argv[0] included) in a session of its own, with
-// standard input and output on /dev/null, and returns without waiting.
-// 0 when the program was started, else the errno of the failure.
-int StartDetached(const std::string& path, const std::vector<std::string>& argv);
+// Finds the shell and the terminal of its own to run text in. The typed
+// text travels as one argument, never spliced into a command string.
+ShellLaunch PrepareShellCommand(const char* text);
 
-// Runs path in its own process group in the foreground of the controlling
-// terminal, ignoring SIGINT and SIGQUIT meanwhile, and gives the terminal
-// back afterwards. status receives the exit code (128 + signal number for a
-// killed program). 0, or the errno of the failure to start.
-int RunInForeground(const std::string& path, const std::vector<std::string>& argv, int& status);
-
-// Shows "rc = N" on the controlling terminal and waits for Enter.
-void WaitForEnter(int status);
+// Starts a prepared command. A terminal of its own is not waited for and
+// stays open, showing the exit status, until Enter; in pk's own terminal the
+// command is waited for, then "rc = N  Press Enter" waits for Enter.
+// 0 when it started, else the errno.
+int StartShellCommand(const ShellLaunch& launch);
 
 }  // namespace pk

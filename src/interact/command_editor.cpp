@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "display/find.h"
-#include "files/file_table.h"
 #include "interact/command_state.h"
 #include "interact/commands.h"
 #include "interact/keyboard_state.h"
@@ -25,135 +23,113 @@ void RemoveAt(int index, int length) {
     Line()[length - 1] = ' ';
 }
 
-void PutCursorAtEnd(LoopState& loop) {
-    loop.cursorIndex = CommandLength();
-    loop.displayOffset = loop.cursorIndex >= COMMAND_WINDOW ? loop.cursorIndex - COMMAND_WINDOW : 0;
+// The window follows the cursor so that it stays in view.
+void FollowCursor(LineCursor& line) {
+    if (line.cursorIndex < line.displayOffset) {
+        line.displayOffset = line.cursorIndex;
+    } else if (line.cursorIndex - line.displayOffset >= COMMAND_WINDOW) {
+        line.displayOffset = line.cursorIndex - COMMAND_WINDOW;
+    }
+}
+
+void PutCursorAtEnd(LineCursor& line) {
+    line.cursorIndex = CommandLength();
+    line.displayOffset = line.cursorIndex >= COMMAND_WINDOW ? line.cursorIndex - COMMAND_WINDOW : 0;
 }
 
 }  // namespace
 
-void FollowCursor(LoopState& loop) {
-    if (loop.cursorIndex < loop.displayOffset) {
-        loop.displayOffset = loop.cursorIndex;
-    } else if (loop.cursorIndex - loop.displayOffset >= COMMAND_WINDOW) {
-        loop.displayOffset = loop.cursorIndex - COMMAND_WINDOW;
-    }
-}
-
-void BlankCommandLine(LoopState& loop) {
+void BlankCommandLine(LineCursor& line) {
     std::memset(Line(), ' ', COMMAND_SIZE);
-    loop.cursorIndex = 0;
-    loop.displayOffset = 0;
+    line = LineCursor{};
 }
 
-void TypeCharacter(LoopState& loop, uint8_t ch) {
+uint32_t TypeCharacter(LineCursor& line, uint8_t ch) {
     int length = CommandLength();
-    if (keyboard.insertMode && loop.cursorIndex <= length) {
-        if (length == COMMAND_SIZE) {
-            Beep();
-            return;
-        }
-        std::memmove(Line() + loop.cursorIndex + 1, Line() + loop.cursorIndex,
-                     static_cast<size_t>(length - loop.cursorIndex));
+    if (keyboard.insertMode && line.cursorIndex <= length) {
+        if (length == COMMAND_SIZE) return Refuse();
+        std::memmove(Line() + line.cursorIndex + 1, Line() + line.cursorIndex,
+                     static_cast<size_t>(length - line.cursorIndex));
     }
-    if (loop.cursorIndex == COMMAND_SIZE) {
-        Beep();
-        return;
-    }
-    Line()[loop.cursorIndex++] = static_cast<char>(ch);
-    FollowCursor(loop);
+    if (line.cursorIndex == COMMAND_SIZE) return Refuse();
+    Line()[line.cursorIndex++] = static_cast<char>(ch);
+    FollowCursor(line);
+    return 0;
 }
 
 // Moves back one place; each repeat removes the character under the cursor
 // while it is inside the text as it stood before.
-void Backspace(LoopState& loop, int repeat) {
-    if (loop.cursorIndex == 0) {
-        Beep();
-        return;
-    }
+uint32_t Backspace(LineCursor& line, int repeat) {
+    if (line.cursorIndex == 0) return Refuse();
     int length = CommandLength();
-    --loop.cursorIndex;
+    --line.cursorIndex;
     for (int i = 0; i < repeat; ++i) {
-        if (loop.cursorIndex < length) RemoveAt(loop.cursorIndex, length);
+        if (line.cursorIndex < length) RemoveAt(line.cursorIndex, length);
     }
-    FollowCursor(loop);
+    FollowCursor(line);
+    return 0;
 }
 
-void DeleteCharacters(LoopState& loop, int repeat) {
+uint32_t DeleteCharacters(LineCursor& line, int repeat) {
     int length = CommandLength();
-    int available = length - loop.cursorIndex;
-    if (available <= 0) {
-        Beep();
-        return;
-    }
+    int available = length - line.cursorIndex;
+    if (available <= 0) return Refuse();
     int count = std::min(available, repeat);
-    for (int i = 0; i < count; ++i) RemoveAt(loop.cursorIndex, length);
+    for (int i = 0; i < count; ++i) RemoveAt(line.cursorIndex, length);
+    return 0;
 }
 
-void CursorLeft(LoopState& loop, int repeat) {
-    if (loop.cursorIndex == 0) {
-        Beep();
-        return;
-    }
-    loop.cursorIndex -= std::min(loop.cursorIndex, repeat);
-    FollowCursor(loop);
+uint32_t CursorLeft(LineCursor& line, int repeat) {
+    if (line.cursorIndex == 0) return Refuse();
+    line.cursorIndex -= std::min(line.cursorIndex, repeat);
+    FollowCursor(line);
+    return 0;
 }
 
-void CursorRight(LoopState& loop, int repeat) {
-    if (loop.cursorIndex == COMMAND_SIZE) {
-        Beep();
-        return;
-    }
-    loop.cursorIndex += std::min(COMMAND_SIZE - loop.cursorIndex, repeat);
-    FollowCursor(loop);
+uint32_t CursorRight(LineCursor& line, int repeat) {
+    if (line.cursorIndex == COMMAND_SIZE) return Refuse();
+    line.cursorIndex += std::min(COMMAND_SIZE - line.cursorIndex, repeat);
+    FollowCursor(line);
+    return 0;
 }
 
-void CursorHome(LoopState& loop, int) {
-    loop.cursorIndex = 0;
-    loop.displayOffset = 0;
+uint32_t CursorHome(LineCursor& line, int) {
+    line = LineCursor{};
+    return 0;
 }
 
-void CursorEnd(LoopState& loop, int) { PutCursorAtEnd(loop); }
+uint32_t CursorEnd(LineCursor& line, int) {
+    PutCursorAtEnd(line);
+    return 0;
+}
 
-void ToggleInsert(LoopState&, int) {
+uint32_t ToggleInsert(LineCursor&, int) {
     keyboard.insertMode ^= 1;
-    fullconsole()->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);
+    return CMD_CURSOR;
 }
 
-// Enter: run the line, then act on the command's bits.
-void RunCommandLine(LoopState& loop) {
-    loop.bits = ExecuteCommand();
-    if (loop.bits & CMD_REDRAW) loop.done = true;
-    if (loop.bits & (CMD_END | CMD_ENDLEAVE)) {
-        loop.done = true;
-        loop.result = (loop.bits & CMD_END) ? KEY_END : KEY_ENDLEAVE;
-    }
-    if (loop.bits & CMD_REPEAT) {
-        std::memcpy(Line(), commands.lastCommand, sizeof commands.lastCommand);
-        loop.bits = ExecuteCommand();
-        if (loop.bits & CMD_REDRAW) loop.done = true;
-        BlankCommandLine(loop);
-        return;
-    }
-    if (loop.bits & CMD_FIND) {
-        // A find that misses must not cancel a redraw or an end already asked for.
-        if (RunFind()) loop.done = true;
-        if (CurrentEntry().findFlags & FIND_FAILED) loop.bits |= CMD_KEEPMSG;
-    }
-    if (loop.bits & CMD_KEEPLINE) {
-        PutCursorAtEnd(loop);
-        return;
+// Enter: runs the line; it becomes the last command unless it keeps the
+// line for editing or repeats the last command ("=", which gives
+// CMD_REPEAT alone).
+uint32_t RunCommandLine(LineCursor& line) {
+    uint32_t bits = ExecuteCommand();
+    if (bits & CMD_REPEAT) return RepeatLastCommand(line, 1);
+    if (bits & CMD_KEEPLINE) {
+        PutCursorAtEnd(line);
+        return bits;
     }
     std::memcpy(commands.lastCommand, Line(), COMMAND_SIZE);
-    BlankCommandLine(loop);
+    BlankCommandLine(line);
+    return bits;
 }
 
-// F6: the last command again; only a redraw and its message count.
-void RepeatLastCommand(LoopState& loop, int) {
+// F6 and "=": the last command again. Only its redraw and its message
+// count, so a repeated find sets the find string without searching.
+uint32_t RepeatLastCommand(LineCursor& line, int) {
     std::memcpy(Line(), commands.lastCommand, sizeof commands.lastCommand);
-    loop.bits = ExecuteCommand();
-    if (loop.bits & CMD_REDRAW) loop.done = true;
-    BlankCommandLine(loop);
+    uint32_t bits = ExecuteCommand() & (CMD_REDRAW | CMD_KEEPMSG);
+    BlankCommandLine(line);
+    return bits;
 }
 
 }  // namespace pk

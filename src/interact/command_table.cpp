@@ -1,36 +1,233 @@
-// The command table as data and the abbreviation lookup: the first entry, in
-// table order, whose minimum leading characters the typed word matches wins.
+// The commands' actions and the command table built from them, with the
+// compile-time checks of its size and order, and the lookup by
+// abbreviation.
 #include "interact/command_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "display/display_state.h"
+#include "display/find.h"
+#include "display/screen.h"
+#include "files/file_table.h"
+#include "files/program_state.h"
+#include "interact/command_state.h"
+#include "interact/help.h"
+#include "interact/movement.h"
+#include "interact/shell_command.h"
+#include "panel/panel.h"
+#include "text/ascii.h"
 
 namespace pk {
 
-const std::string_view CommandNames[COMMAND_TABLE_SIZE] = {
-    "peekra", "bot", "cas", "dos", "dow", "end", "fin", "hel", "lef", "qui", "rfi", "rig",
-    "top",    "tab", "up",  "xla", "z",   "?",   "=",   "'",   "/",   "next", "view", "",
-};
-
-const uint16_t CommandMinimum[COMMAND_TABLE_SIZE] = {
-    2, 1, 1, 3, 1, 1, 1, 1, 1, 1, 2, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
-};
-
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c; }
+bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
 
-bool Matches(std::string_view word, int entry) {
-    size_t need = CommandMinimum[entry];
-    if (word.size() < need) return false;
-    for (size_t i = 0; i < need; ++i)
-        if (Lower(word[i]) != Lower(CommandNames[entry][i])) return false;
+template <typename Pred>
+bool AllOf(std::string_view text, Pred pred) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), pred);
+}
+
+// Decimal digits only, at least one; values beyond 32 bits stay at the top.
+bool ParseDecimal(std::string_view text, uint32_t& value) {
+    if (!AllOf(text, IsDecimal)) return false;
+    uint64_t v = 0;
+    for (char c : text) v = std::min<uint64_t>(v * 10 + uint64_t(c - '0'), UINT32_MAX);
+    value = uint32_t(v);
     return true;
 }
 
+uint32_t Message(const char* text) {
+    SetMessage(text);
+    return CMD_KEEPMSG;
+}
+
+uint32_t Scroll(const CommandText& t, int (*move)(uint32_t)) {
+    uint32_t count = 1;
+    if (!t.parameter.empty() && !ParseDecimal(t.parameter, count)) return Message("Invalid parameter");
+    return AfterMove(move(count));
+}
+
+uint32_t FindResult(int outcome) {
+    if (outcome == FIND_SET_RUN) return CMD_FIND;
+    return outcome == FIND_SET_MESSAGE ? CMD_KEEPMSG : 0;
+}
+
+uint32_t Load(const CommandText& t) {
+    if (t.parameter.empty()) return Message("Parameter missing");
+    char* name = commands.commandLine + t.parameterStart;
+    size_t length = t.parameter.size();
+    if (name[0] == '"') {
+        ++name;
+        --length;
+        if (length == 0) return Message("Filename missing");
+        if (name[length - 1] == '"') name[--length] = '\0';
+        if (length == 0) return Message("Filename missing");
+    }
+    char fullName[NAME_SIZE] = {};
+    uint32_t systemError = 0;
+    LoadResult result = LoadFiles(name, fullName, systemError);
+    if (result == LOAD_OK) return CMD_REDRAW;
+    ShortLoadMessage(display.messageText, MESSAGE_SIZE, result, systemError);
+    return CMD_KEEPMSG;
+}
+
+uint32_t Case(const CommandText& t) {
+    char c = t.parameter.empty() ? '\0' : AsciiLower(t.parameter[0]);
+    if (c == 'm' || c == 'u') {
+        display.exactCase = c == 'm' ? 1 : 0;
+        return 0;
+    }
+    if (c != '?') return Message("Invalid parameter");
+    // The setting replaces the whole line, so no older text stays behind it.
+    char* line = commands.commandLine;
+    std::memset(line, ' ', COMMAND_SIZE);
+    std::memcpy(line, display.exactCase ? "case m" : "case u", 6);
+    line[6] = '\0';
+    return CMD_KEEPLINE;
+}
+
+uint32_t Tab(const CommandText&) {
+    settings.tabsOn = settings.tabsOn ? 0 : 1;
+    return display.hexView ? 0 : CMD_REDRAW;
+}
+
+uint32_t Translate(const CommandText& t) {
+    if (t.parameter.empty()) return Message("Parameter missing");
+    struct Choice {
+        char letter;
+        uint32_t DisplayState::*field;
+        uint32_t value;
+    };
+    static constexpr Choice choices[] = {
+        {'a', &DisplayState::ebcdicOn, 0},    {'e', &DisplayState::ebcdicOn, 1},
+        {'o', &DisplayState::printXlatOn, 0}, {'p', &DisplayState::printXlatOn, 1},
+    };
+    for (const Choice& choice : choices) {
+        if (choice.letter != AsciiLower(t.parameter[0])) continue;
+        display.*choice.field = choice.value;
+        return CMD_REDRAW;
+    }
+    return Message("Invalid parameter");
+}
+
+uint32_t Recall(const CommandText&) {
+    if (commands.lastCommand[0] == '\0') {
+        Beep();
+        return 0;
+    }
+    std::memcpy(commands.commandLine, commands.lastCommand, sizeof commands.commandLine);
+    return CMD_KEEPLINE;
+}
+
+uint32_t HexFind(const CommandText& t) {
+    // The word ends the command: the rest of the line is cut off.
+    if (t.wordEnd < COMMAND_SIZE) commands.commandLine[t.wordEnd] = '\0';
+    return FindResult(SetFindHex(t.word.substr(1)));
+}
+
+uint32_t Next(const CommandText&) {
+    // Like the F10 key, a lone file beeps; the screen is redrawn either way.
+    if (!NextLoadedEntry()) Beep();
+    return CMD_REDRAW;
+}
+
+uint32_t Bottom(const CommandText&) { return AfterMove(GoBottom()); }
+uint32_t Dos(const CommandText& t) { return RunShellCommand(commands.commandLine + t.parameterStart); }
+uint32_t Down(const CommandText& t) { return Scroll(t, ScrollDown); }
+uint32_t End(const CommandText&) { return CMD_END; }
+uint32_t Find(const CommandText& t) { return FindResult(SetFindText(t.parameter)); }
+uint32_t Help(const CommandText&) {
+    ShowHelp();
+    return CMD_REDRAW;
+}
+uint32_t Left(const CommandText& t) { return Scroll(t, ScrollLeft); }
+uint32_t RepeatFind(const CommandText&) { return CMD_FIND; }
+uint32_t Right(const CommandText& t) { return Scroll(t, ScrollRight); }
+uint32_t Top(const CommandText&) { return AfterMove(GoTop()); }
+uint32_t Up(const CommandText& t) { return Scroll(t, ScrollUp); }
+uint32_t Leave(const CommandText&) { return CMD_ENDLEAVE; }
+uint32_t Repeat(const CommandText&) { return CMD_REPEAT; }
+uint32_t SlashFind(const CommandText& t) { return FindResult(SetFindSlash(t.rest.substr(1))); }
+uint32_t View(const CommandText&) {
+    ToggleView();
+    return CMD_REDRAW;
+}
+
+// The first entry that matches wins, so the order decides abbreviations:
+// "dos" before "dow", "top" before "tab", "rfi" before "rig".
+constexpr Command COMMANDS[] = {
+    {"peekra", 2, Load},
+    {"bot",    1, Bottom},
+    {"cas",    1, Case},
+    {"dos",    3, Dos},
+    {"dow",    1, Down},
+    {"end",    1, End},
+    {"fin",    1, Find},
+    {"hel",    1, Help},
+    {"lef",    1, Left},
+    {"qui",    1, End},
+    {"rfi",    2, RepeatFind},
+    {"rig",    1, Right},
+    {"top",    2, Top},
+    {"tab",    1, Tab},
+    {"up",     1, Up},
+    {"xla",    1, Translate},
+    {"z",      1, Leave},
+    {"?",      1, Recall},
+    {"=",      1, Repeat},
+    {"'",      1, HexFind},
+    {"/",      1, SlashFind},
+    {"next",   1, Next},
+    {"view",   1, View},
+};
+
+constexpr const Command* Lookup(std::string_view word) {
+    for (const Command& command : COMMANDS) {
+        if (word.size() < command.minimum) continue;
+        bool same = true;
+        for (size_t i = 0; i < command.minimum; ++i) same = same && AsciiLower(word[i]) == AsciiLower(command.name[i]);
+        if (same) return &command;
+    }
+    return nullptr;
+}
+
+constexpr std::string_view NameOf(std::string_view word) {
+    const Command* command = Lookup(word);
+    return command ? command->name : "";
+}
+
+// Every name means its own command (no earlier entry takes it), and the
+// abbreviations that the order decides mean what the help promises.
+constexpr bool EveryNameFindsItself() {
+    for (const Command& command : COMMANDS)
+        if (Lookup(command.name) != &command) return false;
+    return true;
+}
+static_assert(std::size(COMMANDS) == 23, "23 commands");
+static_assert(EveryNameFindsItself(), "an earlier entry takes a later command's name");
+static_assert(NameOf("d") == "dow" && NameOf("do") == "dow" && NameOf("dosomething") == "dos");
+static_assert(NameOf("t") == "tab" && NameOf("To") == "top" && NameOf("r") == "rig" && NameOf("RF") == "rfi");
+static_assert(NameOf("p") == "" && NameOf("Pe") == "peekra" && NameOf("BXYZ") == "bot" && NameOf("0e0") == "");
+
 }  // namespace
 
-int FindCommand(std::string_view word) {
-    for (int entry = 0; CommandMinimum[entry] != 0; ++entry)
-        if (Matches(word, entry)) return entry;
-    return -1;
+const Command* FindCommand(std::string_view word) { return Lookup(word); }
+
+uint32_t NumberOrShell(const CommandText& t) {
+    if (display.hexView) {
+        if (t.rest.size() <= 8 && AllOf(t.rest, IsHexDigit)) {
+            uint32_t offset = 0;
+            for (char c : t.rest) offset = offset * 16 + uint32_t(HexValue(c));
+            return AfterMove(GoToOffset(offset));
+        }
+    } else {
+        uint32_t line = 0;
+        if (ParseDecimal(t.rest, line)) return AfterMove(GoToLine(line));
+    }
+    return RunShellCommand(t.rest.data());
 }
 
 }  // namespace pk

@@ -1,5 +1,6 @@
-// The command table: the command names in their fixed order with the number
-// of leading characters a typed word must match, and the abbreviation lookup.
+// The command table: one record per command - its name, the number of
+// leading letters a typed word must match, and its action - in the fixed
+// order that decides what an abbreviation means.
 #pragma once
 
 #include <cstdint>
@@ -7,23 +8,30 @@
 
 namespace pk {
 
-// The 23 commands, in table order; the table's 24th entry is the empty name
-// that ends it.
-enum CommandId : int {
-    COMMAND_PEEKRA, COMMAND_BOT, COMMAND_CAS, COMMAND_DOS, COMMAND_DOW, COMMAND_END,
-    COMMAND_FIN, COMMAND_HEL, COMMAND_LEF, COMMAND_QUI, COMMAND_RFI, COMMAND_RIG,
-    COMMAND_TOP, COMMAND_TAB, COMMAND_UP, COMMAND_XLA, COMMAND_Z, COMMAND_RECALL,
-    COMMAND_REPEAT, COMMAND_HEXFIND, COMMAND_SLASHFIND, COMMAND_NEXT, COMMAND_VIEW,
-    COMMAND_COUNT
+// The command line split for a command. Offsets index commandLine.
+struct CommandText {
+    std::string_view word;
+    std::string_view parameter;  // blanks and tabs at either end left off
+    std::string_view rest;       // the word and everything after it
+    int wordEnd = 0;
+    int parameterStart = 0;
 };
 
-constexpr int COMMAND_TABLE_SIZE = COMMAND_COUNT + 1;
+// A command's action returns CMD_* bits.
+using CommandAction = uint32_t (*)(const CommandText&);
 
-extern const std::string_view CommandNames[COMMAND_TABLE_SIZE];
-extern const uint16_t CommandMinimum[COMMAND_TABLE_SIZE];
+struct Command {
+    std::string_view name;
+    uint16_t minimum;  // leading characters a typed word must match
+    CommandAction action;
+};
 
-// The first entry whose minimum number of leading characters the word
-// matches (letters in either case), or -1 when none does.
-int FindCommand(std::string_view word);
+// The first command, in table order, whose minimum number of leading
+// characters the word matches (letters in either case); nullptr if none.
+const Command* FindCommand(std::string_view word);
+
+// A word that names no command: a line number (text view) or a hexadecimal
+// offset (hex view) when it is all digits, else a command for the shell.
+uint32_t NumberOrShell(const CommandText& t);
 
 }  // namespace pk

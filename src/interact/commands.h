@@ -1,12 +1,11 @@
-// The command interpreter: the command table and ExecuteCommand.
+// The command interpreter.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 namespace pk {
 
+// Runs the command in commandLine and returns its CMD_* bits.
 uint32_t ExecuteCommand();
-uint32_t ParseHex(std::string_view text);
 
 }  // namespace pk

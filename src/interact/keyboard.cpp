@@ -1,21 +1,37 @@
 // The keyboard loop: reads one event at a time, turns a click on a key label
-// into that key, dispatches keys to the editor and the key table, and after
-// each event shows the message, the status and the command window.
+// into that key, dispatches keys to the editor and the key table, acts on
+// the CMD_* bits they return, and after each event shows the message, the
+// status and the command window.
 #include "interact/keyboard.h"
 
 #include "display/display_state.h"
+#include "display/find.h"
+#include "display/key_labels.h"
 #include "display/screen.h"
+#include "files/file_table.h"
 #include "interact/command_state.h"
 #include "interact/keyboard_state.h"
 #include "panel/panel.h"
 
 namespace pk {
 
+KeyboardState keyboard;
+
+void ResetKeyboard() { keyboard = KeyboardState{}; }
+
 namespace {
 
 constexpr uint8_t CH_BACKSPACE = 8;
 constexpr uint8_t CH_ENTER = 13;
 constexpr uint8_t CH_ESC = 27;
+
+// One call of KeyboardLoop.
+struct LoopState {
+    LineCursor line;
+    bool done = false;       // leave after this event
+    int result = KEY_REDRAW;
+    uint32_t bits = 0;       // CMD_* bits of the current event
+};
 
 // Ctrl+V is one Ctrl key and nothing else: no Shift, Alt or lock key.
 bool IsPasteKey(const InputRecord& record) {
@@ -40,15 +56,31 @@ bool AsKeyPress(InputRecord& record) {
     return record.eventType == KEY_EVENT && record.keyDown;
 }
 
-void Dispatch(LoopState& loop, const InputRecord& record) {
+uint32_t Dispatch(LineCursor& line, const InputRecord& record) {
     int repeat = record.repeatCount;
     switch (record.ch) {
-        case 0: DispatchScanCode(loop, record.scanCode, record.controlState, repeat); break;
-        case CH_BACKSPACE: Backspace(loop, repeat); break;
-        case CH_ENTER: RunCommandLine(loop); break;
-        case CH_ESC: BlankCommandLine(loop); break;
-        default: TypeCharacter(loop, record.ch); break;
+        case 0: return DispatchScanCode(line, record.scanCode, record.controlState, repeat);
+        case CH_BACKSPACE: return Backspace(line, repeat);
+        case CH_ENTER: return RunCommandLine(line);
+        case CH_ESC: BlankCommandLine(line); return 0;
+        default: return TypeCharacter(line, record.ch);
     }
+}
+
+// What an event's bits ask of the loop: the find (whose miss keeps its
+// message), the cursor's shape, a redraw or the end. The tail reads the
+// message bit.
+void ApplyResult(LoopState& loop, uint32_t bits) {
+    if (bits & CMD_FIND) {
+        // A find that misses must not cancel a redraw or an end already asked for.
+        if (RunFind()) bits |= CMD_REDRAW;
+        if (CurrentEntry().findFlags & FIND_FAILED) bits |= CMD_KEEPMSG;
+    }
+    if (bits & CMD_CURSOR)
+        fullconsole()->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);
+    if (bits & (CMD_REDRAW | CMD_END | CMD_ENDLEAVE)) loop.done = true;
+    if (bits & (CMD_END | CMD_ENDLEAVE)) loop.result = (bits & CMD_END) ? KEY_END : KEY_ENDLEAVE;
+    loop.bits = bits;
 }
 
 // After every handled event: the message (unless the event kept it), the
@@ -57,9 +89,9 @@ void ShowEventTail(const LoopState& loop) {
     if (!(loop.bits & CMD_KEEPMSG)) ClearMessage();
     ShowStatus();
     Console* console = fullconsole();
-    int16_t column = static_cast<int16_t>(COMMAND_COLUMN + loop.cursorIndex - loop.displayOffset);
+    int16_t column = static_cast<int16_t>(COMMAND_COLUMN + loop.line.cursorIndex - loop.line.displayOffset);
     console->setCursorPosition(Coord{column, COMMAND_ROW});
-    const uint8_t* shown = reinterpret_cast<const uint8_t*>(commands.commandLine + loop.displayOffset);
+    const uint8_t* shown = reinterpret_cast<const uint8_t*>(commands.commandLine + loop.line.displayOffset);
     console->writeChars(Coord{COMMAND_COLUMN, COMMAND_ROW}, shown, COMMAND_WINDOW);
 }
 
@@ -68,7 +100,6 @@ void ShowEventTail(const LoopState& loop) {
 int KeyboardLoop() {
     ClearMessage();
     LoopState loop;
-    loop.result = KEY_REDRAW;
     fullconsole()->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
     while (!loop.done) {
         InputRecord record;
@@ -78,12 +109,11 @@ int KeyboardLoop() {
             break;
         }
         if (!AsKeyPress(record)) continue;
-        loop.bits = 0;
         if (IsPasteKey(record)) {
             StartPaste();
             continue;
         }
-        Dispatch(loop, record);
+        ApplyResult(loop, Dispatch(loop.line, record));
         ShowEventTail(loop);
     }
     fullconsole()->flushInput();
@@ -103,13 +133,7 @@ int ReadKeyEvent(InputRecord& record) {
 
 int MouseToKey(Coord position) {
     if (position.y != KeysPanel[0].row - 1) return 0;
-    for (int i = 0; i < KEYS_FIELD_COUNT; ++i) {
-        const PanelField& field = KeysPanel[i];
-        int first = field.column - 1;
-        int last = first + field.width - 1;
-        if (position.x >= first && position.x <= last) return KeyLabelScanCode(i);
-    }
-    return 0;
+    return KeyLabelAt(position.x);
 }
 
 }  // namespace pk

@@ -1,13 +1,15 @@
 // The keyboard loop's state and the operations its files share: what lasts
-// for the whole run (insert mode, pasted text not yet typed), what one call
-// of KeyboardLoop works on (cursor, window offset, ending), the command-line
-// editor, the paste buffer and the key table.
+// for the whole run (insert mode, pasted text not yet typed), the command
+// line's cursor during one call of KeyboardLoop, the command-line editor,
+// the paste buffer and the key table. Every key handler returns CMD_* bits,
+// which the loop alone acts on.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 #include "panel/console.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -30,28 +32,33 @@ extern KeyboardState keyboard;
 // Back to the start-up state (all zero).
 void ResetKeyboard();
 
-// One call of KeyboardLoop.
-struct LoopState {
+// Where the command line's cursor and window stand; both start at 0 with
+// every call of KeyboardLoop.
+struct LineCursor {
     int32_t cursorIndex = 0;    // 0..256: where the next character goes
     int32_t displayOffset = 0;  // first character shown in the window
-    bool done = false;          // leave after this event
-    int result = 0;             // KEY_* value
-    uint32_t bits = 0;          // CMD_* bits of the current event
 };
 
+using KeyHandler = uint32_t (*)(LineCursor& line, int repeat);
+
+// A refused key beeps and asks for nothing more.
+inline uint32_t Refuse() {
+    Beep();
+    return 0;
+}
+
 // --- command-line editor (command_editor.cpp) ---
-void FollowCursor(LoopState& loop);
-void BlankCommandLine(LoopState& loop);
-void TypeCharacter(LoopState& loop, uint8_t ch);
-void Backspace(LoopState& loop, int repeat);
-void DeleteCharacters(LoopState& loop, int repeat);
-void CursorLeft(LoopState& loop, int repeat);
-void CursorRight(LoopState& loop, int repeat);
-void CursorHome(LoopState& loop, int repeat);
-void CursorEnd(LoopState& loop, int repeat);
-void ToggleInsert(LoopState& loop, int repeat);
-void RunCommandLine(LoopState& loop);  // Enter
-void RepeatLastCommand(LoopState& loop, int repeat);  // F6
+void BlankCommandLine(LineCursor& line);
+uint32_t TypeCharacter(LineCursor& line, uint8_t ch);
+uint32_t Backspace(LineCursor& line, int repeat);
+uint32_t DeleteCharacters(LineCursor& line, int repeat);
+uint32_t CursorLeft(LineCursor& line, int repeat);
+uint32_t CursorRight(LineCursor& line, int repeat);
+uint32_t CursorHome(LineCursor& line, int repeat);
+uint32_t CursorEnd(LineCursor& line, int repeat);
+uint32_t ToggleInsert(LineCursor& line, int repeat);
+uint32_t RunCommandLine(LineCursor& line);              // Enter
+uint32_t RepeatLastCommand(LineCursor& line, int repeat);  // F6
 
 // --- paste (paste.cpp) ---
 // Replaces what is pending with text: CR and LF dropped, a NUL ends it, at
@@ -64,8 +71,6 @@ bool TakePastedKey(InputRecord& record);
 
 // --- key table (keyboard_keys.cpp) ---
 // Runs the binding of a key without a character.
-void DispatchScanCode(LoopState& loop, uint16_t scanCode, uint32_t controlState, int repeat);
-// The scan code of the function key whose label field i (0..23) is.
-uint16_t KeyLabelScanCode(int field);
+uint32_t DispatchScanCode(LineCursor& line, uint16_t scanCode, uint32_t controlState, int repeat);
 
 }  // namespace pk

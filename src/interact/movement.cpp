@@ -10,6 +10,7 @@
 #include "display/display_state.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
+#include "interact/command_state.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -23,9 +24,6 @@ int Refuse() {
 
 // The data's end in whole rows of 16 bytes.
 uint64_t RowEnd(const FileEntry& e) { return (uint64_t(e.size) + 15) & ~uint64_t(15); }
-
-// Width of the widest line as the text view shows it.
-uint64_t WidestLine(const FileEntry& e) { return settings.tabsOn ? e.longestExpanded : e.longestRaw; }
 
 // The greatest useful top line of the text view.
 uint32_t LastTopLine(const FileEntry& e) {
@@ -80,7 +78,7 @@ int ScrollLeft(uint32_t n) {
 
 int ScrollRight(uint32_t n) {
     FileEntry& e = CurrentEntry();
-    uint64_t width = WidestLine(e);
+    uint64_t width = WidestLine();
     uint64_t screen = program.screenWidth;
     if (display.hexView || n == 0 || width <= screen) return Refuse();
     uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
@@ -130,6 +128,17 @@ int GoToOffset(uint32_t v) {
 void SyncFindStart() {
     FileEntry& e = CurrentEntry();
     if (settings.findLength != 0) e.findStart = e.view;
+}
+
+uint32_t AfterMove(int moved) {
+    if (!moved) return 0;
+    SyncFindStart();
+    return CMD_REDRAW;
+}
+
+uint32_t WidestLine() {
+    const FileEntry& e = CurrentEntry();
+    return settings.tabsOn ? e.longestExpanded : e.longestRaw;
 }
 
 }  // namespace pk

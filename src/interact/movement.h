@@ -17,4 +17,11 @@ int GoToLine(uint32_t n);
 int GoToOffset(uint32_t v);
 void SyncFindStart();
 
+// The CMD_* bits of a movement's outcome: a view that moved takes the
+// find's start along and needs a redraw; a refused move has beeped already.
+uint32_t AfterMove(int moved);
+
+// Width of the current file's widest line as the text view shows it.
+uint32_t WidestLine();
+
 }  // namespace pk

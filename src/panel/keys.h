@@ -29,18 +29,46 @@ enum VirtualKey : uint16_t {
     VKEY_DOWN = 0x28,
     VKEY_INSERT = 0x2D,
     VKEY_DELETE = 0x2E,
-    VKEY_F1 = 0x70,  // F2-F12 follow in order: VKEY_F1 + n - 1
+    VKEY_F1 = 0x70,
+    VKEY_F2 = 0x71,
+    VKEY_F3 = 0x72,
+    VKEY_F4 = 0x73,
+    VKEY_F5 = 0x74,
+    VKEY_F6 = 0x75,
+    VKEY_F7 = 0x76,
+    VKEY_F8 = 0x77,
+    VKEY_F9 = 0x78,
+    VKEY_F10 = 0x79,
+    VKEY_F11 = 0x7A,
     VKEY_F12 = 0x7B,
 };
 
-// Scan codes of the keys pk acts on (set 1, US layout).
+// Scan codes (set 1, US layout) of the keys pk reads. The letter and digit
+// keys run in rows from the first of each: 1-0 - = from SCAN_1, Q-P [ ] from
+// SCAN_Q, A-L ; ' ` from SCAN_A, Z-M , . / from SCAN_Z.
 enum ScanCode : uint16_t {
     SCAN_ESCAPE = 0x01,
+    SCAN_1 = 0x02,
     SCAN_BACK = 0x0E,
     SCAN_TAB = 0x0F,
+    SCAN_Q = 0x10,
+    SCAN_W = 0x11,
     SCAN_RETURN = 0x1C,
+    SCAN_CONTROL = 0x1D,
+    SCAN_A = 0x1E,
+    SCAN_G = 0x22,
+    SCAN_J = 0x24,
+    SCAN_K = 0x25,
+    SCAN_SHIFT = 0x2A,
+    SCAN_BACKSLASH = 0x2B,
+    SCAN_Z = 0x2C,
+    SCAN_X = 0x2D,
+    SCAN_C = 0x2E,
     SCAN_V = 0x2F,
+    SCAN_SLASH = 0x35,
+    SCAN_ALT = 0x38,
     SCAN_SPACE = 0x39,
+    SCAN_CAPS_LOCK = 0x3A,
     SCAN_F1 = 0x3B,
     SCAN_F2 = 0x3C,
     SCAN_F3 = 0x3D,
@@ -63,6 +91,12 @@ enum ScanCode : uint16_t {
     SCAN_DELETE = 0x53,
     SCAN_F11 = 0x57,
     SCAN_F12 = 0x58,
+    // What a PC BIOS reports for Ctrl with these keys; the panel editor's
+    // key reader hands them on in this form.
+    SCAN_CTRL_LEFT = 0x73,
+    SCAN_CTRL_RIGHT = 0x74,
+    SCAN_CTRL_END = 0x75,
+    SCAN_CTRL_HOME = 0x77,
 };
 
 // Control-key state bits of key and mouse records.

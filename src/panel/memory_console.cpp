@@ -1,68 +1,16 @@
-// The in-memory console: cell grid operations, the scripted input queue and
-// the counters that tests read.
+// The in-memory console: Console operations on the cell grid, the scripted
+// input queue and the counters that tests read.
 #include "panel/memory_console.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "panel/input_decoder.h"
 
 namespace pk {
 
-namespace {
-
-// US-layout set-1 scan codes of the printable ASCII keys, by unshifted and
-// shifted character.
-struct KeyScan {
-    char plain;
-    char shifted;
-    uint8_t scan;
-};
-constexpr KeyScan kKeyScans[] = {
-    {'1', '!', 0x02}, {'2', '@', 0x03}, {'3', '#', 0x04}, {'4', '$', 0x05},
-    {'5', '%', 0x06}, {'6', '^', 0x07}, {'7', '&', 0x08}, {'8', '*', 0x09},
-    {'9', '(', 0x0A}, {'0', ')', 0x0B}, {'-', '_', 0x0C}, {'=', '+', 0x0D},
-    {'q', 'Q', 0x10}, {'w', 'W', 0x11}, {'e', 'E', 0x12}, {'r', 'R', 0x13},
-    {'t', 'T', 0x14}, {'y', 'Y', 0x15}, {'u', 'U', 0x16}, {'i', 'I', 0x17},
-    {'o', 'O', 0x18}, {'p', 'P', 0x19}, {'[', '{', 0x1A}, {']', '}', 0x1B},
-    {'a', 'A', 0x1E}, {'s', 'S', 0x1F}, {'d', 'D', 0x20}, {'f', 'F', 0x21},
-    {'g', 'G', 0x22}, {'h', 'H', 0x23}, {'j', 'J', 0x24}, {'k', 'K', 0x25},
-    {'l', 'L', 0x26}, {';', ':', 0x27}, {'\'', '"', 0x28}, {'`', '~', 0x29},
-    {'\\', '|', 0x2B}, {'z', 'Z', 0x2C}, {'x', 'X', 0x2D}, {'c', 'C', 0x2E},
-    {'v', 'V', 0x2F}, {'b', 'B', 0x30}, {'n', 'N', 0x31}, {'m', 'M', 0x32},
-    {',', '<', 0x33}, {'.', '>', 0x34}, {'/', '?', 0x35}, {' ', ' ', 0x39},
-    {'\r', '\r', 0x1C}, {'\x1b', '\x1b', 0x01}, {'\b', '\b', 0x0E}, {'\t', '\t', 0x0F},
-    {'\n', '\n', 0x24},
-};
-
-bool IsShifted(uint8_t ch) {
-    for (const KeyScan& k : kKeyScans) {
-        if (uint8_t(k.shifted) == ch && k.plain != k.shifted) return true;
-    }
-    return false;
+MemoryConsole::MemoryConsole(int cols, int rows) : window{0, 0, int16_t(cols - 1), int16_t(rows - 1)} {
+    grid_.reset(cols, rows, Cell{});  // empty cells: tests can tell what was never written
 }
-
-}  // namespace
-
-uint16_t UsScanCode(uint8_t ch) {
-    if (ch >= 1 && ch <= 26 && ch != '\b' && ch != '\t' && ch != '\n' && ch != '\r') {
-        return UsScanCode(uint8_t('a' + ch - 1));  // Ctrl+letter
-    }
-    for (const KeyScan& k : kKeyScans) {
-        if (uint8_t(k.plain) == ch || uint8_t(k.shifted) == ch) return k.scan;
-    }
-    return 0;
-}
-
-uint16_t VirtualKeyOf(uint8_t ch) {
-    if (ch >= 'a' && ch <= 'z') return uint16_t(ch - 'a' + 'A');
-    if ((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == ' ') return ch;
-    if (ch == '\r' || ch == '\x1b' || ch == '\b' || ch == '\t') return ch;
-    if (ch == '\n') return 0x0D;
-    return 0;
-}
-
-MemoryConsole::MemoryConsole(int c, int r)
-    : cols(c), rows(r), cells(size_t(c) * size_t(r)),
-      window{0, 0, int16_t(c - 1), int16_t(r - 1)} {}
 
 bool MemoryConsole::fail(int code) {
     error = code;
@@ -77,7 +25,7 @@ int MemoryConsole::open() {
 
 bool MemoryConsole::queryScreen(ScreenInfo& info) {
     if (failQuery) return fail(failCode);
-    info.bufferSize = {int16_t(cols), int16_t(rows)};
+    info.bufferSize = {int16_t(cols()), int16_t(rows())};
     info.cursor = cursor;
     info.attributes = 0x07;
     info.window = window;
@@ -91,15 +39,15 @@ bool MemoryConsole::setWindow(const Rect& rect) {
     }
     // Like a terminal that accepts a resize request: the grid grows to hold
     // the window.
-    if (rect.right >= cols || rect.bottom >= rows) {
-        resize(std::max(cols, rect.right + 1), std::max(rows, rect.bottom + 1));
+    if (rect.right >= cols() || rect.bottom >= rows()) {
+        resize(std::max(cols(), rect.right + 1), std::max(rows(), rect.bottom + 1));
     }
     window = rect;
     return true;
 }
 
 bool MemoryConsole::readAttribute(Coord at, uint16_t& attr) {
-    if (!inside(at.x, at.y)) return fail(EINVAL);
+    if (!grid_.contains(at)) return fail(EINVAL);
     attr = attrAt(at.x, at.y);
     return true;
 }
@@ -119,76 +67,40 @@ bool MemoryConsole::setCursorInfo(int size, bool visible) {
 }
 
 bool MemoryConsole::setCursorPosition(Coord at) {
-    if (!inside(at.x, at.y)) return fail(EINVAL);
+    if (!grid_.contains(at)) return fail(EINVAL);
     cursor = at;
     return true;
-}
-
-// How many of count cells from at fit on its line; -1 when at is off the grid.
-int MemoryConsole::clippedCount(Coord at, int count) const {
-    if (!inside(at.x, at.y) || count < 0) return -1;
-    return std::min(count, cols - at.x);
 }
 
 bool MemoryConsole::writeChars(Coord at, const uint8_t* bytes, int count) {
     ++charWrites;
     if (failWrites) return fail(failCode);
-    int n = clippedCount(at, count);
-    if (n < 0) return fail(EINVAL);
-    for (int i = 0; i < n; ++i) this->at(at.x + i, at.y).ch = bytes[i];
-    return true;
+    return grid_.writeChars(at, bytes, count) || fail(EINVAL);
 }
 
 bool MemoryConsole::writeAttrs(Coord at, const uint16_t* attrs, int count) {
     ++attrWrites;
     if (failWrites) return fail(failCode);
-    int n = clippedCount(at, count);
-    if (n < 0) return fail(EINVAL);
-    for (int i = 0; i < n; ++i) this->at(at.x + i, at.y).attr = attrs[i];
-    return true;
+    return grid_.writeAttrs(at, attrs, count) || fail(EINVAL);
 }
 
 bool MemoryConsole::fillAttrs(uint16_t attr, int count) {
     if (failWrites) return fail(failCode);
-    if (count < 0) return fail(EINVAL);
-    size_t n = std::min(size_t(count), cells.size());
-    for (size_t i = 0; i < n; ++i) cells[i].attr = attr;
-    return true;
+    return grid_.fillAttrs(attr, count) || fail(EINVAL);
 }
 
 bool MemoryConsole::fillChars(uint8_t ch, int count) {
     if (failWrites) return fail(failCode);
-    if (count < 0) return fail(EINVAL);
-    size_t n = std::min(size_t(count), cells.size());
-    for (size_t i = 0; i < n; ++i) cells[i].ch = ch;
-    return true;
+    return grid_.fillChars(ch, count) || fail(EINVAL);
 }
 
 bool MemoryConsole::writeCells(const Cell* block, Coord blockSize, const Rect& target) {
     if (failWrites) return fail(failCode);
-    for (int y = target.top; y <= target.bottom; ++y) {
-        int by = y - target.top;
-        if (by >= blockSize.y) break;
-        for (int x = target.left; x <= target.right; ++x) {
-            int bx = x - target.left;
-            if (bx >= blockSize.x) break;
-            if (inside(x, y)) at(x, y) = block[by * blockSize.x + bx];
-        }
-    }
-    return true;
+    return grid_.writeBlock(block, blockSize, target) || fail(EINVAL);
 }
 
 bool MemoryConsole::readCells(Cell* block, Coord blockSize, const Rect& source) {
-    for (int y = source.top; y <= source.bottom; ++y) {
-        int by = y - source.top;
-        if (by >= blockSize.y) break;
-        for (int x = source.left; x <= source.right; ++x) {
-            int bx = x - source.left;
-            if (bx >= blockSize.x) break;
-            if (inside(x, y)) block[by * blockSize.x + bx] = at(x, y);
-        }
-    }
-    return true;
+    return grid_.readBlock(block, blockSize, source) || fail(EINVAL);
 }
 
 bool MemoryConsole::readInput(InputRecord& record) {
@@ -251,13 +163,7 @@ void MemoryConsole::keyUp(uint16_t scan, uint8_t ch, uint16_t vk) {
 }
 
 void MemoryConsole::text(std::string_view bytes) {
-    for (char c : bytes) {
-        uint8_t ch = uint8_t(c);
-        uint32_t state = 0;
-        if (ch >= 1 && ch <= 26 && ch != '\b' && ch != '\t' && ch != '\r') state = LEFT_CTRL_PRESSED;
-        if (IsShifted(ch)) state = SHIFT_PRESSED;
-        key(UsScanCode(ch), ch, state, VirtualKeyOf(ch));
-    }
+    for (const InputRecord& r : DecodeTyped(bytes)) event(r);
 }
 
 void MemoryConsole::mouse(int x, int y, uint32_t buttons, uint32_t flags) {
@@ -277,29 +183,21 @@ void MemoryConsole::paste(std::string_view bytes) {
 }
 
 Cell MemoryConsole::cell(int x, int y) const {
-    if (!inside(x, y)) return Cell{};
-    return cells[size_t(y) * size_t(cols) + size_t(x)];
+    if (!grid_.contains({int16_t(x), int16_t(y)})) return Cell{};
+    return grid_.at(x, y);
 }
 
 std::string MemoryConsole::rowText(int y) const {
     std::string s;
-    if (y < 0 || y >= rows) return s;
-    for (int x = 0; x < cols; ++x) s += char(cell(x, y).ch);
+    if (y < 0 || y >= rows()) return s;
+    for (int x = 0; x < cols(); ++x) s += char(cell(x, y).ch);
     return s;
 }
 
 uint16_t MemoryConsole::attrAt(int x, int y) const { return cell(x, y).attr; }
 
 void MemoryConsole::resize(int newCols, int newRows) {
-    std::vector<Cell> grown(size_t(newCols) * size_t(newRows));
-    for (int y = 0; y < std::min(rows, newRows); ++y) {
-        for (int x = 0; x < std::min(cols, newCols); ++x) {
-            grown[size_t(y) * size_t(newCols) + size_t(x)] = cell(x, y);
-        }
-    }
-    cells = std::move(grown);
-    cols = newCols;
-    rows = newRows;
+    grid_.resize(newCols, newRows);
     window = {0, 0, int16_t(newCols - 1), int16_t(newRows - 1)};
     cursor.x = int16_t(std::min<int>(cursor.x, newCols - 1));
     cursor.y = int16_t(std::min<int>(cursor.y, newRows - 1));

@@ -1,5 +1,6 @@
-// The in-memory console: a grid of cells and a queue of scripted input
-// events, for unit tests. Every Console operation works for real on the grid;
+// The in-memory console, for unit tests: the terminal console's cell grid
+// and a queue of scripted input events, with typed bytes decoded as the
+// terminal decodes them. Every Console operation works for real on the grid;
 // beeps, tones, cursor changes, clipboard reads and the ways of ending are
 // counted so that tests can check them, and failures can be switched on.
 #pragma once
@@ -8,19 +9,15 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "panel/cell_grid.h"
 #include "panel/console.h"
 
 namespace pk {
-
-// The US-layout PC scan code of a typed byte (0 for bytes without a key).
-uint16_t UsScanCode(uint8_t ch);
-// The virtual-key code of a typed byte: letters their upper-case code,
-// digits their code, Enter, Esc, Backspace and Tab theirs, anything else 0.
-uint16_t VirtualKeyOf(uint8_t ch);
 
 class MemoryConsole : public Console {
 public:
@@ -54,10 +51,14 @@ public:
     int lastError() const override { return error; }
 
     // --- scripted input (appended to the queue) ---
+    // Records no terminal sends (a release, a repeat count, Num Lock, ...)
+    // are scripted with key and keyUp; typed bytes with text.
     void key(uint16_t scan, uint8_t ch = 0, uint32_t state = 0, uint16_t vk = 0,
              uint16_t repeat = 1);
     void keyUp(uint16_t scan, uint8_t ch = 0, uint16_t vk = 0);  // a key release
-    void text(std::string_view bytes);  // one key-down record per byte
+    // Bytes arriving together from a terminal, with the records it gives
+    // for them (DecodeTyped): "A" is one key, "\x16" Ctrl+V, "\033OP" F1.
+    void text(std::string_view bytes);
     void mouse(int x, int y, uint32_t buttons, uint32_t flags = 0);
     void paste(std::string_view bytes);
     void event(const InputRecord& record);
@@ -67,19 +68,19 @@ public:
     void later() { scriptingLater = true; }
     void setEndRequested(bool on = true) { ending = on; }
 
-    // --- reading the grid ---
-    Cell cell(int x, int y) const;
+    // --- reading the grid (empty cells, byte 0 in attribute 0, at first) ---
+    int cols() const { return grid_.cols(); }
+    int rows() const { return grid_.rows(); }
+    Cell cell(int x, int y) const;  // an empty cell outside the grid
     std::string rowText(int y) const;  // the raw bytes of one row
     uint16_t attrAt(int x, int y) const;
+    std::span<const Cell> cells() const { return grid_.cells(); }  // row after row
     // Change the grid's size (contents kept where they fit); the window
     // becomes the whole new grid.
     void resize(int newCols, int newRows);
 
     // --- state, public for tests to read and set ---
-    int cols;
-    int rows;
-    std::vector<Cell> cells;  // row after row
-    Rect window;              // inclusive; the whole grid at first
+    Rect window;  // inclusive; the whole grid at first
     Coord cursor;
     int cursorSize = 25;
     bool cursorVisible = true;
@@ -111,10 +112,8 @@ public:
 
 private:
     bool fail(int code);
-    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < cols && y < rows; }
-    Cell& at(int x, int y) { return cells[size_t(y) * size_t(cols) + size_t(x)]; }
-    int clippedCount(Coord at, int count) const;
 
+    CellGrid grid_;
     bool scriptingLater = false;
     bool ending = false;
     int error = 0;

@@ -12,15 +12,17 @@ namespace {
 
 using Action = Outcome (*)(Editor&);
 
-Outcome EndWithLineFeed(Editor&) { return {Step::End, 10}; }
+constexpr uint8_t kEsc = 0x1B;
+
+Outcome EndWithLineFeed(Editor&) { return {Step::End, '\n'}; }
 
 Outcome EnterKey(Editor& e) {
-    if (e.flags & PNL_ENTEREND) return {Step::End, 13};
+    if (e.flags & PNL_ENTEREND) return {Step::End, '\r'};
     return NextRow(e);
 }
 
 Outcome EscKey(Editor& e) {
-    if (e.flags & PNL_ESCEND) return {Step::End, 27};
+    if (e.flags & PNL_ESCEND) return {Step::End, kEsc};
     if (e.flags & PNL_ESCCLEAR) return ClearField(e);
     return TypeCharacter(e);
 }
@@ -32,11 +34,11 @@ struct CharKey {
     Action action;
 };
 constexpr CharKey kCharKeys[] = {
-    {8, DeleteLeft},
-    {9, NextField},
-    {10, EndWithLineFeed},
-    {13, EnterKey},
-    {27, EscKey},
+    {'\b', DeleteLeft},
+    {'\t', NextField},
+    {'\n', EndWithLineFeed},
+    {'\r', EnterKey},
+    {kEsc, EscKey},
 };
 
 struct ScanKey {
@@ -44,19 +46,19 @@ struct ScanKey {
     Action action;
 };
 constexpr ScanKey kScanKeys[] = {
-    {15, BackTab},         // Shift+Tab
-    {71, CursorHome},      // Home
-    {72, RowUp},           // Up
-    {75, CursorLeft},      // Left
-    {77, CursorRight},     // Right
-    {79, EndOfText},       // End
-    {80, RowDown},         // Down
-    {82, Nothing},         // Insert (its mode is switched by the key reader)
-    {83, DeleteAtCursor},  // Delete
-    {115, WordLeft},       // Ctrl+Left
-    {116, WordRight},      // Ctrl+Right
-    {117, EraseToEnd},     // Ctrl+End
-    {119, FirstField},     // Ctrl+Home
+    {SCAN_TAB, BackTab},  // Shift+Tab, as the key reader hands it on
+    {SCAN_HOME, CursorHome},
+    {SCAN_UP, RowUp},
+    {SCAN_LEFT, CursorLeft},
+    {SCAN_RIGHT, CursorRight},
+    {SCAN_END, EndOfText},
+    {SCAN_DOWN, RowDown},
+    {SCAN_INSERT, Nothing},  // its mode is switched by the key reader
+    {SCAN_DELETE, DeleteAtCursor},
+    {SCAN_CTRL_LEFT, WordLeft},
+    {SCAN_CTRL_RIGHT, WordRight},
+    {SCAN_CTRL_END, EraseToEnd},
+    {SCAN_CTRL_HOME, FirstField},
 };
 
 Outcome HandleKey(Editor& e) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "panel/panel_edit.h"
+#include "text/ascii.h"
 
 namespace pk::panel_detail {
 
@@ -67,7 +68,7 @@ int TypeOnce(Editor& e, uint8_t c) {
 
 Outcome TypeCharacter(Editor& e) {
     uint8_t c = uint8_t(e.ch);
-    if (State().capsFlag && c >= 'a' && c <= 'z') c = uint8_t(c - 'a' + 'A');
+    if (State().capsFlag) c = AsciiUpper(c);
     int repeats = e.repeat > 1 ? e.repeat : 1;
     for (int typed = 0; typed < repeats; ++typed) {
         int i = TypeOnce(e, c);

@@ -8,11 +8,7 @@ using namespace panel_detail;
 
 namespace {
 
-constexpr uint16_t VK_SHIFT_KEY = 0x10;
-constexpr uint16_t VK_CONTROL_KEY = 0x11;
-constexpr uint16_t VK_ALT_KEY = 0x12;
-constexpr uint16_t VK_CAPS_LOCK = 0x14;
-constexpr uint16_t SCAN_SHIFT_TAB = 15;
+constexpr uint8_t kEsc = 0x1B;
 
 // Ctrl with a cursor key reaches the editor as a PC BIOS does: its own scan
 // code and no character.
@@ -21,10 +17,10 @@ struct CtrlScan {
     uint16_t withCtrl;
 };
 constexpr CtrlScan kCtrlScans[] = {
-    {0x4B, 115},  // Ctrl+Left
-    {0x4D, 116},  // Ctrl+Right
-    {0x4F, 117},  // Ctrl+End
-    {0x47, 119},  // Ctrl+Home
+    {SCAN_LEFT, SCAN_CTRL_LEFT},
+    {SCAN_RIGHT, SCAN_CTRL_RIGHT},
+    {SCAN_END, SCAN_CTRL_END},
+    {SCAN_HOME, SCAN_CTRL_HOME},
 };
 
 void ToggleInsert() {
@@ -35,7 +31,7 @@ void ToggleInsert() {
 
 // Keys the reader keeps for itself; true when the event was one of them.
 bool TakeStateKey(uint16_t vk) {
-    if (vk == VK_CAPS_LOCK) {
+    if (vk == VKEY_CAPS_LOCK) {
         State().capsFlag ^= 1;
         return true;
     }
@@ -43,17 +39,18 @@ bool TakeStateKey(uint16_t vk) {
         ToggleInsert();
         return true;
     }
-    return vk == VK_SHIFT_KEY || vk == VK_CONTROL_KEY || vk == VK_ALT_KEY;
+    return vk == VKEY_SHIFT || vk == VKEY_CONTROL || vk == VKEY_ALT;
 }
 
-// Turn the terminal's modified keys into the scan codes the editor knows.
+// Turn the terminal's modified keys into the scan codes the editor knows:
+// Shift+Tab is the Tab key's scan code without a character.
 void MapModifiedKey(InputRecord& r) {
-    if (r.ch == 9 && (r.controlState & SHIFT_PRESSED)) {
+    if (r.ch == '\t' && (r.controlState & SHIFT_PRESSED)) {
         r.ch = 0;
-        r.scanCode = SCAN_SHIFT_TAB;
+        r.scanCode = SCAN_TAB;
         return;
     }
-    if (r.ch != 0 || (r.controlState & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) == 0) return;
+    if (r.ch != 0 || (r.controlState & CTRL_PRESSED) == 0) return;
     for (const CtrlScan& c : kCtrlScans) {
         if (r.scanCode == c.plain) {
             r.scanCode = c.withCtrl;
@@ -87,8 +84,8 @@ uint32_t fullwait(uint32_t flags) {
         int32_t ch = 0, scan = 0, repeat = 0;
         fullkey(ch, scan, repeat);
         if (ch == 0) return uint32_t(scan);
-        if (ch == 13) return 0;
-        if (ch == 27 && (flags & PNL_ESCEND)) return 27;
+        if (ch == '\r') return 0;
+        if (ch == kEsc && (flags & PNL_ESCEND)) return kEsc;
     }
 }
 

@@ -1,6 +1,6 @@
 // Reading the system clipboard for the terminal console: the clipboard
 // tools wl-paste, xclip, xsel and (inside tmux) tmux's paste buffer, each
-// tried in turn if it is on PATH, each limited to one second.
+// tried in turn if it is on PATH, one second in all.
 #pragma once
 
 #include <string>

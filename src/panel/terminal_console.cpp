@@ -15,6 +15,7 @@
 #include <langinfo.h>
 #include <thread>
 
+#include "panel/frame_text.h"
 #include "panel/terminal_clipboard.h"
 #include "panel/terminal_curses.h"
 #include "panel/terminal_session.h"

@@ -40,10 +40,10 @@ void BuildKeyMap(TerminalSession& s) {
         free(seq);
     }
     // pk decodes SGR mouse reports itself, on every terminal description.
-    if (key_defined("\033[<") > 0) define_key("\033[<", 0);
-    s.mouseCode = Bind("\033[<");
-    s.pasteBeginCode = key_defined("\033[200~") > 0 ? key_defined("\033[200~") : Bind("\033[200~");
-    s.pasteEndCode = key_defined("\033[201~") > 0 ? key_defined("\033[201~") : Bind("\033[201~");
+    if (key_defined(kMouseReportStart) > 0) define_key(kMouseReportStart, 0);
+    s.mouseCode = Bind(kMouseReportStart);
+    s.pasteBeginCode = key_defined(kPasteBegin) > 0 ? key_defined(kPasteBegin) : Bind(kPasteBegin);
+    s.pasteEndCode = key_defined(kPasteEnd) > 0 ? key_defined(kPasteEnd) : Bind(kPasteEnd);
     for (const std::string& seq : XtermKeySequences()) {
         InputRecord r;
         if (key_defined(seq.c_str()) != 0 || !DecodeKeySequence(seq, r)) continue;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "panel/terminal_curses.h"
-#include "panel/terminal_glyphs.h"
+#include "panel/cell_glyphs.h"
 #include "panel/terminal_session.h"
 
 #include <ncursesw/term.h>  // last: it defines a macro for every capability name

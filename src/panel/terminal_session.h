@@ -7,9 +7,9 @@
 #include <map>
 #include <string>
 
+#include "panel/cell_grid.h"
 #include "panel/console.h"
-#include "panel/terminal_grid.h"
-#include "panel/terminal_keys.h"
+#include "panel/input_decoder.h"
 
 struct screen;  // ncurses' SCREEN
 
@@ -26,13 +26,13 @@ struct TerminalSession {
     int colours = 16;              // 16, 8 or 0 (see StyleFor)
     int cols = 0;                  // start-up size
     int rows = 0;
-    ShadowGrid grid;
+    CellGrid grid;                 // the screen as pk last wrote it
     Coord cursor;
     int cursorSize = 25;
     bool cursorVisible = true;
     int shapeShown = 0;            // DECSCUSR value last sent, 0 none
     std::deque<InputRecord> queue;
-    ClickTracker clicks;
+    InputDecoder decoder;
     std::map<int, InputRecord> keys;  // curses key code -> record
     int mouseCode = 0;             // private codes of "\e[<", "\e[200~", "\e[201~"
     int pasteBeginCode = 0;
@@ -64,8 +64,5 @@ std::string KeyCodeBytes(int code);
 // terminal_input.cpp: reading and discarding input.
 bool ReadInputEvent(TerminalSession& s, InputRecord& record);
 void FlushInputEvents(TerminalSession& s);
-
-// terminal_frame.cpp: the last frame as text for the normal screen.
-std::string FrameText(const ShadowGrid& grid, int rows, int cols, int colours, bool utf8);
 
 }  // namespace pk

@@ -75,10 +75,10 @@ public:
     // The columns of row y drawn as found text, as "a-b c-d" (0-based).
     std::string lit(int y) const {
         std::string out;
-        for (int x = 0; x < console.cols; ++x) {
+        for (int x = 0; x < console.cols(); ++x) {
             if (console.attrAt(x, y) != pk::ATTR_FOUND) continue;
             int end = x;
-            while (end + 1 < console.cols && console.attrAt(end + 1, y) == pk::ATTR_FOUND) ++end;
+            while (end + 1 < console.cols() && console.attrAt(end + 1, y) == pk::ATTR_FOUND) ++end;
             out.append(out.empty() ? "" : " ").append(std::to_string(x)).append("-").append(std::to_string(end));
             x = end;
         }

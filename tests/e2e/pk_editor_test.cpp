@@ -1,7 +1,6 @@
 // The command line on the real terminal: the 67-character window, the full
 // line, Backspace, Esc, Home/End, Insert and its cursor shape, recall and
-// repeat, Ctrl+V through a clipboard program, the terminal's own paste, and
-// clicks on the key labels.
+// repeat, Ctrl+V through a clipboard program and the terminal's own paste.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -89,27 +88,6 @@ TEST(PkEditor, CtrlVAndTheTerminalsPasteTypeText) {
                         {"\x16", {}, 0, "qqq", 2, 79},
                         {"", VTERM_KEY_RIGHT, 0, std::string(66, 'q') + " ", 2, 79}}));
     EXPECT_EQ(pk.t.bells, 0);
-}
-
-TEST(PkEditor, ClicksOnKeyLabels) {
-    Pk pk;
-    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
-    pk.t.click(24, 9);  // the "Half" label: F2
-    EXPECT_TRUE(pk.t.waitFor("2Page", kWait, 24));
-    pk.t.click(24, 7);  // its digit
-    EXPECT_TRUE(pk.t.waitFor("2Half", kWait, 24));
-    pk.t.click(24, 5);     // between two labels
-    pk.t.click(24, 7, 3);  // right button
-    pk.t.click(23, 7);     // another line
-    EXPECT_TRUE(pk.settle());
-    EXPECT_TRUE(pk.t.waitFor("2Half", kWait, 24));
-    // RFind and its digit act as F5 (no find string: a beep each); a double
-    // click acts once.
-    EXPECT_TRUE(pk.run({{"\x1b[<0;29;25M\x1b[<0;29;25m"}, {"\x1b[<0;27;25M\x1b[<0;27;25m"}}));
-    pk.t.send("\x1b[<0;30;25M\x1b[<0;30;25m\x1b[<0;30;25M\x1b[<0;30;25m");
-    EXPECT_TRUE(pk.waitBells(3));
-    EXPECT_TRUE(pk.settle());
-    EXPECT_EQ(pk.t.bells, 3);
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 
 namespace {
 
+using namespace pk;
 using pktest::KeysDemo;
+using pktest::KeyText;
 using pktest::PtyTerm;
 
 bool LineModes(PtyTerm& t, bool on) {
@@ -66,9 +68,9 @@ TEST(TerminalSession, EveryEndingGivesTheTerminalBack) {
         ASSERT_TRUE(d.start());
         ExpectRaw(d.term);
         EXPECT_EQ(d.term.cursorShape, VTERM_PROP_CURSORSHAPE_UNDERLINE);  // size 10
-        EXPECT_TRUE(d.expect("\033[2~", {"KEY vk=2D sc=52"}));           // Insert: a block cursor to put back
+        EXPECT_TRUE(d.expect("\033[2~", {KeyText(VKEY_INSERT, SCAN_INSERT)}));           // Insert: a block cursor to put back
         EXPECT_TRUE(d.term.waitUntil([&] { return d.term.cursorShape == VTERM_PROP_CURSORSHAPE_BLOCK; }));
-        EXPECT_TRUE(d.expect("\x07", {"KEY vk=47 sc=22 ch=07 st=0008"}));  // Ctrl+G: the bell
+        EXPECT_TRUE(d.expect("\x07", {KeyText('G', SCAN_G, '\a', LEFT_CTRL_PRESSED)}));  // Ctrl+G: the bell
         EXPECT_TRUE(d.term.waitUntil([&] { return d.term.bells == 1; }));
         d.term.send(c.keys);
         if (c.sig) d.term.signal(c.sig);
@@ -88,9 +90,9 @@ TEST(TerminalSession, LeaveScreenKeepsTheLastFrame) {
         bool xtermDrop = false;  // also: modes, the bottom line gone, colours kept
     };
     const Case cases[] = {
-        {"TERM=xterm-256color", "\033[21;2~", {{0, "KEYS READY"}, {1, "#0001 KEY vk=79"}, {24, "keys: left"}}, true},
+        {"TERM=xterm-256color", "\033[21;2~", {{0, "KEYS READY"}, {1, KeysDemo::numbered(1, KeyText(VKEY_F10))}, {24, "keys: left"}}, true},
         // 25 rows and the program's own line: the first row scrolled away.
-        {"TERM=xterm-256color", "\033[21;5~", {{0, "#0001 KEY vk=79"}, {23, "BOTTOM LINE"}, {24, "keys: kept"}}},
+        {"TERM=xterm-256color", "\033[21;5~", {{0, KeysDemo::numbered(1, KeyText(VKEY_F10))}, {23, "BOTTOM LINE"}, {24, "keys: kept"}}},
         {"TERM=linux", "\033[21;2~", {{0, "KEYS READY"}, {24, "keys: left  "}}},  // no alternate screen
     };
     for (const Case& c : cases) {
@@ -131,7 +133,7 @@ TEST(TerminalSession, StopAndContinueGiveBackAndRedraw) {
     EXPECT_NE(out.find("\033[?2004h", shown), std::string::npos);
     ExpectRaw(t);
     t.send("k");
-    EXPECT_TRUE(t.waitFor("#0001 KEY vk=4B sc=25 ch=6B", 3000, 1));
+    EXPECT_TRUE(t.waitFor(KeysDemo::numbered(1, KeyText('K', SCAN_K, 'k')), 3000, 1));
 }
 
 TEST(TerminalSession, SizesAndResizes) {
@@ -144,18 +146,18 @@ TEST(TerminalSession, SizesAndResizes) {
     KeysDemo d;  // resizes never break the screen or the input
     ASSERT_TRUE(d.start());
     d.term.resize(12, 40);
-    EXPECT_TRUE(d.expect("a", {"KEY vk=41"}));
+    EXPECT_TRUE(d.expect("a", {KeyText('A')}));
     d.term.resize(40, 120);
-    EXPECT_TRUE(d.expect("b", {"KEY vk=42"}));
+    EXPECT_TRUE(d.expect("b", {KeyText('B')}));
     EXPECT_TRUE(d.term.waitFor("KEYS READY 80x25", 2000, 0));
 }
 
 TEST(TerminalSession, OtherTerminalsAndNoTerminal) {
-    const std::tuple<const char*, const char*, const char*> keys[] = {
-        {"TERM=no-such-terminal", "\033[1;5H", "KEY vk=24 sc=47 ch=00 st=0008"},  // falls back to xterm
-        {"TERM=screen-256color", "\033[15;2~", "KEY vk=74 sc=3F ch=00 st=0010"},  // what tmux sends
-        {"TERM=screen-256color", "\033[1;3D", "KEY vk=25 sc=4B ch=00 st=0002"},
-        {"TERM=linux", "\033[[A", "KEY vk=70 sc=3B"},
+    const std::tuple<const char*, const char*, std::string> keys[] = {
+        {"TERM=no-such-terminal", "\033[1;5H", KeyText(VKEY_HOME, SCAN_HOME, 0, LEFT_CTRL_PRESSED)},  // falls back to xterm
+        {"TERM=screen-256color", "\033[15;2~", KeyText(VKEY_F5, SCAN_F5, 0, SHIFT_PRESSED)},  // what tmux sends
+        {"TERM=screen-256color", "\033[1;3D", KeyText(VKEY_LEFT, SCAN_LEFT, 0, LEFT_ALT_PRESSED)},
+        {"TERM=linux", "\033[[A", KeyText(VKEY_F1, SCAN_F1)},
     };
     for (auto [term, bytes, record] : keys) {
         KeysDemo d;

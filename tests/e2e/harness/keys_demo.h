@@ -9,8 +9,20 @@
 #include <vector>
 
 #include "harness/pty_term.h"
+#include "panel/keys.h"
 
 namespace pktest {
+
+// A key record as the demo shows it ("KEY vk=70 sc=3B ch=00 st=0000"), or
+// its start up to the first field given as -1.
+inline std::string KeyText(int vk, int scan = -1, int ch = -1, long state = -1) {
+    char buf[64];
+    int n = snprintf(buf, sizeof buf, "KEY vk=%02X", vk);
+    if (scan >= 0) n += snprintf(buf + n, sizeof buf - size_t(n), " sc=%02X", scan);
+    if (scan >= 0 && ch >= 0) n += snprintf(buf + n, sizeof buf - size_t(n), " ch=%02X", ch);
+    if (scan >= 0 && ch >= 0 && state >= 0) snprintf(buf + n, sizeof buf - size_t(n), " st=%04lX", state);
+    return buf;
+}
 
 class KeysDemo {
 public:
@@ -18,6 +30,10 @@ public:
 
     bool start(std::vector<std::string> env = {}) {
         return term.start({PK_PANEL_DEMO, "keys"}, std::move(env)) && term.waitFor("KEYS READY", 5000, 0);
+    }
+    // F10 plain, with Shift and with Ctrl end the demo.
+    static bool endsOn(uint16_t vk, uint32_t state) {
+        return vk == pk::VKEY_F10 && (state == 0 || state == pk::SHIFT_PRESSED || state == pk::LEFT_CTRL_PRESSED);
     }
     // A record's line as the demo shows it.
     static std::string numbered(unsigned number, const std::string& text) {

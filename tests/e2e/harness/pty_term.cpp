@@ -175,6 +175,7 @@ void PtyTerm::pump(int ms) {
         }
         std::string_view chunk(buf, static_cast<size_t>(n));
         output_.append(chunk);
+        lastOutputAt_ = Clock::now();
         vterm_input_write(vt_, buf, static_cast<size_t>(n));
         scanOutput(chunk);
         ms = 0;  // drain what is there, then stop

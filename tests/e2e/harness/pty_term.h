@@ -29,6 +29,8 @@
 //   waitFor(text, timeoutMs, row)   until text is on row (any row if -1)
 //   waitUntil(pred, timeoutMs)      until pred() is true, pumping meanwhile
 //   rowText(row), screenText(), cell(row, col), output() (all raw bytes)
+//   lastOutputAt()       when the latest output was read (steady clock), so
+//                        a wait can tell when the screen last changed
 //   public fields: cursorRow, cursorCol, cursorVisible, cursorShape
 //   (1 block, 2 underline, 3 bar; 0 = never set), altScreen,
 //   mouseMode (0 off, 1 click, 2 drag, 3 move), bells, title.
@@ -41,6 +43,7 @@
 //   wait(ms) raw waitpid status or -1 if still running; exitCode(ms) the exit
 //   status or -1 (also -1 when killed by a signal); signal(sig);
 //   slaveModes(t) reads the pty's termios (also after the child has ended).
+//   pid() the child's process id (-1 before start).
 //   The destructor kills the child if it still runs.
 #pragma once
 
@@ -48,6 +51,7 @@
 #include <termios.h>
 #include <vterm.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -99,6 +103,7 @@ public:
     std::string screenText() const;  // every row, joined with '\n'
     CellInfo cell(int row, int col) const;
     const std::string& output() const { return output_; }
+    std::chrono::steady_clock::time_point lastOutputAt() const { return lastOutputAt_; }
     bool decMode(int mode) const;
     int rows() const { return rows_; }
     int cols() const { return cols_; }
@@ -107,6 +112,7 @@ public:
     int exitCode(int timeoutMs);
     void signal(int sig);
     bool running() const { return pid_ > 0 && !reaped_; }
+    pid_t pid() const { return pid_; }
     bool slaveModes(struct termios& modes) const;
 
     int cursorRow = 0;
@@ -140,6 +146,7 @@ private:
     bool eof_ = false;
     bool pumping_ = false;
     std::string output_;
+    std::chrono::steady_clock::time_point lastOutputAt_{};
     // Scanner of the output stream for DEC private modes and resize requests.
     int scanState_ = 0;
     std::string csi_;

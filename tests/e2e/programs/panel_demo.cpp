@@ -3,11 +3,10 @@
 //   panel_demo keys   shows every input record it reads on row 1 (and the
 //                     ones before it below), until F10 or a failed read.
 //                     F10 restores the screen, Shift+F10 leaves it without
-//                     its last line, Ctrl+F10 leaves it whole; Alt+F10 hands
-//                     the terminal to a shell command and takes it back;
-//                     Ctrl+X exits at once (the console's exit handler
-//                     restores the terminal); Ctrl+G beeps; Ctrl+V shows the clipboard on the
-//                     last row; Insert switches the cursor between
+//                     its last line, Ctrl+F10 leaves it whole; Ctrl+X exits
+//                     at once (the console's exit handler restores the
+//                     terminal); Ctrl+G beeps; Ctrl+V shows the clipboard
+//                     on the last row; Insert switches the cursor between
 //                     underline and block; F9 discards pending input.
 //   panel_demo panel  a panel with protected and input fields, run through
 //                     fullpanel; prints the result and the input fields'
@@ -53,8 +52,13 @@ std::string Describe(const InputRecord& r) {
         std::string shown;
         for (char ch : r.text) {
             unsigned char b = static_cast<unsigned char>(ch);
-            if (b < 0x20 || b == 0x7F) shown.append("<").append(std::to_string(b)).append(">");
-            else shown += ch;
+            if (b < 0x20 || b == 0x7F) {
+                shown += '<';
+                shown += std::to_string(b);
+                shown += '>';
+            } else {
+                shown += ch;
+            }
         }
         snprintf(buf, sizeof buf, "PASTE %zu [%s]", r.text.size(), shown.c_str());
     } else {
@@ -64,16 +68,7 @@ std::string Describe(const InputRecord& r) {
 }
 
 bool IsF10(const InputRecord& r, uint32_t state) {
-    return r.eventType == KEY_EVENT && r.virtualKey == 0x79 && r.controlState == state;
-}
-
-// Hands the terminal to a shell command that waits for a line, then takes
-// the terminal back.
-void RunChild(Console* c) {
-    c->suspend();
-    int rc = system("printf 'child says hi\\n'; read line; printf 'child got %s\\n' \"$line\"");
-    c->resume();
-    Show(c, 0, "KEYS BACK rc=" + std::to_string(rc));
+    return r.eventType == KEY_EVENT && r.virtualKey == VKEY_F10 && r.controlState == state;
 }
 
 // The clipboard's text on the given row, and whether any child process of
@@ -115,15 +110,14 @@ int KeysMode(Console* c) {
         // No newline after these, so the line stays where leaveScreen put the cursor.
         if (IsF10(r, SHIFT_PRESSED)) return c->leaveScreen(true), printf("keys: left"), 0;
         if (IsF10(r, LEFT_CTRL_PRESSED)) return c->leaveScreen(false), printf("keys: kept"), 0;
-        if (IsF10(r, LEFT_ALT_PRESSED)) RunChild(c);
         if (r.eventType == KEY_EVENT && r.ch == 0x18) exit(5);  // Ctrl+X: no restore of its own
         if (r.eventType == KEY_EVENT && r.ch == 7) c->beep();
         if (r.eventType == KEY_EVENT && r.ch == 0x16) ShowClipboard(c, info.bufferSize.y - 1);
-        if (r.eventType == KEY_EVENT && r.virtualKey == 0x2D && r.controlState == 0) {
+        if (r.eventType == KEY_EVENT && r.virtualKey == VKEY_INSERT && r.controlState == 0) {
             big = !big;
             c->setCursorInfo(big ? 60 : 10, true);
         }
-        if (r.eventType == KEY_EVENT && r.virtualKey == 0x78 && r.controlState == 0) c->flushInput();
+        if (r.eventType == KEY_EVENT && r.virtualKey == VKEY_F9 && r.controlState == 0) c->flushInput();
     }
 }
 

@@ -51,7 +51,7 @@ void ExpectRowMatchesWalk(const pktest::TestScreen& s, const std::string& line, 
                           int64_t litLast) {
     const uint32_t column = pk::fileTable[0].view.column;
     const bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
-    std::vector<pk::Cell> want(size_t(s.console.cols), pk::Cell{' ', 0, pk::ATTR_NORMAL});
+    std::vector<pk::Cell> want(size_t(s.console.cols()), pk::Cell{' ', 0, pk::ATTR_NORMAL});
     pk::CellCursor cursor;
     auto text = reinterpret_cast<const uint8_t*>(line.data());
     for (uint64_t i = 0; i < column - 1 + want.size(); ++i) {
@@ -62,7 +62,7 @@ void ExpectRowMatchesWalk(const pktest::TestScreen& s, const std::string& line, 
         want[i - (column - 1)] = {pk::display.ebcdicOn ? pk::EbcdicTable[ch] : uint8_t(ch), 0,
                                   source >= litFirst && source <= litLast ? pk::ATTR_FOUND : pk::ATTR_NORMAL};
     }
-    for (int x = 0; x < s.console.cols; ++x) {
+    for (int x = 0; x < s.console.cols(); ++x) {
         ASSERT_EQ(s.console.cell(x, 3).ch, want[size_t(x)].ch) << "column " << column << " cell " << x;
         ASSERT_EQ(s.console.cell(x, 3).attr, want[size_t(x)].attr) << "column " << column << " cell " << x;
     }

@@ -16,7 +16,7 @@ namespace {
 struct HelpConsole : pk::MemoryConsole {
     using MemoryConsole::MemoryConsole;
     bool readInput(pk::InputRecord& record) override {
-        if (shown.empty()) shown = cells;
+        if (shown.empty()) shown.assign(cells().begin(), cells().end());
         return MemoryConsole::readInput(record);
     }
     std::vector<pk::Cell> shown;
@@ -26,12 +26,13 @@ TEST(Help, BoxShowsFramedTextInItsColoursAndPutsEveryCellBack) {
     HelpConsole console(80, 25);
     pktest::TestScreen s;
     pk::fullconsole(&console);
-    for (size_t i = 0; i < console.cells.size(); ++i)  // every cell different
-        console.cells[i] = pk::Cell{uint8_t('!' + i % 90), 0, uint16_t(i % 251)};
-    const std::vector<pk::Cell> before = console.cells;
+    std::vector<pk::Cell> before(80 * 25);
+    for (size_t i = 0; i < before.size(); ++i)  // every cell different
+        before[i] = pk::Cell{uint8_t('!' + i % 90), 0, uint16_t(i % 251)};
+    console.writeCells(before.data(), pk::Coord{80, 25}, pk::Rect{0, 0, 79, 24});
     console.setCursorPosition(pk::Coord{33, 2});
     console.later();  // the key arrives while the help waits
-    console.key(0x1C, 13);
+    console.key(pk::SCAN_RETURN, 13);
     pk::ShowHelp();
     ASSERT_FALSE(console.shown.empty());
     const struct { int x, y; std::string text; int attr; } cells[] = {
@@ -46,9 +47,10 @@ TEST(Help, BoxShowsFramedTextInItsColoursAndPutsEveryCellBack) {
             EXPECT_EQ(cell.attr, c.attr) << c.x + int(i) << "," << c.y;
         }
     }
+    const std::span<const pk::Cell> after = console.cells();
     for (size_t i = 0; i < before.size(); ++i) {  // attributes too, which a terminal's text cannot show
-        ASSERT_EQ(console.cells[i].ch, before[i].ch) << i;
-        ASSERT_EQ(console.cells[i].attr, before[i].attr) << i;
+        ASSERT_EQ(after[i].ch, before[i].ch) << i;
+        ASSERT_EQ(after[i].attr, before[i].attr) << i;
     }
     EXPECT_EQ(console.cursor.x * 100 + console.cursor.y, 3302);
 }

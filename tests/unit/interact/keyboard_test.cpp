@@ -1,7 +1,7 @@
 // The keyboard loop against the in-memory console: what only it can show
-// (repeat counts, control-key states, mouse events a terminal rarely sends,
-// paste against typed keys across a redraw, the flush on return). Plain
-// editing, clicks and key bindings are proved end to end.
+// (repeat counts, control-key states, paste against typed keys across a
+// redraw, the flush on return). Plain editing, clicks and key bindings are
+// proved end to end.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,8 +15,7 @@
 
 namespace {
 
-constexpr uint16_t SC_HOME = 0x47, SC_LEFT = 0x4B, SC_RIGHT = 0x4D, SC_END = 0x4F, SC_DOWN = 0x50,
-                   SC_INSERT = 0x52, SC_DELETE = 0x53, SC_V = 0x2F, SC_BACKSPACE = 0x0E, SC_ENTER = 0x1C;
+using namespace pk;  // the SCAN_* and control-state names
 
 // A blank command line; the cursor lives for one call of KeyboardLoop: queue
 // keys, then run() one loop; it ends on a redraw or when the queue runs dry.
@@ -42,13 +41,13 @@ struct Key { uint16_t scan; uint16_t repeat = 1; uint8_t ch = 0; uint32_t state 
 TEST(KeyboardEditor, EditingKeysAndRepeatCounts) {
     struct Case { const char* typed; std::vector<Key> keys; const char* line; int column, beeps; };
     const Case cases[] = {
-        {"abcdef", {{SC_RIGHT, 300}}, "abcdef", 79, 0},  // stops at 256, the window follows
-        {"abcdef", {{SC_LEFT, 4}, {SC_BACKSPACE, 3, 8}}, "aef", 13, 0},  // one place back, three removed
-        {"abcdef", {{SC_LEFT, 4}, {SC_DELETE, 9}}, "ab", 14, 0},
-        {"abcdef", {{SC_HOME}, {SC_END, 1, 0, pk::LEFT_ALT_PRESSED}}, "abcdef", 18, 0},
-        {"", {{SC_BACKSPACE, 1, 8}, {SC_LEFT}}, "", 12, 2},
-        {"abc", {{SC_INSERT}, {SC_HOME}, {SC_RIGHT, 2}, {0, 1, 'X'}, {0, 1, '\t'}}, "abX\tc", 16, 0},
-        {"", {{SC_ENTER, 1, 13}, {0, 1, '?'}, {SC_ENTER, 1, 13}}, "", 12, 1},  // a blank line is recalled
+        {"abcdef", {{SCAN_RIGHT, 300}}, "abcdef", 79, 0},  // stops at 256, the window follows
+        {"abcdef", {{SCAN_LEFT, 4}, {SCAN_BACK, 3, 8}}, "aef", 13, 0},  // one place back, three removed
+        {"abcdef", {{SCAN_LEFT, 4}, {SCAN_DELETE, 9}}, "ab", 14, 0},
+        {"abcdef", {{SCAN_HOME}, {SCAN_END, 1, 0, pk::LEFT_ALT_PRESSED}}, "abcdef", 18, 0},
+        {"", {{SCAN_BACK, 1, 8}, {SCAN_LEFT}}, "", 12, 2},
+        {"abc", {{SCAN_INSERT}, {SCAN_HOME}, {SCAN_RIGHT, 2}, {0, 1, 'X'}, {0, 1, '\t'}}, "abX\tc", 16, 0},
+        {"", {{SCAN_RETURN, 1, 13}, {0, 1, '?'}, {SCAN_RETURN, 1, 13}}, "", 12, 1},  // a blank line is recalled
     };
     for (const Case& c : cases) {
         KeyboardScreen s;
@@ -70,7 +69,7 @@ TEST(KeyboardPaste, CtrlVNeedsOneCtrlKeyAndNothingElse) {
     for (const auto& c : cases) {
         KeyboardScreen s;
         s.console.clipboard = "abc\r\ndef";
-        s.key(SC_V, 1, 0x16, c.state).run();
+        s.key(SCAN_V, 1, 0x16, c.state).run();  // Ctrl+V's character
         EXPECT_EQ(s.line(), c.line) << c.state;
     }
     pk::FillPasteBuffer(std::string(10, 'a') + '\0' + "bc");  // a NUL ends the text
@@ -85,7 +84,7 @@ TEST(KeyboardPaste, PastedTextOutlivesARedrawTypedTextDoesNot) {
     s.run();
     EXPECT_EQ(s.line(), "q");
 
-    s.key(0, 1, 27).key(SC_DOWN);  // Esc, then a key that ends the loop ...
+    s.key(0, 1, 27).key(SCAN_DOWN);  // Esc, then a key that ends the loop ...
     s.console.paste("kept");       // ... and what the terminal pasted stays queued
     s.console.text("lost");
     EXPECT_EQ(s.run(), pk::KEY_REDRAW);
@@ -93,34 +92,20 @@ TEST(KeyboardPaste, PastedTextOutlivesARedrawTypedTextDoesNot) {
     EXPECT_EQ(s.line(), "kept");
 }
 
-TEST(KeyboardMouse, OnlyALeftPressOnALabelActs) {
-    const struct { int x, y, scan; } positions[] = {
-        {4, 24, 0x3B}, {5, 24, 0}, {31, 24, 0x3F}, {32, 24, 0}, {69, 24, 0x44}, {70, 24, 0}, {79, 24, 0x58},
-    };
-    KeyboardScreen s;
-    for (const auto& p : positions)
-        EXPECT_EQ(pk::MouseToKey(pk::Coord{int16_t(p.x), int16_t(p.y)}), p.scan) << p.x << "," << p.y;
-
-    // On the "Half" label (F2) only the plain left press acts: not with
-    // another button held, nor a move.
-    s.console.mouse(8, 24, pk::FROM_LEFT_1ST_BUTTON_PRESSED | pk::RIGHTMOST_BUTTON_PRESSED);
-    s.console.mouse(8, 24, pk::FROM_LEFT_1ST_BUTTON_PRESSED, pk::MOUSE_MOVED);
-    EXPECT_EQ(s.run(), pk::KEY_READFAIL);
-    EXPECT_EQ(pk::display.scrollPage, 0u);
-    s.console.mouse(8, 24, pk::FROM_LEFT_1ST_BUTTON_PRESSED);
-    s.run();
-    EXPECT_EQ(pk::display.scrollPage, 1u);
-}
-
 TEST(KeyboardLoop, EndsOnReadFailureOrSignalAndFlushesWhatWaits) {
     KeyboardScreen s;
+    // On the F2 label only a plain left press acts: not with another button
+    // held, nor a move.
+    s.console.mouse(8, 24, FROM_LEFT_1ST_BUTTON_PRESSED | RIGHTMOST_BUTTON_PRESSED);
+    s.console.mouse(8, 24, FROM_LEFT_1ST_BUTTON_PRESSED, MOUSE_MOVED);
     EXPECT_EQ(s.run(), pk::KEY_READFAIL);
+    EXPECT_EQ(display.scrollPage, 0u);
     s.console.setEndRequested();
     EXPECT_EQ(s.run(), pk::KEY_END);
     s.console.setEndRequested(false);
 
     s.load(std::string(50, '\n'));
-    s.key(SC_DOWN);
+    s.key(SCAN_DOWN);
     s.console.text("abc");
     EXPECT_EQ(s.run(), pk::KEY_REDRAW);
     EXPECT_TRUE(s.console.input.empty());  // the rest was discarded

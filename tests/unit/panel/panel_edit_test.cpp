@@ -23,11 +23,11 @@ const EditCase kCases[] = {
     {"insert into a full field", "abcdefghij", 10, 10, 0, 0, {INS, T("X")}, "abcdefghij", 0, 0, 0, 1},
     {"insert over a NUL last byte", std::string("abcd\0", 5), 5, 5, 0, 0, {INS, T("X")}, "Xabcd", 1, 0, 0, 0},
     {"caps flag", "", 10, 10, 0, 0, {CAPS, T("ab1;")}, "AB1;", 4, 0, 0, 0},
-    {"high and control bytes", "", 10, 10, 0, 0, {Key(0, 0xE9), Key(0x2E, 3, LEFT_CTRL_PRESSED)}, "\xE9\x03", 2, 0, 0, 0},
+    {"high and control bytes", "", 10, 10, 0, 0, {T("\xe9\x03")}, "\xE9\x03", 2, 0, 0, 0},
     {"typing scrolls the text", "", 10, 5, 0, 0, {T("abcdefghijk")}, "abcdefghij", 5, 5, 0, 1},
     {"Esc clears", "abc", 10, 10, 0, PNL_ESCCLEAR, {RIGHT, RIGHT, ESC}, "", 0, 0, 0, 0},
     {"Esc ends", "abc", 10, 10, 0, PNL_ESCEND | PNL_ESCCLEAR, {ESC, T("z")}, "abc", 0, 0, 27, 0},
-    {"Insert scan code alone", "abc", 10, 10, 0, 0, {RIGHT, Key(0x52), T("Z")}, "aZc", 2, 0, 0, 0},
+    {"Insert scan code alone", "abc", 10, 10, 0, 0, {RIGHT, Key(SCAN_INSERT), T("Z")}, "aZc", 2, 0, 0, 0},
     {"backspace at the start", "abc", 10, 10, 0, 0, {BS}, "abc", 0, 0, 0, 1},
     {"backspace", "abcd", 10, 10, 0, 0, {RIGHT, RIGHT, BS}, "acd", 1, 0, 0, 0},
     {"backspace in a scrolled field", "abcdefgh", 20, 5, 3, 0, {BS}, "abdefgh", 0, 2, 0, 0},
@@ -72,7 +72,7 @@ TEST_F(PanelEditor, KeysWithinOneField) {
 
 TEST_F(PanelEditor, RepeatsRedrawOnceAndSilentMeansNoTone) {
     PanelField f = Field(FLD_LAST, 1, 1, 10, "", 10);
-    Script(con, {Key(0x2D, 'x', 0, 'X', 3), Times(BS, 4)});  // the fourth at the start: an error
+    Script(con, {Held('x', 3), Times(BS, 4)});  // the fourth at the start: an error
     EXPECT_EQ(fullpanel(PNL_INPUT | PNL_SILENT, &f), 0u);
     EXPECT_EQ(con.tones, 0);
     EXPECT_EQ(con.charWrites, 4);  // three typed at once, three deletes
@@ -80,7 +80,7 @@ TEST_F(PanelEditor, RepeatsRedrawOnceAndSilentMeansNoTone) {
 
     // A field that fills up part way through a repeat shows what was typed.
     PanelField g = Field(FLD_LAST, 1, 1, 5, "", 5);
-    con.key(0x2D, 'y', 0, 'Y', 9);
+    Script(con, {Held('y', 9)});
     fullpanel(PNL_INPUT, &g);
     EXPECT_EQ(con.rowText(0).substr(0, 5), "yyyyy");
     EXPECT_EQ(con.tones, 1);
@@ -98,8 +98,8 @@ TEST_F(PanelEditor, MovesBetweenFieldsWrap) {
     ExpectCursorAfter(panel, {T("ab"), BTAB}, 9, 1);    // first back to the start
     ExpectCursorAfter(panel, {T("xyz")}, 9, 0);         // autoskip wraps to the first
     ExpectCursorAfter(panel, {T("\txyz")}, 19, 0);      // autoskip to the next
-    ExpectCursorAfter(panel, {T("\txy"), Key(0x2C, 'z', 0, 'Z', 5)}, 19, 0);  // rest of the repeat dropped
-    ExpectCursorAfter(panel, {Key(0x77)}, 9, 0);        // Ctrl+Home by its BIOS code
+    ExpectCursorAfter(panel, {T("\txy"), Held('z', 5)}, 19, 0);  // rest of the repeat dropped
+    ExpectCursorAfter(panel, {Key(SCAN_CTRL_HOME)}, 9, 0);  // Ctrl+Home by its BIOS code
     ExpectCursorAfter(panel, {Times(RIGHT, 3)}, 9, 0);  // Right off the end: next field
     ExpectCursorAfter(panel, {T("\t"), LEFT}, 9, 1);    // Left at the start: previous, wrapping
     EXPECT_EQ(Text(panel[1]) + Text(panel[2]) + Text(panel[4]), "xyzbbbbbxyz");

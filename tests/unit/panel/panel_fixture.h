@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "panel/input_decoder.h"
 #include "panel/memory_console.h"
 #include "panel/panel.h"
 
@@ -23,6 +24,14 @@ inline Step Key(uint16_t scan, uint8_t ch = 0, uint32_t state = 0, uint16_t vk =
 inline Step T(std::string text) {
     return [=](MemoryConsole& c) { c.text(text); };
 }
+// A character key held down: the terminal's record with a repeat count.
+inline Step Held(char c, uint16_t repeat) {
+    return [=](MemoryConsole& con) {
+        InputRecord r = DecodeTyped(std::string(1, c)).at(0);
+        r.repeatCount = repeat;
+        con.event(r);
+    };
+}
 inline Step Times(Step s, int n) {
     return [=](MemoryConsole& c) { for (int i = 0; i < n; ++i) s(c); };
 }
@@ -30,11 +39,11 @@ inline void Script(MemoryConsole& c, const std::vector<Step>& steps) {
     for (const Step& s : steps) s(c);
 }
 
-inline const Step LEFT = Key(0x4B), RIGHT = Key(0x4D), UP = Key(0x48), DOWN = Key(0x50), HOME = Key(0x47),
-                  END = Key(0x4F), DEL = Key(0x53), F1 = Key(0x3B), BS = Key(0x0E, 8), ESC = Key(0x01, 27),
-                  ENTER = Key(0x1C, 13), LF = Key(0x24, 10, LEFT_CTRL_PRESSED), BTAB = Key(0x0F, 9, SHIFT_PRESSED),
-                  CLEFT = Key(0x4B, 0, LEFT_CTRL_PRESSED), CRIGHT = Key(0x4D, 0, LEFT_CTRL_PRESSED),
-                  CEND = Key(0x4F, 0, LEFT_CTRL_PRESSED), INS = Key(0x52, 0, 0, 0x2D), CAPS = Key(0x3A, 0, 0, 0x14);
+// Keys as the terminal sends them, and the two that only a console has.
+inline const Step LEFT = T("\033OD"), RIGHT = T("\033OC"), UP = T("\033OA"), DOWN = T("\033OB"), HOME = T("\033OH"),
+                  END = T("\033OF"), DEL = T("\033[3~"), F1 = T("\033OP"), BS = T("\x7f"), ESC = T("\033"), ENTER = T("\r"),
+                  BTAB = T("\033[Z"), CLEFT = T("\033[1;5D"), CRIGHT = T("\033[1;5C"), CEND = T("\033[1;5F"),
+                  INS = T("\033[2~"), CAPS = Key(SCAN_CAPS_LOCK, 0, 0, VKEY_CAPS_LOCK);
 
 class PanelTest : public ::testing::Test {
 protected:

@@ -1,5 +1,5 @@
 // Code page 437 glyphs, colour pairs and SGR sequences for console cells.
-#include "panel/terminal_glyphs.h"
+#include "panel/cell_glyphs.h"
 
 #include <string_view>
 
@@ -112,8 +112,10 @@ std::string SgrFor(uint16_t attr, int colours) {
         fg &= 7;
         bg &= 7;
     }
-    s.append(";").append(std::to_string(fg < 8 ? 30 + fg : 90 + fg - 8));
-    s.append(";").append(std::to_string(bg < 8 ? 40 + bg : 100 + bg - 8));
+    s += ';';
+    s += std::to_string(fg < 8 ? 30 + fg : 90 + fg - 8);
+    s += ';';
+    s += std::to_string(bg < 8 ? 40 + bg : 100 + bg - 8);
     return s + "m";
 }
 

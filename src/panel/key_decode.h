@@ -1,7 +1,7 @@
-// Turning what a terminal sends into console key and mouse records: the key
-// table (virtual-key codes, PC scan codes, characters, control states), the
-// decoding of xterm-style key sequences, SGR mouse reports and double-click
-// detection. Pure functions, no curses.
+// What one key string or mouse report of a terminal stands for, as console
+// records: the records of single bytes (virtual-key code, PC scan code,
+// character, control state), xterm-style key sequences, SGR mouse reports
+// and double-click detection. Pure functions, no curses.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +34,12 @@ bool DecodeKeySequence(std::string_view seq, InputRecord& out);
 // says: normal and application cursor keys, Home/End variants, F1-F12, and
 // every modified form (modifiers 2..8) of them, Shift+Tab and Ctrl+Enter.
 std::vector<std::string> XtermKeySequences();
+
+// The strings that start an SGR mouse report and begin and end a
+// bracketed paste.
+constexpr char kMouseReportStart[] = "\033[<";
+constexpr char kPasteBegin[] = "\033[200~";
+constexpr char kPasteEnd[] = "\033[201~";
 
 // One SGR mouse report, the text between "\e[<" and its final byte, e.g.
 // "0;12;5" with final 'M' (press) or 'm' (release). Positions become 0-based.

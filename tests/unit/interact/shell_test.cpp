@@ -2,14 +2,13 @@
 // terminal is chosen and with which arguments, the typed text arriving as
 // one argument, the two failure messages, and no zombie left behind. (tmux
 // and the same-terminal fallback are proved end to end.)
-#include "files/shell.h"
+#include "interact/shell_command.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -19,7 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "display/display_state.h"
 #include "files/program_state.h"
+#include "interact/command_state.h"
 #include "temp_dir.h"
 
 namespace {
@@ -42,7 +43,6 @@ protected:
     pktest::TempDir dir;
     std::string out = dir / "args";
     std::string savedPath = getenv("PATH") ? getenv("PATH") : "";
-    char message[80] = {};
 
     void SetUp() override {
         for (const char* v : {"TMUX", "STY", "DISPLAY", "WAYLAND_DISPLAY", "TERMINAL"}) unsetenv(v);
@@ -85,7 +85,7 @@ TEST_F(Shell, TerminalOfItsOwnFollowsTheEnvironmentAndIsNotWaitedFor) {
         Stub(c.program);
         setenv(c.variable, c.value, 1);
         if (std::string(c.variable) == "TERMINAL") setenv("DISPLAY", ":1", 1);
-        ASSERT_EQ(pk::RunShellCommand(kText, message), 0u) << c.program << " " << message;
+        ASSERT_EQ(pk::RunShellCommand(kText), 0u) << c.program << " " << pk::display.messageText;
         std::vector<std::string> args = StubArgs();
         std::vector<std::string> want = c.leading;
         size_t script = want.size() + 2;
@@ -108,21 +108,21 @@ TEST_F(Shell, TerminalOfItsOwnFollowsTheEnvironmentAndIsNotWaitedFor) {
 
 TEST_F(Shell, MissingProgramsAndFailedStartsGiveTheirMessages) {
     setenv("DISPLAY", ":99", 1);
-    struct Case {
+    const struct {
         const char* terminal;  // the xterm stub's text, or none
-        std::string shell;
+        const char* shell;
         const char* message;
     } cases[] = {
         {nullptr, "/bin/sh", "Pgm not found"},
         {kStub, "no-such-shell", "Pgm not found"},
         {"this is not a program\n", "/bin/sh", "rc = 8"},  // ENOEXEC
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         if (c.terminal) Stub("xterm", c.terminal);
-        setenv("SHELL", c.shell.c_str(), 1);
-        std::fill(std::begin(message), std::end(message) - 1, 'x');  // no earlier text passes
-        EXPECT_EQ(pk::RunShellCommand("true", message), 0x02u) << c.message;
-        EXPECT_STREQ(message, c.message);
+        setenv("SHELL", c.shell, 1);
+        pk::SetMessage("an earlier message");
+        EXPECT_EQ(pk::RunShellCommand("true"), pk::CMD_KEEPMSG) << c.message;
+        EXPECT_STREQ(pk::display.messageText, c.message);
     }
     EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -1,54 +1,69 @@
-// The terminal console's shadow copy of its screen (see terminal_grid.h).
-#include "panel/terminal_grid.h"
+// A console's grid of cells (see cell_grid.h).
+#include "panel/cell_grid.h"
 
 #include <algorithm>
 
 namespace pk {
 
-void ShadowGrid::reset(int cols, int rows) {
+void CellGrid::reset(int cols, int rows, Cell blank) {
     cols_ = std::max(cols, 0);
     rows_ = std::max(rows, 0);
-    Cell blank;
-    blank.ch = ' ';
-    blank.attr = 0x07;
+    blank_ = blank;
     cells_.assign(static_cast<size_t>(cols_) * rows_, blank);
     dirty_.assign(static_cast<size_t>(rows_), true);
 }
 
-int ShadowGrid::clipRow(Coord at, int count) const {
-    if (!contains(at) || count <= 0) return 0;
+void CellGrid::resize(int cols, int rows) {
+    CellGrid grown;
+    grown.reset(cols, rows, blank_);
+    int keepCols = std::min(cols_, grown.cols_);
+    for (int y = 0; keepCols > 0 && y < std::min(rows_, grown.rows_); ++y)
+        std::copy_n(&at(0, y), keepCols, &grown.cell(0, y));
+    *this = std::move(grown);
+}
+
+int CellGrid::clipRow(Coord at, int count) const {
+    if (!contains(at) || count < 0) return -1;
     return std::min(count, cols_ - at.x);
 }
 
-bool ShadowGrid::writeChars(Coord at, const uint8_t* bytes, int count) {
-    if (!contains(at)) return false;
+bool CellGrid::writeChars(Coord at, const uint8_t* bytes, int count) {
     int n = clipRow(at, count);
+    if (n < 0) return false;
     for (int i = 0; i < n; ++i) cell(at.x + i, at.y).ch = bytes[i];
     if (n > 0) dirty_[static_cast<size_t>(at.y)] = true;
     return true;
 }
 
-bool ShadowGrid::writeAttrs(Coord at, const uint16_t* attrs, int count) {
-    if (!contains(at)) return false;
+bool CellGrid::writeAttrs(Coord at, const uint16_t* attrs, int count) {
     int n = clipRow(at, count);
+    if (n < 0) return false;
     for (int i = 0; i < n; ++i) cell(at.x + i, at.y).attr = attrs[i];
     if (n > 0) dirty_[static_cast<size_t>(at.y)] = true;
     return true;
 }
 
-void ShadowGrid::fillAttrs(uint16_t attr, int count) {
-    size_t n = std::min(static_cast<size_t>(std::max(count, 0)), cells_.size());
+void CellGrid::markFirst(size_t cellCount) {
+    for (size_t y = 0; cols_ > 0 && y * cols_ < cellCount; ++y) dirty_[y] = true;
+}
+
+bool CellGrid::fillAttrs(uint16_t attr, int count) {
+    if (count < 0) return false;
+    size_t n = std::min(static_cast<size_t>(count), cells_.size());
     for (size_t i = 0; i < n; ++i) cells_[i].attr = attr;
-    for (size_t y = 0; cols_ > 0 && y * cols_ < n; ++y) dirty_[y] = true;
+    markFirst(n);
+    return true;
 }
 
-void ShadowGrid::fillChars(uint8_t ch, int count) {
-    size_t n = std::min(static_cast<size_t>(std::max(count, 0)), cells_.size());
+bool CellGrid::fillChars(uint8_t ch, int count) {
+    if (count < 0) return false;
+    size_t n = std::min(static_cast<size_t>(count), cells_.size());
     for (size_t i = 0; i < n; ++i) cells_[i].ch = ch;
-    for (size_t y = 0; cols_ > 0 && y * cols_ < n; ++y) dirty_[y] = true;
+    markFirst(n);
+    return true;
 }
 
-bool ShadowGrid::clip(const Rect& r, Coord blockSize, Rect& out) const {
+bool CellGrid::clip(const Rect& r, Coord blockSize, Rect& out) const {
     out.left = std::max<int16_t>(r.left, 0);
     out.top = std::max<int16_t>(r.top, 0);
     out.right = static_cast<int16_t>(std::min({static_cast<int>(r.right), cols_ - 1,
@@ -58,7 +73,7 @@ bool ShadowGrid::clip(const Rect& r, Coord blockSize, Rect& out) const {
     return out.left <= out.right && out.top <= out.bottom;
 }
 
-bool ShadowGrid::writeBlock(const Cell* block, Coord blockSize, const Rect& target) {
+bool CellGrid::writeBlock(const Cell* block, Coord blockSize, const Rect& target) {
     Rect c;
     if (!clip(target, blockSize, c)) return false;
     for (int y = c.top; y <= c.bottom; ++y) {
@@ -69,7 +84,7 @@ bool ShadowGrid::writeBlock(const Cell* block, Coord blockSize, const Rect& targ
     return true;
 }
 
-bool ShadowGrid::readBlock(Cell* block, Coord blockSize, const Rect& source) const {
+bool CellGrid::readBlock(Cell* block, Coord blockSize, const Rect& source) const {
     Rect c;
     if (!clip(source, blockSize, c)) return false;
     for (int y = c.top; y <= c.bottom; ++y) {
@@ -79,7 +94,7 @@ bool ShadowGrid::readBlock(Cell* block, Coord blockSize, const Rect& source) con
     return true;
 }
 
-void ShadowGrid::markAllDirty() { std::fill(dirty_.begin(), dirty_.end(), true); }
-void ShadowGrid::clearDirty() { std::fill(dirty_.begin(), dirty_.end(), false); }
+void CellGrid::markAllDirty() { std::fill(dirty_.begin(), dirty_.end(), true); }
+void CellGrid::clearDirty() { std::fill(dirty_.begin(), dirty_.end(), false); }
 
 }  // namespace pk

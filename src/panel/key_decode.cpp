@@ -1,30 +1,43 @@
-// Key table and decoding of terminal key sequences and SGR mouse reports
-// into console records (see terminal_keys.h).
-#include "panel/terminal_keys.h"
+// Records of bytes, key strings and SGR mouse reports (see key_decode.h).
+#include "panel/key_decode.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 
+#include "text/ascii.h"
+
 namespace pk {
 
 namespace {
-
-constexpr uint16_t VK_BACK = 0x08;
-constexpr uint16_t VK_TAB = 0x09;
-constexpr uint16_t VK_RETURN = 0x0D;
-constexpr uint16_t VK_ESCAPE = 0x1B;
 
 struct NamedKey {
     uint16_t vk;
     uint16_t scan;
 };
-constexpr NamedKey kHome{0x24, 0x47}, kUp{0x26, 0x48}, kPgUp{0x21, 0x49}, kLeft{0x25, 0x4B},
-    kRight{0x27, 0x4D}, kEnd{0x23, 0x4F}, kDown{0x28, 0x50}, kPgDn{0x22, 0x51},
-    kInsert{VKEY_INSERT, SCAN_INSERT}, kDelete{0x2E, 0x53};
-constexpr NamedKey kF[12] = {{0x70, 0x3B}, {0x71, 0x3C}, {0x72, 0x3D}, {0x73, 0x3E},
-                             {0x74, 0x3F}, {0x75, 0x40}, {0x76, 0x41}, {0x77, 0x42},
-                             {0x78, 0x43}, {0x79, 0x44}, {0x7A, 0x57}, {0x7B, 0x58}};
+constexpr NamedKey kHome{VKEY_HOME, SCAN_HOME}, kUp{VKEY_UP, SCAN_UP}, kPgUp{VKEY_PGUP, SCAN_PGUP},
+    kLeft{VKEY_LEFT, SCAN_LEFT}, kRight{VKEY_RIGHT, SCAN_RIGHT}, kEnd{VKEY_END, SCAN_END},
+    kDown{VKEY_DOWN, SCAN_DOWN}, kPgDn{VKEY_PGDN, SCAN_PGDN}, kInsert{VKEY_INSERT, SCAN_INSERT},
+    kDelete{VKEY_DELETE, SCAN_DELETE}, kReturn{VKEY_RETURN, SCAN_RETURN}, kTab{VKEY_TAB, SCAN_TAB},
+    kBack{VKEY_BACK, SCAN_BACK}, kEscape{VKEY_ESCAPE, SCAN_ESCAPE};
+
+constexpr NamedKey kF[12] = {{VKEY_F1, SCAN_F1}, {VKEY_F2, SCAN_F2},   {VKEY_F3, SCAN_F3},
+                             {VKEY_F4, SCAN_F4}, {VKEY_F5, SCAN_F5},   {VKEY_F6, SCAN_F6},
+                             {VKEY_F7, SCAN_F7}, {VKEY_F8, SCAN_F8},   {VKEY_F9, SCAN_F9},
+                             {VKEY_F10, SCAN_F10}, {VKEY_F11, SCAN_F11}, {VKEY_F12, SCAN_F12}};
+
+// Control bytes with keys of their own; Ctrl+J is the only line feed.
+struct ByteKey {
+    uint8_t byte;
+    NamedKey key;
+    uint8_t ch;
+    uint32_t state;
+};
+constexpr ByteKey kByteKeys[] = {
+    {'\r', kReturn, '\r', 0},  {'\n', {'J', SCAN_J}, '\n', LEFT_CTRL_PRESSED},
+    {'\b', kBack, '\b', 0},    {0x7F, kBack, '\b', 0},
+    {'\t', kTab, '\t', 0},     {0x1B, kEscape, 0x1B, 0},
+};
 
 // Keys named by the final byte of "\e[1;mX" or "\eOX".
 struct FinalKey {
@@ -52,12 +65,12 @@ struct ScanRow {
     std::string_view shifted;
     uint8_t first;
 };
-constexpr ScanRow kScanRows[] = {{"1234567890-=", "!@#$%^&*()_+", 0x02},
-                                 {"qwertyuiop[]", "QWERTYUIOP{}", 0x10},
-                                 {"asdfghjkl;'`", "ASDFGHJKL:\"~", 0x1E},
-                                 {"\\", "|", 0x2B},
-                                 {"zxcvbnm,./", "ZXCVBNM<>?", 0x2C},
-                                 {" ", " ", 0x39}};
+constexpr ScanRow kScanRows[] = {{"1234567890-=", "!@#$%^&*()_+", SCAN_1},
+                                 {"qwertyuiop[]", "QWERTYUIOP{}", SCAN_Q},
+                                 {"asdfghjkl;'`", "ASDFGHJKL:\"~", SCAN_A},
+                                 {"\\", "|", SCAN_BACKSLASH},
+                                 {"zxcvbnm,./", "ZXCVBNM<>?", SCAN_Z},
+                                 {" ", " ", SCAN_SPACE}};
 constexpr std::array<uint8_t, 128> kAsciiScan = [] {
     std::array<uint8_t, 128> t{};
     for (const ScanRow& row : kScanRows)
@@ -68,7 +81,7 @@ constexpr std::array<uint8_t, 128> kAsciiScan = [] {
     return t;
 }();
 
-InputRecord Named(NamedKey k, uint32_t state) { return MakeKey(k.vk, k.scan, 0, state); }
+InputRecord Named(NamedKey k, uint32_t state, uint8_t ch = 0) { return MakeKey(k.vk, k.scan, ch, state); }
 
 // Parses "n;n;n" (empty fields count as 0). False on any other character.
 bool ParseNumbers(std::string_view text, std::vector<int>& nums) {
@@ -105,8 +118,8 @@ bool FromTilde(int number, uint32_t state, InputRecord& out) {
 bool FromCharCode(int code, int modifier, InputRecord& out) {
     uint32_t state = StateFromXtermModifier(modifier);
     bool ctrl = state & LEFT_CTRL_PRESSED;
-    if (code == 13) return out = MakeKey(VK_RETURN, 0x1C, ctrl ? 10 : 13, state), true;
-    if (code == 9) return out = MakeKey(VK_TAB, 0x0F, ctrl ? 0 : 9, state), true;
+    if (code == '\r') return out = Named(kReturn, state, ctrl ? '\n' : '\r'), true;
+    if (code == '\t') return out = Named(kTab, state, ctrl ? 0 : '\t'), true;
     if (code == 27 || code == 127 || (code >= 0x20 && code < 0x7F)) {
         out = KeyFromByte(static_cast<uint8_t>(code));
         out.controlState |= state;
@@ -131,7 +144,7 @@ bool DecodeCsi(std::string_view body, InputRecord& out) {
         case 'u':
             return FromCharCode(nums[0], modifier, out);
         case 'Z':
-            return out = MakeKey(VK_TAB, 0x0F, 9, SHIFT_PRESSED), true;
+            return out = Named(kTab, SHIFT_PRESSED, '\t'), true;
         default:
             if (nums[0] > 1) return false;
             return FromFinal(final, StateFromXtermModifier(modifier), out);
@@ -144,7 +157,7 @@ bool DecodeSs3(std::string_view body, InputRecord& out) {
     std::vector<int> nums;
     if (!ParseNumbers(body.substr(0, body.size() - 1), nums)) return false;
     uint32_t state = StateFromXtermModifier(nums[0]);  // "\eO2P" on some terminals
-    if (final == 'M') return out = MakeKey(VK_RETURN, 0x1C, 13, state), true;
+    if (final == 'M') return out = Named(kReturn, state, '\r'), true;
     return FromFinal(final, state, out);
 }
 
@@ -163,26 +176,16 @@ InputRecord MakeKey(uint16_t virtualKey, uint16_t scanCode, uint8_t ch, uint32_t
 }
 
 InputRecord KeyFromByte(uint8_t b) {
-    switch (b) {
-        case 13: return MakeKey(VK_RETURN, 0x1C, 13, 0);
-        case 10: return MakeKey('J', 0x24, 10, LEFT_CTRL_PRESSED);
-        case 8:
-        case 0x7F: return MakeKey(VK_BACK, 0x0E, 8, 0);
-        case 9: return MakeKey(VK_TAB, 0x0F, 9, 0);
-        case 27: return MakeKey(VK_ESCAPE, 0x01, 27, 0);
-        default: break;
-    }
+    for (const ByteKey& k : kByteKeys)
+        if (k.byte == b) return Named(k.key, k.state, k.ch);
     if (b >= 1 && b <= 26) {
-        char letter = static_cast<char>('A' + b - 1);
-        return MakeKey(static_cast<uint16_t>(letter), kAsciiScan[static_cast<uint8_t>(letter)], b,
-                       LEFT_CTRL_PRESSED);
+        uint8_t letter = static_cast<uint8_t>('A' + b - 1);
+        return MakeKey(letter, kAsciiScan[letter], b, LEFT_CTRL_PRESSED);
     }
     if (b == 0 || (b >= 28 && b <= 31)) return MakeKey(0, 0, b, LEFT_CTRL_PRESSED);
     if (b >= 0x80) return MakeKey(0, 0, b, 0);
-    uint16_t vk = 0;
-    if (b >= 'a' && b <= 'z') vk = static_cast<uint16_t>(b - 'a' + 'A');
-    if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9')) vk = b;
-    return MakeKey(vk, kAsciiScan[b], b, 0);
+    bool hasVk = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9');
+    return MakeKey(hasVk ? AsciiUpper(b) : 0, kAsciiScan[b], b, 0);
 }
 
 uint32_t StateFromXtermModifier(int modifier) {
@@ -219,30 +222,34 @@ std::vector<std::string> XtermKeySequences() {
 }
 
 bool DecodeSgrMouse(std::string_view params, char final, InputRecord& out) {
+    // Bits of an SGR report's first number: the button (0 left, 1 middle,
+    // 2 right, 3 none) in the low two, then the modifiers, motion and wheel.
+    constexpr int kShift = 4, kAlt = 8, kCtrl = 16, kMotion = 32, kWheel = 64, kExtra = 128;
+    constexpr uint32_t kWheelForward = 120u << 16, kWheelBack = static_cast<uint32_t>(-120) << 16;
     std::vector<int> nums;
     if ((final != 'M' && final != 'm') || !ParseNumbers(params, nums) || nums.size() != 3)
         return false;
     int b = nums[0];
     bool press = final == 'M';
-    if (b & 128 || nums[1] < 1 || nums[2] < 1) return false;
+    if (b & kExtra || nums[1] < 1 || nums[2] < 1) return false;
     out = InputRecord{};
     out.eventType = MOUSE_EVENT;
     out.position.x = static_cast<int16_t>(std::min(nums[1] - 1, 0x7FFF));
     out.position.y = static_cast<int16_t>(std::min(nums[2] - 1, 0x7FFF));
-    if (b & 4) out.controlState |= SHIFT_PRESSED;
-    if (b & 8) out.controlState |= LEFT_ALT_PRESSED;
-    if (b & 16) out.controlState |= LEFT_CTRL_PRESSED;
-    if (b & 64) {
+    if (b & kShift) out.controlState |= SHIFT_PRESSED;
+    if (b & kAlt) out.controlState |= LEFT_ALT_PRESSED;
+    if (b & kCtrl) out.controlState |= LEFT_CTRL_PRESSED;
+    if (b & kWheel) {
         if (!press) return false;
-        bool negative = (b & 1) ? !(b & 2) : (b & 2);  // 64 up +, 65 down -, 66 left -, 67 right +
+        bool back = (b & 1) ? !(b & 2) : (b & 2);  // 64 up +, 65 down -, 66 left -, 67 right +
         out.eventFlags = (b & 2) ? MOUSE_HWHEELED : MOUSE_WHEELED;
-        out.buttonState = negative ? 0xFF880000u : 0x00780000u;
+        out.buttonState = back ? kWheelBack : kWheelForward;
         return true;
     }
     constexpr uint32_t kButtons[4] = {FROM_LEFT_1ST_BUTTON_PRESSED, FROM_LEFT_2ND_BUTTON_PRESSED,
                                       RIGHTMOST_BUTTON_PRESSED, 0};
     uint32_t button = kButtons[b & 3];
-    if (b & 32) {
+    if (b & kMotion) {
         out.eventFlags = MOUSE_MOVED;
         out.buttonState = button;
         return true;

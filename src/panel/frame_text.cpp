@@ -1,10 +1,10 @@
-// pk's last frame as text for the terminal's normal screen: each row's
-// glyphs with SGR colours, trailing blanks in default colours trimmed, every
-// row ended with a colour reset and CR LF.
+// pk's last frame as text for the terminal's normal screen (see
+// frame_text.h).
+#include "panel/frame_text.h"
+
 #include <algorithm>
 
-#include "panel/terminal_glyphs.h"
-#include "panel/terminal_session.h"
+#include "panel/cell_glyphs.h"
 
 namespace pk {
 
@@ -42,7 +42,7 @@ bool BlankInDefault(const Cell& c, int colours) {
 
 }  // namespace
 
-std::string FrameText(const ShadowGrid& grid, int rows, int cols, int colours, bool utf8) {
+std::string FrameText(const CellGrid& grid, int rows, int cols, int colours, bool utf8) {
     std::string out;
     rows = std::min(rows, grid.rows());
     cols = std::min(cols, grid.cols());
