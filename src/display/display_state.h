@@ -22,6 +22,9 @@ struct DisplayState {
 
 extern DisplayState display;
 
+// Back to the start (all zero).
+void ResetDisplay();
+
 // Text is shown as UTF-8 (the text view, the title, the command line): the
 // setting is on and EBCDIC translation is off.
 bool ShowingUtf8();

@@ -7,11 +7,11 @@
 #include <cstring>
 
 #include "display/display_state.h"
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/commands.h"
 #include "interact/keyboard_state.h"
 #include "panel/cell_text.h"
+#include "panel/panel.h"
 #include "text/utf8.h"
 
 namespace pk {
@@ -110,7 +110,7 @@ int CursorColumn(const LineCursor& line) {
 }
 
 void ShowCommandWindow(const LineCursor& line) {
-    Console* console = program.console;
+    Console* console = fullconsole();
     console->setCursorPosition(Coord{int16_t(COMMAND_COLUMN + CursorColumn(line)), COMMAND_ROW});
     if (!ShowingUtf8()) {
         const uint8_t* shown = LineBytes() + line.displayOffset;
