@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_data.h"
-#include "display/line_model.h"
+#include "text/line_model.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The forward search of the current file: RunFind with its messages and
 // flags, the text-view search (a hit never crosses a line end), the hex-view
 // search (a plain byte range), and moving the view to a hit. The bytes are
-// searched from the start position in one sweep (find_scan.cpp); a text hit
+// searched from the start position in one sweep (text/byte_scan.cpp); a text hit
 // gets its line number by counting the line feeds before it.
 #include "display/find.h"
 
@@ -9,9 +9,10 @@
 #include <cstring>
 
 #include "display/display_state.h"
-#include "display/find_scan.h"
 #include "files/file_table.h"
 #include "files/state.h"
+#include "text/ascii.h"
+#include "text/byte_scan.h"
 
 namespace pk {
 
@@ -33,33 +34,21 @@ size_t LineStartOf(const uint8_t* data, size_t lineStart, size_t at) {
 
 // 1-based display column at which byte index b (0-based) of a line starts
 // when tabs are expanded to 8-column stops.
-uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) {
-    uint64_t column = 0;
-    for (uint32_t pos = 0; pos < b;) {
-        const void* tab = std::memchr(text + pos, '\t', b - pos);
-        uint32_t tabPos = tab ? uint32_t(static_cast<const uint8_t*>(tab) - text) : b;
-        column += tabPos - pos;
-        if (tab == nullptr) break;
-        column += TabWidth(uint32_t(column % 8) + 1);
-        pos = tabPos + 1;
-    }
-    return column + 1;
-}
+uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) { return WalkColumns(text, b, UINT64_MAX).column + 1; }
 
 }  // namespace
 
 int CompareFold(const uint8_t* a, const uint8_t* b, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i) {
-        uint8_t x = FoldByte(a[i]), y = FoldByte(b[i]);
+        uint8_t x = AsciiLower(a[i]), y = AsciiLower(b[i]);
         if (x != y) return x < y ? -1 : 1;
     }
     return 0;
 }
 
 int HexToBytes(std::string_view digits, uint8_t* out) {
-    auto value = [](char c) { return uint8_t((c & 0x0F) + (uint8_t(c) >= 0x41 ? 9 : 0)); };
     int count = int(digits.size() / 2);
-    for (int i = 0; i < count; ++i) out[i] = uint8_t(value(digits[2 * i]) * 16 + value(digits[2 * i + 1]));
+    for (int i = 0; i < count; ++i) out[i] = uint8_t(HexValue(digits[2 * i]) * 16 + HexValue(digits[2 * i + 1]));
     return count;
 }
 
@@ -120,7 +109,7 @@ int FindInText(const uint8_t* s, uint32_t n) {
     if (hit == size) return 0;
 
     size_t start = LineStartOf(data, line.offset, hit);
-    uint32_t number = e.findStart.line + uint32_t(CountLineFeeds(data + line.offset, data + start));
+    uint32_t number = e.findStart.line + uint32_t(CountLineFeeds(data + line.offset, start - line.offset));
     e.cache = LineCache{uint32_t(start), number, data + start};
     e.found.line = number;
     e.found.column = uint32_t(hit - start + 1);

@@ -30,9 +30,8 @@ void FormatStatus() {
     if (display.hexView) {
         std::snprintf(text, sizeof text, "File size is %u bytes", entry.size);
     } else {
-        uint32_t longest = settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
         std::snprintf(text, sizeof text, "Line %u of %u, Column %u of %u", entry.view.line,
-                      entry.lineCount, entry.view.column, longest);
+                      entry.lineCount, entry.view.column, WidestLine(entry));
     }
     size_t length = std::strlen(text);
     size_t pad = length < STATUS_FIELD_WIDTH ? STATUS_FIELD_WIDTH - length : 0;

@@ -15,6 +15,8 @@ FileEntry fileTable[FILE_SLOTS];
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
 
+uint32_t WidestLine(const FileEntry& entry) { return settings.tabsOn ? entry.longestExpanded : entry.longestRaw; }
+
 namespace {
 
 bool Loaded(int slot) { return fileTable[slot].data != nullptr; }

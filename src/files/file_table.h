@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "display/line_model.h"
 #include "files/state.h"
+#include "text/line_model.h"
 
 namespace pk {
 
@@ -44,6 +44,9 @@ extern FileEntry fileTable[FILE_SLOTS];
 
 // The current entry (program.currentEntry).
 FileEntry& CurrentEntry();
+// Width of the entry's widest line as the text view shows it (tabs expanded
+// or not).
+uint32_t WidestLine(const FileEntry& entry);
 
 enum LoadResult : int {
     LOAD_OK = 0,

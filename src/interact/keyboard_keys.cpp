@@ -22,12 +22,6 @@ using KeyHandler = void (*)(LoopState&, int repeat);
 
 bool InHexView() { return display.hexView != 0; }
 
-// Width of the widest line as the text view shows it.
-uint32_t WidestLine() {
-    const FileEntry& entry = CurrentEntry();
-    return settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
-}
-
 // A movement that moved keeps the find's start with the view and ends the loop.
 void Moved(LoopState& loop, int moved) {
     if (!moved) return;
@@ -58,7 +52,7 @@ void ColumnLeft(LoopState& loop, uint64_t amount) {
 }
 
 void ColumnRight(LoopState& loop, uint64_t amount) {
-    uint32_t widest = WidestLine();
+    uint32_t widest = WidestLine(CurrentEntry());
     if (widest <= program.screenWidth) {
         Beep();
         return;

@@ -23,9 +23,6 @@ int Refuse() {
 // The data's end in whole rows of 16 bytes.
 uint64_t RowEnd(const FileEntry& e) { return (uint64_t(e.size) + 15) & ~uint64_t(15); }
 
-// Width of the widest line as the text view shows it.
-uint64_t WidestLine(const FileEntry& e) { return settings.tabsOn ? e.longestExpanded : e.longestRaw; }
-
 // The greatest useful top line of the text view.
 uint32_t LastTopLine(const FileEntry& e) {
     if (e.lineCount <= program.dataRows) return 1;

@@ -1,7 +1,7 @@
 // The line model: what a line is in a block of bytes, how tabs expand, and
 // how lines are found by walking from a one-line cache (there is no line
-// index). It works on a byte range and its own cache record and includes
-// nothing else of pk, so file loading can use it.
+// index). It works on a byte range and its own cache record, so file loading
+// can use it.
 //
 // Line rules: a line ends at a line feed, which belongs to no line's text; a
 // carriage return right before the line's end is not part of the text; bytes
@@ -58,10 +58,22 @@ struct ScanState {
 };
 void ScanPart(Bytes data, uint32_t end, ScanState& state);
 ScanResult ScanFinish(Bytes data, ScanState& state);
-// Number of line feeds in data[from, to).
-uint32_t CountLineFeeds(Bytes data, uint32_t from, uint32_t to);
 // Columns a tab at 1-based column k occupies: 8 - ((k - 1) mod 8).
-uint32_t TabWidth(uint32_t column);
+constexpr uint32_t TabWidth(uint64_t column) { return uint32_t(8 - (column - 1) % 8); }
+
+// A point on a line's text with tabs expanded to 8-column stops: a byte
+// index, the 0-based display column there, and the blanks of a tab still to
+// come when the point lies inside the tab (the byte index is then the one
+// after the tab).
+struct ColumnPoint {
+    uint32_t byte = 0;
+    uint64_t column = 0;
+    uint32_t pending = 0;
+};
+// Walks text[0, length) from its start to display column `limit` (0-based),
+// or to its end when the text is narrower; tabs are skipped with memchr, so
+// the walk costs the same at any column of a long line.
+ColumnPoint WalkColumns(const uint8_t* text, uint32_t length, uint64_t limit);
 // Start of the following line; data.end() + 1 when there is none (beyond
 // every valid offset).
 const uint8_t* NextLineStart(Bytes data, const uint8_t* start);

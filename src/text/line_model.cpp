@@ -1,16 +1,14 @@
 // The line model: measuring lines at load time, locating lines from the
 // one-line cache, tab expansion and the conversions between byte offsets and
-// line/column pairs. Long stretches are scanned 64 bytes at a time (SSE2
-// masks) or with memchr/memrchr, never a byte at a time.
-#include "display/line_model.h"
+// line/column pairs. Long stretches go through the byte scans of
+// byte_scan.cpp, never a byte at a time.
+#include "text/line_model.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "text/byte_scan.h"
 
 namespace pk {
 
@@ -19,43 +17,18 @@ namespace {
 constexpr uint8_t LF = '\n';
 constexpr uint8_t CR = '\r';
 constexpr uint8_t TAB = '\t';
-constexpr uint32_t BLOCK = 64;
 constexpr uint32_t U32_MAX = std::numeric_limits<uint32_t>::max();
 
 uint32_t Saturate(uint64_t value) { return value > U32_MAX ? U32_MAX : static_cast<uint32_t>(value); }
 
-struct BlockMasks {
-    uint64_t lineFeeds = 0;
-    uint64_t tabs = 0;
-};
-
-// Bit i set where p[i] is a line feed (or a tab), for 64 bytes.
-BlockMasks MasksOf(const uint8_t* p) {
-    BlockMasks masks;
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
-    const __m128i tab = _mm_set1_epi8(static_cast<char>(TAB));
-    for (int i = 0; i < 4; ++i) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        uint64_t l = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        uint64_t t = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
-        masks.lineFeeds |= l << (16 * i);
-        masks.tabs |= t << (16 * i);
-    }
-#else
-    for (uint32_t i = 0; i < BLOCK; ++i) {
-        masks.lineFeeds |= static_cast<uint64_t>(p[i] == LF) << i;
-        masks.tabs |= static_cast<uint64_t>(p[i] == TAB) << i;
-    }
-#endif
-    return masks;
-}
+// Blocks whose masks are taken in one call.
+constexpr size_t MASK_BATCH = 64;
 
 // A tab at offset p of the current line: the column it starts at follows
 // from the previous tab, and it widens to the next stop.
 void ScanTab(ScanState& s, uint32_t p) {
     uint64_t column = s.tabColumn + (p - s.tabEnd);
-    s.tabColumn = column + TabWidth(static_cast<uint32_t>(std::min<uint64_t>(column, U32_MAX)));
+    s.tabColumn = column + TabWidth(column);
     s.tabEnd = p + 1;
 }
 
@@ -90,122 +63,6 @@ void ScanEvents(ScanState& s, const uint8_t* data, uint32_t base, BlockMasks m) 
         }
         events &= events - 1;
     }
-}
-
-// The first line feed in [p, end), or nullptr. Lines are mostly short, so
-// the first 64 bytes are looked at inline before memchr takes over.
-const uint8_t* FindLineFeed(const uint8_t* p, const uint8_t* end) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
-    for (int i = 0; i < 4 && end - p >= 16; ++i, p += 16) {
-        int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
-        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-#endif
-    if (p >= end) return nullptr;
-    return static_cast<const uint8_t*>(std::memchr(p, LF, static_cast<size_t>(end - p)));
-}
-
-// The last line feed in [begin, p), or nullptr.
-const uint8_t* FindLineFeedBack(const uint8_t* begin, const uint8_t* p) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
-    for (int i = 0; i < 4 && p - begin >= 16; ++i) {
-        p -= 16;
-        int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
-        if (mask != 0) return p + 31 - __builtin_clz(static_cast<unsigned>(mask));
-    }
-#endif
-    if (p <= begin) return nullptr;
-    return static_cast<const uint8_t*>(memrchr(begin, LF, static_cast<size_t>(p - begin)));
-}
-
-// Line feeds among n bytes at p.
-uint64_t CountByte(const uint8_t* p, size_t n, uint8_t c) {
-    uint64_t count = 0;
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i needle = _mm_set1_epi8(static_cast<char>(c));
-    const __m128i zero = _mm_setzero_si128();
-    while (n - i >= BLOCK) {
-        // Each round adds at most 4 to a byte lane, so 63 rounds fit a byte.
-        __m128i acc = zero;
-        for (int round = 0; round < 63 && n - i >= BLOCK; ++round, i += BLOCK) {
-            for (int k = 0; k < 4; ++k) {
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
-                acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(v, needle));
-            }
-        }
-        __m128i sums = _mm_sad_epu8(acc, zero);
-        count += static_cast<uint64_t>(_mm_cvtsi128_si64(sums)) +
-                 static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
-    }
-#endif
-    while (i < n) {
-        const void* hit = std::memchr(p + i, c, n - i);
-        if (hit == nullptr) break;
-        ++count;
-        i = static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) + 1;
-    }
-    return count;
-}
-
-// Bit i set where p[i] is a line feed, for 64 bytes.
-uint64_t LineFeedMask(const uint8_t* p) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
-    uint64_t mask = 0;
-    for (int i = 0; i < 4; ++i) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << (16 * i);
-    }
-    return mask;
-#else
-    return MasksOf(p).lineFeeds;
-#endif
-}
-
-// Walks over many lines at once: whole 4 KiB chunks are counted and skipped
-// while they hold fewer line feeds than are still wanted, then 64-byte
-// masks narrow down to the line feed itself.
-constexpr size_t SKIP_CHUNK = 4096;
-
-// The k-th line feed (k >= 1) in [p, end), or nullptr when there are fewer.
-const uint8_t* NthLineFeed(const uint8_t* p, const uint8_t* end, uint64_t k) {
-    for (uint64_t c; size_t(end - p) >= SKIP_CHUNK && (c = CountByte(p, SKIP_CHUNK, LF)) < k; p += SKIP_CHUNK) k -= c;
-    for (; end - p >= BLOCK; p += BLOCK) {
-        uint64_t mask = LineFeedMask(p);
-        uint64_t c = static_cast<uint64_t>(__builtin_popcountll(mask));
-        if (c >= k) {
-            while (--k != 0) mask &= mask - 1;
-            return p + __builtin_ctzll(mask);
-        }
-        k -= c;
-    }
-    for (; p < end; ++p)
-        if (*p == LF && --k == 0) return p;
-    return nullptr;
-}
-
-// The k-th line feed (k >= 1) going back from p in [begin, p), or nullptr;
-// missing then tells how many more there would have had to be.
-const uint8_t* NthLineFeedBack(const uint8_t* begin, const uint8_t* p, uint64_t k, uint64_t& missing) {
-    for (uint64_t c; size_t(p - begin) >= SKIP_CHUNK && (c = CountByte(p - SKIP_CHUNK, SKIP_CHUNK, LF)) < k;
-         p -= SKIP_CHUNK)
-        k -= c;
-    for (; p - begin >= BLOCK; p -= BLOCK) {
-        uint64_t mask = LineFeedMask(p - BLOCK);
-        uint64_t c = static_cast<uint64_t>(__builtin_popcountll(mask));
-        if (c >= k) {
-            while (--k != 0) mask &= ~(uint64_t(1) << (63 - __builtin_clzll(mask)));
-            return p - BLOCK + (63 - __builtin_clzll(mask));
-        }
-        k -= c;
-    }
-    while (p > begin)
-        if (*--p == LF && --k == 0) return p;
-    missing = k;
-    return nullptr;
 }
 
 // Steps of fewer lines than this go line by line.
@@ -246,6 +103,13 @@ uint32_t StartOfLineAt(Bytes data, uint32_t o) {
     return lf == nullptr ? 0 : static_cast<uint32_t>(lf - data.data()) + 1;
 }
 
+// Line feeds in data[from, to).
+uint32_t LineFeedsBetween(Bytes data, uint32_t from, uint32_t to) {
+    to = std::min<uint32_t>(to, static_cast<uint32_t>(data.size()));
+    if (from >= to) return 0;
+    return Saturate(CountLineFeeds(data.data() + from, to - from));
+}
+
 struct CachePoint {
     uint32_t offset;
     uint32_t line;
@@ -259,15 +123,16 @@ CachePoint FromCache(Bytes data, const LineCache& cache) {
 
 }  // namespace
 
-uint32_t TabWidth(uint32_t column) { return 8 - ((column - 1) % 8); }
-
 void ScanPart(Bytes data, uint32_t end, ScanState& s) {
     const uint8_t* d = data.data();
     uint32_t p = s.scanned;
     end = std::min<uint32_t>(end, static_cast<uint32_t>(data.size()));
-    for (; end >= BLOCK && p <= end - BLOCK; p += BLOCK) {
-        BlockMasks m = MasksOf(d + p);
-        if ((m.lineFeeds | m.tabs) != 0) ScanEvents(s, d, p, m);
+    BlockMasks masks[MASK_BATCH];
+    while (p < end && end - p >= MASK_BLOCK) {
+        size_t blocks = std::min<size_t>((end - p) / MASK_BLOCK, MASK_BATCH);
+        MaskBlocks(d + p, blocks, masks);
+        for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK)
+            if ((masks[b].lineFeeds | masks[b].tabs) != 0) ScanEvents(s, d, p, masks[b]);
     }
     for (; p < end; ++p) {
         if (d[p] == LF) {
@@ -291,12 +156,6 @@ ScanResult ScanLines(Bytes data) {
     ScanState state;
     ScanPart(data, static_cast<uint32_t>(data.size()), state);
     return ScanFinish(data, state);
-}
-
-uint32_t CountLineFeeds(Bytes data, uint32_t from, uint32_t to) {
-    to = std::min<uint32_t>(to, static_cast<uint32_t>(data.size()));
-    if (from >= to) return 0;
-    return Saturate(CountByte(data.data() + from, to - from, LF));
 }
 
 const uint8_t* NextLineStart(Bytes data, const uint8_t* start) {
@@ -349,11 +208,26 @@ int NextCell(const uint8_t* text, uint32_t length, uint32_t index, CellCursor& c
     return byte;
 }
 
+ColumnPoint WalkColumns(const uint8_t* text, uint32_t length, uint64_t limit) {
+    uint64_t column = 0;
+    for (uint32_t pos = 0;;) {
+        const void* found = pos < length ? std::memchr(text + pos, TAB, length - pos) : nullptr;
+        uint32_t tabPos = found ? static_cast<uint32_t>(static_cast<const uint8_t*>(found) - text) : length;
+        uint64_t tabColumn = column + (tabPos - pos);
+        if (limit <= tabColumn) return ColumnPoint{static_cast<uint32_t>(pos + (limit - column)), limit, 0};
+        if (found == nullptr) return ColumnPoint{length, tabColumn, 0};
+        uint64_t after = tabColumn + TabWidth(tabColumn + 1);
+        if (limit < after) return ColumnPoint{tabPos + 1, limit, static_cast<uint32_t>(after - limit)};
+        column = after;
+        pos = tabPos + 1;
+    }
+}
+
 uint32_t TopLineForOffset(Bytes data, uint32_t offset, LineCache& cache) {
     uint32_t size = static_cast<uint32_t>(data.size());
     if (size == 0) offset = 0;
     if (size != 0 && offset >= size) offset = size - 1;
-    uint32_t line = 1 + CountLineFeeds(data, 0, offset);
+    uint32_t line = 1 + LineFeedsBetween(data, 0, offset);
     uint32_t start = StartOfLineAt(data, offset);
     cache = LineCache{start, line, data.data() + start};
     return line;
@@ -366,8 +240,8 @@ void OffsetToLineColumn(Bytes data, uint32_t lineCount, const LineCache& cache, 
     CachePoint from = FromCache(data, cache);
     // Lines starting at or before o: one more than the line feeds before o,
     // counted from whichever side of the cached line o lies.
-    uint32_t n = o >= from.offset ? from.line + CountLineFeeds(data, from.offset, o)
-                                  : from.line - CountLineFeeds(data, o, from.offset);
+    uint32_t n = o >= from.offset ? from.line + LineFeedsBetween(data, from.offset, o)
+                                  : from.line - LineFeedsBetween(data, o, from.offset);
     uint32_t start;
     if (lineCount > 0 && n > lineCount) {
         // Past the final line feed: the last line is the answer.

@@ -1,6 +1,6 @@
 // The line model against hand-worked cases and against a plain reference
 // built from the line rules, on random data and from every cache position.
-#include "display/line_model.h"
+#include "text/line_model.h"
 
 #include <gtest/gtest.h>
 
