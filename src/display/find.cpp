@@ -2,7 +2,7 @@
 // flags, the text-view search (a hit never crosses a line end), the hex-view
 // search (a plain byte range), and moving the view to a hit. The bytes are
 // searched from the start position in one sweep (text/byte_scan.cpp); a text hit
-// gets its line number by counting the line feeds before it.
+// gets its line number from the line index.
 #include "display/find.h"
 
 #include <algorithm>
@@ -68,7 +68,7 @@ int RevealFoundText() {
     // than their byte columns: compare the columns where they are shown.
     LineInfo line;
     if (settings.tabsOn && !display.ebcdicOn && first >= 1 && last <= UINT32_MAX &&
-        LineAt(e.bytes(), e.lineCount, e.cache, e.found.line, line) && last <= line.length) {
+        LineAt(e.lines(), e.cache, e.found.line, line) && last <= line.length) {
         first = DisplayColumnOf(line.start, uint32_t(first - 1));
         last = DisplayColumnOf(line.start, uint32_t(last)) - 1;
     }
@@ -98,7 +98,7 @@ int FindInText(const uint8_t* s, uint32_t n) {
     const uint8_t* data = e.data;
     size_t size = e.size;
     LineInfo line;
-    if (n == 0 || !LineAt(e.bytes(), e.lineCount, e.cache, e.findStart.line, line)) return 0;
+    if (n == 0 || !LineAt(e.lines(), e.cache, e.findStart.line, line)) return 0;
     // A line feed belongs to no line's text, so such a string is never found.
     if (std::memchr(s, '\n', n)) return 0;
     bool fold = display.exactCase == 0;
@@ -109,7 +109,7 @@ int FindInText(const uint8_t* s, uint32_t n) {
     if (hit == size) return 0;
 
     size_t start = LineStartOf(data, line.offset, hit);
-    uint32_t number = e.findStart.line + uint32_t(CountLineFeeds(data + line.offset, start - line.offset));
+    uint32_t number = LineOfOffset(e.lines(), LineCache{line.offset, e.findStart.line, line.start}, uint32_t(hit));
     e.cache = LineCache{uint32_t(start), number, data + start};
     e.found.line = number;
     e.found.column = uint32_t(hit - start + 1);

@@ -57,7 +57,7 @@ void DrawTextView() {
     Bytes data = entry.bytes();
     LineInfo line;
     uint32_t n = entry.view.line;
-    if (entry.data != nullptr && LineAt(data, entry.lineCount, entry.cache, n, line)) {
+    if (entry.data != nullptr && LineAt(entry.lines(), entry.cache, n, line)) {
         // The cache follows the top row, so the next draw and the walks of
         // the movement keys start from here.
         entry.cache = LineCache{line.offset, n, line.start};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "files/state.h"
 #include "text/line_model.h"
@@ -28,6 +29,7 @@ struct FileEntry {
     uint32_t longestRaw = 0;
     uint32_t longestExpanded = 0;
     uint32_t lineCount = 0;
+    std::vector<uint32_t> lineIndex;  // line feeds before every LINE_INDEX_STEP-th byte
     LineCache cache;
     FilePosition view;
     FilePosition findStart;
@@ -38,6 +40,7 @@ struct FileEntry {
     uint64_t inode = 0;
 
     Bytes bytes() const { return Bytes(data, size); }
+    TextLines lines() const { return TextLines{bytes(), lineCount, lineIndex}; }
 };
 
 extern FileEntry fileTable[FILE_SLOTS];

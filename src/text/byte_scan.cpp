@@ -1,17 +1,23 @@
 // The SIMD byte scans. Line feeds are counted and masked 64 bytes at a time
 // with SSE2 compares; single line feeds are looked for 16 bytes at a time
 // before memchr/memrchr take over, since lines are mostly short. Needles are
-// found with a 16-byte wide filter on their first and last bytes (for a
-// letter in folding mode both of its cases pass, since they differ only in
-// bit 0x20); every candidate is then compared in full. Without SSE2 the
-// same steps run a byte at a time.
+// found with a vector filter on their two rarest bytes (for a letter in
+// folding mode both of its cases pass, since they differ only in bit 0x20),
+// 64 starts a step with AVX2 where the processor has it (chosen at run
+// time), else 16 with SSE2; every candidate is then compared in full.
+// Without SSE2 the same steps run a byte at a time.
 #include "text/byte_scan.h"
 
 #include <cstring>
 
 #include "text/ascii.h"
 
-#if defined(__SSE2__)
+#include <algorithm>
+#include <iterator>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -65,55 +71,146 @@ ByteTest MakeTest(uint8_t c, bool fold) {
 
 bool Passes(ByteTest t, uint8_t b) { return uint8_t(b | t.mask) == t.target; }
 
-// The bytes between the first and the last, which the filter did not check.
-bool MiddleEqual(const uint8_t* p, const uint8_t* s, size_t n, bool fold) {
-    if (n <= 2) return true;
-    if (!fold) return std::memcmp(p + 1, s + 1, n - 2) == 0;
-    for (size_t i = 1; i + 1 < n; ++i)
-        if (AsciiLower(p[i]) != AsciiLower(s[i])) return false;
-    return true;
+// How often a byte turns up in text, roughly: letters by their frequency in
+// English (both cases when folding), the blank most, digits and punctuation
+// less, control bytes and bytes above 127 least.
+int Commonness(uint8_t c, bool fold) {
+    static constexpr uint8_t letters[26] = {8, 2, 3, 4, 12, 2, 2, 6, 7, 1, 1, 4, 2,
+                                            7, 8, 2, 1, 6, 6, 9, 3, 1, 2, 1, 2, 1};
+    uint8_t lower = AsciiLower(c);
+    if (lower >= 'a' && lower <= 'z') {
+        int k = letters[lower - 'a'] * 4;
+        return fold || c == lower ? k : k / 4;
+    }
+    if (c == ' ') return 60;
+    if (c >= '0' && c <= '9') return 12;
+    if (c > ' ' && c < 0x7F) return 6;
+    return 1;
 }
 
+// A needle ready for the scan: the two bytes the vector filter tests (the
+// rarest two, so a common first letter does not flood it with candidates).
 struct Needle {
     const uint8_t* s;
     size_t n;
     bool fold;
-    ByteTest first;
-    ByteTest last;
+    size_t at0, at1;  // needle offsets of the two filter bytes
+    ByteTest test0, test1;
 };
 
-// Scalar filter over the starts [from, end).
-size_t ScanScalar(const uint8_t* data, size_t from, size_t end, const Needle& nd) {
-    size_t k = nd.n - 1;
+Needle MakeNeedle(const uint8_t* s, size_t n, bool fold) {
+    size_t best = 0, second = 0;
+    for (size_t i = 1; i < n; ++i)
+        if (Commonness(s[i], fold) < Commonness(s[best], fold)) best = i;
+    bool none = true;
+    for (size_t i = 0; i < n; ++i) {
+        if (i == best) continue;
+        int c = Commonness(s[i], fold), d = Commonness(s[second], fold);
+        // Of equally rare bytes the one farthest from the first is taken.
+        size_t far = i > best ? i - best : best - i, farSecond = second > best ? second - best : best - second;
+        if (none || c < d || (c == d && far > farSecond)) second = i;
+        none = false;
+    }
+    return Needle{s, n, fold, best, second, MakeTest(s[best], fold), MakeTest(s[second], fold)};
+}
+
+// The whole needle at p.
+bool Matches(const uint8_t* p, const Needle& nd) {
+    if (!nd.fold) return std::memcmp(p, nd.s, nd.n) == 0;
+    for (size_t i = 0; i < nd.n; ++i)
+        if (AsciiLower(p[i]) != AsciiLower(nd.s[i])) return false;
+    return true;
+}
+
+// The first start among the set bits (start i + bit) that holds the needle,
+// or SIZE_MAX.
+size_t FirstMatch(const uint8_t* data, size_t i, uint64_t bits, const Needle& nd) {
+    for (; bits != 0; bits &= bits - 1) {
+        size_t pos = i + size_t(__builtin_ctzll(bits));
+        if (Matches(data + pos, nd)) return pos;
+    }
+    return SIZE_MAX;
+}
+
+// Each vector filter looks at the starts [from, end) as long as a whole
+// vector of starts fits; returns the first hit or SIZE_MAX, and the first
+// start it did not look at in next.
+size_t ScanPlain(const uint8_t* data, size_t from, size_t end, const Needle& nd, size_t& next) {
     for (size_t i = from; i < end; ++i)
-        if (Passes(nd.first, data[i]) && Passes(nd.last, data[i + k]) && MiddleEqual(data + i, nd.s, nd.n, nd.fold))
+        if (Passes(nd.test0, data[i + nd.at0]) && Passes(nd.test1, data[i + nd.at1]) && Matches(data + i, nd))
             return i;
+    next = end;
     return SIZE_MAX;
 }
 
 #if defined(__SSE2__)
-// 16 starts at a time; returns the first hit below end or SIZE_MAX, and the
-// first start it did not look at in next.
-size_t ScanWide(const uint8_t* data, size_t from, size_t end, const Needle& nd, size_t& next) {
-    const __m128i m0 = _mm_set1_epi8(char(nd.first.mask)), t0 = _mm_set1_epi8(char(nd.first.target));
-    const __m128i m1 = _mm_set1_epi8(char(nd.last.mask)), t1 = _mm_set1_epi8(char(nd.last.target));
-    size_t k = nd.n - 1;
+size_t ScanSse2(const uint8_t* data, size_t from, size_t end, const Needle& nd, size_t& next) {
+    const __m128i m0 = _mm_set1_epi8(char(nd.test0.mask)), t0 = _mm_set1_epi8(char(nd.test0.target));
+    const __m128i m1 = _mm_set1_epi8(char(nd.test1.mask)), t1 = _mm_set1_epi8(char(nd.test1.target));
     size_t i = from;
     for (; i + 16 <= end; i += 16) {
-        __m128i a = Load16(data + i);
-        __m128i b = Load16(data + i + k);
+        __m128i a = Load16(data + i + nd.at0), b = Load16(data + i + nd.at1);
         __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, m0), t0), _mm_cmpeq_epi8(_mm_or_si128(b, m1), t1));
-        unsigned bits = unsigned(_mm_movemask_epi8(hit));
-        while (bits) {
-            size_t pos = i + size_t(__builtin_ctz(bits));
-            if (MiddleEqual(data + pos, nd.s, nd.n, nd.fold)) return pos;
-            bits &= bits - 1;
+        uint64_t bits = static_cast<uint32_t>(_mm_movemask_epi8(hit));
+        if (bits != 0) {
+            size_t pos = FirstMatch(data, i, bits, nd);
+            if (pos != SIZE_MAX) return pos;
         }
     }
     next = i;
     return SIZE_MAX;
 }
 #endif
+
+#if defined(__x86_64__)
+#define PK_AVX2 __attribute__((target("avx2")))
+
+// The filter's two tests on 32 starts at p.
+PK_AVX2 inline __m256i Avx2Hits(const uint8_t* p, const Needle& nd) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + nd.at0));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + nd.at1));
+    __m256i pass0 = _mm256_cmpeq_epi8(_mm256_or_si256(a, _mm256_set1_epi8(char(nd.test0.mask))),
+                                      _mm256_set1_epi8(char(nd.test0.target)));
+    __m256i pass1 = _mm256_cmpeq_epi8(_mm256_or_si256(b, _mm256_set1_epi8(char(nd.test1.mask))),
+                                      _mm256_set1_epi8(char(nd.test1.target)));
+    return _mm256_and_si256(pass0, pass1);
+}
+
+// 64 starts a step, in two 32-byte halves whose candidates are tested
+// together.
+PK_AVX2 size_t ScanAvx2(const uint8_t* data, size_t from, size_t end, const Needle& nd, size_t& next) {
+    size_t i = from;
+    for (; i + 64 <= end; i += 64) {
+        __m256i low = Avx2Hits(data + i, nd), high = Avx2Hits(data + i + 32, nd);
+        __m256i any = _mm256_or_si256(low, high);
+        if (_mm256_testz_si256(any, any)) continue;
+        uint64_t bits = static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
+                        uint64_t(static_cast<uint32_t>(_mm256_movemask_epi8(high))) << 32;
+        size_t pos = FirstMatch(data, i, bits, nd);
+        if (pos != SIZE_MAX) return pos;
+    }
+    next = i;
+    return SIZE_MAX;
+}
+#endif
+
+using NeedleScan = size_t (*)(const uint8_t*, size_t, size_t, const Needle&, size_t&);
+
+// The filters from the widest down; each leaves the starts it could not fit
+// to the next.
+constexpr NeedleScan kNeedleScans[] = {
+#if defined(__x86_64__)
+    ScanAvx2,
+#else
+    nullptr,
+#endif
+#if defined(__SSE2__)
+    ScanSse2,
+#else
+    nullptr,
+#endif
+    ScanPlain,
+};
 
 }  // namespace
 
@@ -228,21 +325,34 @@ const uint8_t* NthLineFeedBack(const uint8_t* begin, const uint8_t* p, uint64_t 
     return nullptr;
 }
 
-size_t ScanForNeedle(const uint8_t* data, size_t size, size_t from, const uint8_t* s, size_t n, bool fold) {
+VectorWidth BestVectorWidth() {
+#if defined(__x86_64__)
+    static const VectorWidth best = __builtin_cpu_supports("avx2") ? VECTORS_AVX2 : VECTORS_SSE2;
+    return best;
+#elif defined(__SSE2__)
+    return VECTORS_SSE2;
+#else
+    return VECTORS_NONE;
+#endif
+}
+
+size_t ScanForNeedle(const uint8_t* data, size_t size, size_t from, const uint8_t* s, size_t n, bool fold,
+                     VectorWidth width) {
     if (n == 0 || from > size || size - from < n) return size;
     if (n == 1 && !fold) {
         const void* p = std::memchr(data + from, s[0], size - from);
         return p ? size_t(static_cast<const uint8_t*>(p) - data) : size;
     }
-    Needle nd{s, n, fold, MakeTest(s[0], fold), MakeTest(s[n - 1], fold)};
+    Needle nd = MakeNeedle(s, n, fold);
     size_t end = size - n + 1;  // one past the last possible start
+    width = std::min(width, BestVectorWidth());
     size_t next = from;
-#if defined(__SSE2__)
-    size_t hit = ScanWide(data, from, end, nd, next);
-    if (hit != SIZE_MAX) return hit;
-#endif
-    size_t tail = ScanScalar(data, next, end, nd);
-    return tail != SIZE_MAX ? tail : size;
+    for (size_t k = size_t(VECTORS_AVX2 - width); k < std::size(kNeedleScans); ++k) {
+        if (kNeedleScans[k] == nullptr) continue;
+        size_t hit = kNeedleScans[k](data, next, end, nd, next);
+        if (hit != SIZE_MAX) return hit;
+    }
+    return size;
 }
 
 }  // namespace pk

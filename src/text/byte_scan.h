@@ -33,9 +33,16 @@ const uint8_t* NthLineFeed(const uint8_t* p, const uint8_t* end, uint64_t k);
 // missing then tells how many more there would have had to be.
 const uint8_t* NthLineFeedBack(const uint8_t* begin, const uint8_t* p, uint64_t k, uint64_t& missing);
 
+// The widest vectors the needle scan may use.
+enum VectorWidth : int { VECTORS_NONE = 0, VECTORS_SSE2 = 1, VECTORS_AVX2 = 2 };
+// The widest this processor has (AVX2 where present, chosen at run time).
+VectorWidth BestVectorWidth();
+
 // Offset (from data) of the first occurrence of s[0..n) that starts at or
 // after from, or size when there is none. fold: the letters A-Z and a-z
-// compare equal to each other; every other byte compares exactly.
-size_t ScanForNeedle(const uint8_t* data, size_t size, size_t from, const uint8_t* s, size_t n, bool fold);
+// compare equal to each other; every other byte compares exactly. width
+// caps the vectors used (never beyond BestVectorWidth()).
+size_t ScanForNeedle(const uint8_t* data, size_t size, size_t from, const uint8_t* s, size_t n, bool fold,
+                     VectorWidth width = VECTORS_AVX2);
 
 }  // namespace pk

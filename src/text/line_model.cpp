@@ -1,7 +1,8 @@
-// The line model: measuring lines at load time, locating lines from the
-// one-line cache, tab expansion and the conversions between byte offsets and
-// line/column pairs. Long stretches go through the byte scans of
-// byte_scan.cpp, never a byte at a time.
+// The line model: locating lines from the one-line cache and the line index,
+// tab expansion and the conversions between byte offsets and line/column
+// pairs. Every walk starts from the nearest point whose line is known, so
+// with an index it reads at most one index interval (plus the line itself);
+// long stretches go through the byte scans of byte_scan.cpp.
 #include "text/line_model.h"
 
 #include <algorithm>
@@ -14,56 +15,11 @@ namespace pk {
 
 namespace {
 
-constexpr uint8_t LF = '\n';
 constexpr uint8_t CR = '\r';
 constexpr uint8_t TAB = '\t';
 constexpr uint32_t U32_MAX = std::numeric_limits<uint32_t>::max();
 
 uint32_t Saturate(uint64_t value) { return value > U32_MAX ? U32_MAX : static_cast<uint32_t>(value); }
-
-// Blocks whose masks are taken in one call.
-constexpr size_t MASK_BATCH = 64;
-
-// A tab at offset p of the current line: the column it starts at follows
-// from the previous tab, and it widens to the next stop.
-void ScanTab(ScanState& s, uint32_t p) {
-    uint64_t column = s.tabColumn + (p - s.tabEnd);
-    s.tabColumn = column + TabWidth(column);
-    s.tabEnd = p + 1;
-}
-
-// Ends the current line at textEnd (its text stops there) and starts the
-// next one at next.
-void ScanLineEnd(ScanState& s, uint32_t textEnd, uint32_t next) {
-    uint32_t raw = textEnd - s.lineStart;
-    uint32_t expanded = Saturate(s.tabColumn - 1 + (textEnd - s.tabEnd));
-    s.result.longestRaw = std::max(s.result.longestRaw, raw);
-    s.result.longestExpanded = std::max(s.result.longestExpanded, expanded);
-    s.result.lineCount += 1;
-    s.lineStart = next;
-    s.tabEnd = next;
-    s.tabColumn = 1;
-}
-
-// A line feed at p; a carriage return right before it is no column.
-void ScanLineFeed(ScanState& s, const uint8_t* data, uint32_t p) {
-    uint32_t textEnd = (p > s.lineStart && data[p - 1] == CR) ? p - 1 : p;
-    ScanLineEnd(s, textEnd, p + 1);
-}
-
-void ScanEvents(ScanState& s, const uint8_t* data, uint32_t base, BlockMasks m) {
-    uint64_t events = m.lineFeeds | m.tabs;
-    while (events != 0) {
-        uint32_t bit = static_cast<uint32_t>(__builtin_ctzll(events));
-        uint32_t p = base + bit;
-        if ((m.lineFeeds >> bit) & 1) {
-            ScanLineFeed(s, data, p);
-        } else {
-            ScanTab(s, p);
-        }
-        events &= events - 1;
-    }
-}
 
 // Steps of fewer lines than this go line by line.
 constexpr uint32_t FAR_STEPS = 32;
@@ -117,46 +73,62 @@ struct CachePoint {
 
 // The cache as a starting point; never set means line 1 at the start.
 CachePoint FromCache(Bytes data, const LineCache& cache) {
-    if (cache.start == nullptr || cache.offset > data.size()) return {0, 1};
+    if (cache.start == nullptr || cache.offset > data.size() || cache.line == 0) return {0, 1};
     return {cache.offset, cache.line};
 }
 
-}  // namespace
+uint32_t Distance(uint32_t a, uint32_t b) { return a > b ? a - b : b - a; }
 
-void ScanPart(Bytes data, uint32_t end, ScanState& s) {
-    const uint8_t* d = data.data();
-    uint32_t p = s.scanned;
-    end = std::min<uint32_t>(end, static_cast<uint32_t>(data.size()));
-    BlockMasks masks[MASK_BATCH];
-    while (p < end && end - p >= MASK_BLOCK) {
-        size_t blocks = std::min<size_t>((end - p) / MASK_BLOCK, MASK_BATCH);
-        MaskBlocks(d + p, blocks, masks);
-        for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK)
-            if ((masks[b].lineFeeds | masks[b].tabs) != 0) ScanEvents(s, d, p, masks[b]);
-    }
-    for (; p < end; ++p) {
-        if (d[p] == LF) {
-            ScanLineFeed(s, d, p);
-        } else if (d[p] == TAB) {
-            ScanTab(s, p);
+// Line feeds before offset o (o <= size), counted from the nearest point
+// whose count is known: the cached line's start, or the index entry on
+// either side of o.
+uint64_t LineFeedsBefore(const TextLines& t, CachePoint from, uint32_t o) {
+    uint32_t bestOffset = from.offset;
+    uint64_t bestCount = from.line - 1;
+    if (!t.index.empty()) {
+        size_t k = std::min<size_t>(o / LINE_INDEX_STEP, t.index.size() - 1);
+        for (size_t e = k; e < k + 2 && e < t.index.size(); ++e) {
+            uint32_t at = static_cast<uint32_t>(e * LINE_INDEX_STEP);
+            if (Distance(at, o) < Distance(bestOffset, o)) {
+                bestOffset = at;
+                bestCount = t.index[e];
+            }
         }
     }
-    s.scanned = std::max(s.scanned, end);
+    if (bestOffset <= o) return bestCount + LineFeedsBetween(t.data, bestOffset, o);
+    return bestCount - LineFeedsBetween(t.data, o, bestOffset);
 }
 
-ScanResult ScanFinish(Bytes data, ScanState& s) {
-    uint32_t size = static_cast<uint32_t>(data.size());
-    // Bytes after the last line feed are one more line; a carriage return
-    // that ends the data counts as a column here.
-    if (s.lineStart < s.scanned) ScanLineEnd(s, s.scanned, size);
-    return s.result;
+// Whether the walk from the cache to the start of line n reads less than
+// one index interval: line n starts after the (n-1)-th line feed, and no
+// index point lies between the cache and that line feed. O(1), so steps of
+// a line or a page never search the index.
+bool CacheIsNear(LineIndex index, CachePoint from, uint32_t n) {
+    uint64_t want = n - 1;  // line feeds before line n
+    if (from.line <= n) {
+        size_t next = from.offset / LINE_INDEX_STEP + 1;  // the first point after the cache
+        return next >= index.size() || index[next] >= want;
+    }
+    size_t points = (size_t(from.offset) + LINE_INDEX_STEP - 1) / LINE_INDEX_STEP;  // points before the cache
+    return points == 0 || index[points - 1] < want;
 }
 
-ScanResult ScanLines(Bytes data) {
-    ScanState state;
-    ScanPart(data, static_cast<uint32_t>(data.size()), state);
-    return ScanFinish(data, state);
+// Start of line n (1 <= n <= lineCount) or nullptr, walked from the cache
+// when it is near, else from the index point before line n's start.
+const uint8_t* LineStart(const TextLines& t, CachePoint from, uint32_t n) {
+    const uint8_t* begin = t.data.data();
+    if (!t.index.empty() && !CacheIsNear(t.index, from, n)) {
+        if (n == 1) return begin;
+        // The last index point with fewer than n - 1 line feeds before it.
+        size_t k = size_t(std::lower_bound(t.index.begin(), t.index.end(), n - 1) - t.index.begin()) - 1;
+        const uint8_t* lf = NthLineFeed(begin + size_t(k) * LINE_INDEX_STEP, begin + t.data.size(), n - 1 - t.index[k]);
+        return lf == nullptr ? nullptr : lf + 1;
+    }
+    const uint8_t* start = begin + from.offset;
+    return n >= from.line ? StepForward(t.data, start, n - from.line) : StepBack(t.data, start, from.line - n);
 }
+
+}  // namespace
 
 const uint8_t* NextLineStart(Bytes data, const uint8_t* start) {
     const uint8_t* end = data.data() + data.size();
@@ -184,13 +156,11 @@ LineInfo LineLength(Bytes data, const uint8_t* start) {
     return LineInfo{start, static_cast<uint32_t>(start - data.data()), static_cast<uint32_t>(count)};
 }
 
-bool LineAt(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, LineInfo& out) {
-    if (n == 0 || n > lineCount) return false;
-    CachePoint from = FromCache(data, cache);
-    const uint8_t* start = data.data() + from.offset;
-    start = n >= from.line ? StepForward(data, start, n - from.line) : StepBack(data, start, from.line - n);
+bool LineAt(const TextLines& text, const LineCache& cache, uint32_t n, LineInfo& out) {
+    if (n == 0 || n > text.lineCount) return false;
+    const uint8_t* start = LineStart(text, FromCache(text.data, cache), n);
     if (start == nullptr) return false;
-    out = LineLength(data, start);
+    out = LineLength(text.data, start);
     return true;
 }
 
@@ -223,29 +193,34 @@ ColumnPoint WalkColumns(const uint8_t* text, uint32_t length, uint64_t limit) {
     }
 }
 
-uint32_t TopLineForOffset(Bytes data, uint32_t offset, LineCache& cache) {
+uint32_t LineOfOffset(const TextLines& text, const LineCache& cache, uint32_t offset) {
+    uint32_t o = std::min(offset, static_cast<uint32_t>(text.data.size()));
+    return Saturate(1 + LineFeedsBefore(text, FromCache(text.data, cache), o));
+}
+
+uint32_t TopLineForOffset(const TextLines& text, uint32_t offset, LineCache& cache) {
+    Bytes data = text.data;
     uint32_t size = static_cast<uint32_t>(data.size());
     if (size == 0) offset = 0;
     if (size != 0 && offset >= size) offset = size - 1;
-    uint32_t line = 1 + LineFeedsBetween(data, 0, offset);
+    // Counted from the start or the index, never from the incoming cache.
+    uint32_t line = LineOfOffset(text, LineCache{}, offset);
     uint32_t start = StartOfLineAt(data, offset);
     cache = LineCache{start, line, data.data() + start};
     return line;
 }
 
-void OffsetToLineColumn(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t offset,
-                        uint32_t& line, uint32_t& column) {
+void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint32_t offset, uint32_t& line,
+                        uint32_t& column) {
+    Bytes data = text.data;
     uint32_t size = static_cast<uint32_t>(data.size());
     uint32_t o = std::min(offset, size);
-    CachePoint from = FromCache(data, cache);
-    // Lines starting at or before o: one more than the line feeds before o,
-    // counted from whichever side of the cached line o lies.
-    uint32_t n = o >= from.offset ? from.line + LineFeedsBetween(data, from.offset, o)
-                                  : from.line - LineFeedsBetween(data, o, from.offset);
+    // Lines starting at or before o: one more than the line feeds before o.
+    uint32_t n = LineOfOffset(text, cache, o);
     uint32_t start;
-    if (lineCount > 0 && n > lineCount) {
+    if (text.lineCount > 0 && n > text.lineCount) {
         // Past the final line feed: the last line is the answer.
-        n = lineCount;
+        n = text.lineCount;
         start = StartOfLineAt(data, size - 1);
     } else {
         start = StartOfLineAt(data, o);
@@ -254,9 +229,9 @@ void OffsetToLineColumn(Bytes data, uint32_t lineCount, const LineCache& cache, 
     column = Saturate(static_cast<uint64_t>(offset) - start + 1);
 }
 
-uint32_t LineColumnToOffset(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, uint32_t k) {
+uint32_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint32_t n, uint32_t k) {
     LineInfo info;
-    if (!LineAt(data, lineCount, cache, n, info)) return 0;
+    if (!LineAt(text, cache, n, info)) return 0;
     return Saturate(static_cast<uint64_t>(info.offset) + (k == 0 ? 0 : k - 1));
 }
 

@@ -1,7 +1,7 @@
 // The line model: what a line is in a block of bytes, how tabs expand, and
-// how lines are found by walking from a one-line cache (there is no line
-// index). It works on a byte range and its own cache record, so file loading
-// can use it.
+// how lines are found: from a one-line cache and from the line index that
+// loading records (line_scan.h), walking at most one index interval. It
+// works on a byte range and its own records, so file loading can use it.
 //
 // Line rules: a line ends at a line feed, which belongs to no line's text; a
 // carriage return right before the line's end is not part of the text; bytes
@@ -15,18 +15,27 @@ namespace pk {
 
 using Bytes = std::span<const uint8_t>;
 
+// Bytes between two entries of the line index.
+constexpr uint32_t LINE_INDEX_STEP = uint32_t(64) << 10;
+
+// The line index: entry k is the number of line feeds in
+// data[0, k * LINE_INDEX_STEP), for every such point inside the data. An
+// empty index makes every walk start from the cache alone.
+using LineIndex = std::span<const uint32_t>;
+
+// A block of text with what loading measured of it.
+struct TextLines {
+    Bytes data;
+    uint32_t lineCount = 0;
+    LineIndex index;
+};
+
 // The last line located: its byte offset, number (1-based) and first byte
 // (nullptr: never set, taken as line 1 at the start of the data).
 struct LineCache {
     uint32_t offset = 0;
     uint32_t line = 1;
     const uint8_t* start = nullptr;
-};
-
-struct ScanResult {
-    uint32_t lineCount = 0;
-    uint32_t longestRaw = 0;
-    uint32_t longestExpanded = 0;
 };
 
 // A located line: its start, byte offset and text length.
@@ -44,20 +53,6 @@ struct CellCursor {
 
 constexpr int END_OF_LINE = -1;
 
-ScanResult ScanLines(Bytes data);
-
-// ScanLines in pieces, so loading can measure each piece while it is still
-// in cache: ScanPart takes the bytes [scanned, end) of data (bytes beyond end
-// need not be there yet), ScanFinish the line after the last line feed.
-struct ScanState {
-    uint32_t scanned = 0;     // bytes looked at so far
-    uint32_t lineStart = 0;   // offset of the current line's first byte
-    uint32_t tabEnd = 0;      // offset after the current line's last tab
-    uint64_t tabColumn = 1;   // expanded column the byte at tabEnd occupies
-    ScanResult result;
-};
-void ScanPart(Bytes data, uint32_t end, ScanState& state);
-ScanResult ScanFinish(Bytes data, ScanState& state);
 // Columns a tab at 1-based column k occupies: 8 - ((k - 1) mod 8).
 constexpr uint32_t TabWidth(uint64_t column) { return uint32_t(8 - (column - 1) % 8); }
 
@@ -74,26 +69,30 @@ struct ColumnPoint {
 // or to its end when the text is narrower; tabs are skipped with memchr, so
 // the walk costs the same at any column of a long line.
 ColumnPoint WalkColumns(const uint8_t* text, uint32_t length, uint64_t limit);
+
 // Start of the following line; data.end() + 1 when there is none (beyond
 // every valid offset).
 const uint8_t* NextLineStart(Bytes data, const uint8_t* start);
 // Start of the preceding line, or nullptr for the first line.
 const uint8_t* PrevLineStart(Bytes data, const uint8_t* start);
 LineInfo LineLength(Bytes data, const uint8_t* start);
-// Line n (1-based) walked from the cache, which it does not move. False for
-// 0 or n > lineCount.
-bool LineAt(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, LineInfo& out);
+// Line n (1-based), walked from the cache or the index, whichever is nearer;
+// the cache does not move. False for 0 or n > lineCount.
+bool LineAt(const TextLines& text, const LineCache& cache, uint32_t n, LineInfo& out);
 // Next display character of a line (a byte 0..255) or END_OF_LINE. index is
 // the 0-based display column the character will occupy; expandTabs is
 // "tabs on and EBCDIC off".
 int NextCell(const uint8_t* text, uint32_t length, uint32_t index, CellCursor& cursor, bool expandTabs);
+// Number of the line holding offset: one more than the line feeds before it
+// (so the offset just past a final line feed gives lineCount + 1).
+uint32_t LineOfOffset(const TextLines& text, const LineCache& cache, uint32_t offset);
 // The last line that starts at or before offset: sets cache to it and
 // returns its number.
-uint32_t TopLineForOffset(Bytes data, uint32_t offset, LineCache& cache);
+uint32_t TopLineForOffset(const TextLines& text, uint32_t offset, LineCache& cache);
 // Line number and 1-based byte column of an offset.
-void OffsetToLineColumn(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t offset,
-                        uint32_t& line, uint32_t& column);
+void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint32_t offset, uint32_t& line,
+                        uint32_t& column);
 // Byte offset of line n, byte column k; 0 when line n does not exist.
-uint32_t LineColumnToOffset(Bytes data, uint32_t lineCount, const LineCache& cache, uint32_t n, uint32_t k);
+uint32_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint32_t n, uint32_t k);
 
 }  // namespace pk
