@@ -1,11 +1,11 @@
-// The SIMD byte scans. Line feeds are counted and masked 64 bytes at a time
-// with SSE2 compares; single line feeds are looked for 16 bytes at a time
-// before memchr/memrchr take over, since lines are mostly short. Needles are
-// found with a vector filter on their two rarest bytes (for a letter in
-// folding mode both of its cases pass, since they differ only in bit 0x20),
-// 64 starts a step with AVX2 where the processor has it (chosen at run
-// time), else 16 with SSE2; every candidate is then compared in full.
-// Without SSE2 the same steps run a byte at a time.
+// The SIMD byte scans. AVX2 is used where the processor has it (chosen at
+// run time), SSE2 otherwise; without SSE2 the same steps run a byte at a
+// time. Block masks take 64 bytes a step; line feeds are counted 64 bytes a
+// step and looked for 16 at a time before memchr/memrchr take over, since
+// lines are mostly short. Needles are found with a vector filter on their
+// two rarest bytes (for a letter in folding mode both of its cases pass,
+// since they differ only in bit 0x20), 64 starts a step with AVX2, 16 with
+// SSE2; every candidate is then compared in full.
 #include "text/byte_scan.h"
 
 #include <cstring>
@@ -27,6 +27,11 @@ namespace {
 
 constexpr uint8_t LF = '\n';
 constexpr uint8_t TAB = '\t';
+
+#if defined(__x86_64__)
+// Code for processors with AVX2, called only when BestVectorWidth() says so.
+#define PK_AVX2 __attribute__((target("avx2")))
+#endif
 
 // --- Line feeds --------------------------------------------------------------
 
@@ -54,6 +59,50 @@ uint64_t LineFeedMask(const uint8_t* p) {
 // while they hold fewer line feeds than are still wanted, then block masks
 // narrow down to the line feed itself.
 constexpr size_t SKIP_CHUNK = 4096;
+
+// --- Block masks ---------------------------------------------------------------
+
+void MaskPlain(const uint8_t* p, size_t blocks, BlockMasks* out) {
+    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) {
+        BlockMasks m;
+        for (size_t i = 0; i < MASK_BLOCK; ++i) {
+            m.lineFeeds |= static_cast<uint64_t>(p[i] == LF) << i;
+            m.tabs |= static_cast<uint64_t>(p[i] == TAB) << i;
+        }
+        out[b] = m;
+    }
+}
+
+#if defined(__SSE2__)
+void MaskSse2(const uint8_t* p, size_t blocks, BlockMasks* out) {
+    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
+    const __m128i tab = _mm_set1_epi8(static_cast<char>(TAB));
+    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) {
+        BlockMasks m;
+        for (int i = 0; i < 4; ++i) {
+            __m128i v = Load16(p + 16 * i);
+            m.lineFeeds |= MaskOf16(v, lf) << (16 * i);
+            m.tabs |= MaskOf16(v, tab) << (16 * i);
+        }
+        out[b] = m;
+    }
+}
+#endif
+
+#if defined(__x86_64__)
+// Bit i set where p[i] == c, for 64 bytes.
+PK_AVX2 inline uint64_t Mask64(const uint8_t* p, uint8_t c) {
+    const __m256i v = _mm256_set1_epi8(static_cast<char>(c));
+    __m256i low = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), v);
+    __m256i high = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), v);
+    return static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
+           uint64_t(static_cast<uint32_t>(_mm256_movemask_epi8(high))) << 32;
+}
+
+PK_AVX2 void MaskAvx2(const uint8_t* p, size_t blocks, BlockMasks* out) {
+    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) out[b] = BlockMasks{Mask64(p, LF), Mask64(p, TAB)};
+}
+#endif
 
 // --- Needles -----------------------------------------------------------------
 
@@ -163,8 +212,6 @@ size_t ScanSse2(const uint8_t* data, size_t from, size_t end, const Needle& nd, 
 #endif
 
 #if defined(__x86_64__)
-#define PK_AVX2 __attribute__((target("avx2")))
-
 // The filter's two tests on 32 starts at p.
 PK_AVX2 inline __m256i Avx2Hits(const uint8_t* p, const Needle& nd) {
     __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + nd.at0));
@@ -213,31 +260,6 @@ constexpr NeedleScan kNeedleScans[] = {
 };
 
 }  // namespace
-
-void MaskBlocks(const uint8_t* p, size_t blocks, BlockMasks* out) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8(static_cast<char>(LF));
-    const __m128i tab = _mm_set1_epi8(static_cast<char>(TAB));
-    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) {
-        BlockMasks m;
-        for (int i = 0; i < 4; ++i) {
-            __m128i v = Load16(p + 16 * i);
-            m.lineFeeds |= MaskOf16(v, lf) << (16 * i);
-            m.tabs |= MaskOf16(v, tab) << (16 * i);
-        }
-        out[b] = m;
-    }
-#else
-    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) {
-        BlockMasks m;
-        for (size_t i = 0; i < MASK_BLOCK; ++i) {
-            m.lineFeeds |= static_cast<uint64_t>(p[i] == LF) << i;
-            m.tabs |= static_cast<uint64_t>(p[i] == TAB) << i;
-        }
-        out[b] = m;
-    }
-#endif
-}
 
 uint64_t CountLineFeeds(const uint8_t* p, size_t n) {
     uint64_t count = 0;
@@ -334,6 +356,17 @@ VectorWidth BestVectorWidth() {
 #else
     return VECTORS_NONE;
 #endif
+}
+
+void MaskBlocks(const uint8_t* p, size_t blocks, BlockMasks* out, VectorWidth width) {
+    width = std::min(width, BestVectorWidth());
+#if defined(__x86_64__)
+    if (width == VECTORS_AVX2) return MaskAvx2(p, blocks, out);
+#endif
+#if defined(__SSE2__)
+    if (width == VECTORS_SSE2) return MaskSse2(p, blocks, out);
+#endif
+    MaskPlain(p, blocks, out);
 }
 
 size_t ScanForNeedle(const uint8_t* data, size_t size, size_t from, const uint8_t* s, size_t n, bool fold,

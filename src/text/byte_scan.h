@@ -9,6 +9,11 @@
 
 namespace pk {
 
+// The widest vectors a scan may use.
+enum VectorWidth : int { VECTORS_NONE = 0, VECTORS_SSE2 = 1, VECTORS_AVX2 = 2 };
+// The widest this processor has (AVX2 where present, chosen at run time).
+VectorWidth BestVectorWidth();
+
 // Bytes per mask: bit i of a mask stands for byte i of a 64-byte block.
 constexpr size_t MASK_BLOCK = 64;
 
@@ -18,8 +23,9 @@ struct BlockMasks {
     uint64_t tabs = 0;
 };
 
-// The masks of `blocks` whole blocks at p, into out[0, blocks).
-void MaskBlocks(const uint8_t* p, size_t blocks, BlockMasks* out);
+// The masks of `blocks` whole blocks at p, into out[0, blocks). width caps
+// the vectors used (never beyond BestVectorWidth()).
+void MaskBlocks(const uint8_t* p, size_t blocks, BlockMasks* out, VectorWidth width = VECTORS_AVX2);
 
 // Number of line feeds among the n bytes at p.
 uint64_t CountLineFeeds(const uint8_t* p, size_t n);
@@ -33,15 +39,10 @@ const uint8_t* NthLineFeed(const uint8_t* p, const uint8_t* end, uint64_t k);
 // missing then tells how many more there would have had to be.
 const uint8_t* NthLineFeedBack(const uint8_t* begin, const uint8_t* p, uint64_t k, uint64_t& missing);
 
-// The widest vectors the needle scan may use.
-enum VectorWidth : int { VECTORS_NONE = 0, VECTORS_SSE2 = 1, VECTORS_AVX2 = 2 };
-// The widest this processor has (AVX2 where present, chosen at run time).
-VectorWidth BestVectorWidth();
-
 // Offset (from data) of the first occurrence of s[0..n) that starts at or
 // after from, or size when there is none. fold: the letters A-Z and a-z
 // compare equal to each other; every other byte compares exactly. width
-// caps the vectors used (never beyond BestVectorWidth()).
+// caps the vectors used, as for MaskBlocks.
 size_t ScanForNeedle(const uint8_t* data, size_t size, size_t from, const uint8_t* s, size_t n, bool fold,
                      VectorWidth width = VECTORS_AVX2);
 

@@ -1,6 +1,7 @@
-// The needle scan at every vector width against a plain search that
-// compares at every position: random data, every needle length from 1 to
-// 64, both case modes, hits at the very start and the very end.
+// The byte scans at every vector width against plain loops: the block
+// masks; the needle scan against a search that compares at every position,
+// on random data, for every needle length from 1 to 64, both case modes,
+// hits at the very start and the very end.
 #include "text/byte_scan.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,20 @@ size_t Plain(const std::string& d, size_t from, const std::string& s, bool fold)
         if (i == s.size()) return o;
     }
     return d.size();
+}
+
+TEST(ByteScan, BlockMasksMatchPlainLoop) {
+    std::mt19937 rng(7);
+    std::string d(64 * 40, 'x');
+    for (char& c : d) c = "\n\t\tx\xFF"[rng() % 5];
+    for (int width = pk::VECTORS_NONE; width <= pk::VECTORS_AVX2; ++width) {
+        pk::BlockMasks masks[40];
+        pk::MaskBlocks(reinterpret_cast<const uint8_t*>(d.data()), 40, masks, pk::VectorWidth(width));
+        for (size_t i = 0; i < d.size(); ++i) {
+            ASSERT_EQ(masks[i / 64].lineFeeds >> (i % 64) & 1, d[i] == '\n' ? 1u : 0u) << width << " " << i;
+            ASSERT_EQ(masks[i / 64].tabs >> (i % 64) & 1, d[i] == '\t' ? 1u : 0u) << width << " " << i;
+        }
+    }
 }
 
 TEST(ByteScan, NeedleScanMatchesPlainSearch) {
