@@ -3,11 +3,12 @@
 // lines and record the line index) against a plain read() into a fresh
 // malloc block followed by a byte-at-a-time scan; and the read in a given
 // number of parts (BM_ReadInParts/1 is the single-threaded load). Reports
-// throughput, the ratio "x_plain", the parts used and the peak memory
-// beyond the file's size ("peak_over_size_MiB", from VmHWM after resetting
-// it).
+// throughput, the ratio "x_plain", the parts used, the processor time of
+// all threads per load, and the peak memory beyond the file's size
+// ("peak_over_size_MiB", from VmHWM after resetting it).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -62,6 +63,14 @@ size_t StatusBytes(const char* field) {
     return 0;
 }
 
+// User and system time of every thread of the process so far.
+double ProcessCpuSeconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(use.ru_utime) + seconds(use.ru_stime);
+}
+
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 void PlainLoad(const BenchFile& f) {
@@ -104,18 +113,21 @@ void TimeLoad(benchmark::State& state, const BenchFile& f, const std::function<v
     // (on a virtual machine the first touch of fresh memory costs far more).
     PlainLoad(f);
     job();
-    double total = 0, peakOver = -double(f.size);
+    double total = 0, peakOver = -double(f.size), cpu = 0;
     int64_t runs = 0;
     for (auto _ : state) {
         size_t before = StatusBytes("VmRSS:");
         ResetPeak();
+        double cpuBefore = ProcessCpuSeconds();
         total += pkbench::Seconds(job);
+        cpu += ProcessCpuSeconds() - cpuBefore;
         // Negative when not even the whole file was resident at once.
         peakOver = std::max(peakOver, double(StatusBytes("VmHWM:")) - double(before) - double(f.size));
         ++runs;
     }
     pkbench::Report(state, f.size, runs, total, [&] { PlainLoad(f); }, "plain");
     state.counters["peak_over_size_MiB"] = peakOver / (1 << 20);
+    state.counters["cpu_ms_all_threads"] = cpu / double(runs) * 1e3;
 }
 
 void BM_LoadFiles(benchmark::State& state) {

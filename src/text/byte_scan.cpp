@@ -8,11 +8,8 @@
 // SSE2; every candidate is then compared in full.
 #include "text/byte_scan.h"
 
-#include <cstring>
-
-#include "text/ascii.h"
-
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #if defined(__x86_64__)
@@ -20,6 +17,8 @@
 #elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+#include "text/ascii.h"
 
 namespace pk {
 
