@@ -173,6 +173,8 @@ struct BenchScreen {
         e.lineIndex = f.index;
         e.longestRaw = f.scan.longestRaw;
         e.longestExpanded = f.scan.longestExpanded;
+        e.widestCellsRaw = f.scan.widestCellsRaw;
+        e.widestCellsExpanded = f.scan.widestCellsExpanded;
         e.view = {1, 1, 0};
         e.findStart = {1, 1, 0};
         pk::program.currentEntry = 0;

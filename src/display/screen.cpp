@@ -32,7 +32,7 @@ void FormatStatus() {
         std::snprintf(text, sizeof text, "File size is %u bytes", entry.size);
     } else {
         std::snprintf(text, sizeof text, "Line %u of %u, Column %u of %u", entry.view.line,
-                      entry.lineCount, entry.view.column, WidestLine(entry));
+                      entry.lineCount, entry.view.column, WidestLine(entry, ShowingUtf8()));
     }
     size_t length = std::strlen(text);
     size_t pad = length < STATUS_FIELD_WIDTH ? STATUS_FIELD_WIDTH - length : 0;

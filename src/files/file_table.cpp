@@ -17,7 +17,10 @@ void ResetFileTable() {
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
 
-uint32_t WidestLine(const FileEntry& entry) { return settings.tabsOn ? entry.longestExpanded : entry.longestRaw; }
+uint32_t WidestLine(const FileEntry& entry, bool cells) {
+    if (cells) return settings.tabsOn ? entry.widestCellsExpanded : entry.widestCellsRaw;
+    return settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
+}
 
 namespace {
 

@@ -178,6 +178,8 @@ void Store(FileEntry& entry, uint8_t* block, const ScanResult& scan, std::vector
     entry.lineIndex = std::move(index);
     entry.longestRaw = scan.longestRaw;
     entry.longestExpanded = scan.longestExpanded;
+    entry.widestCellsRaw = scan.widestCellsRaw;
+    entry.widestCellsExpanded = scan.widestCellsExpanded;
     entry.device = static_cast<uint64_t>(st.st_dev);
     entry.inode = static_cast<uint64_t>(st.st_ino);
     entry.data = block;

@@ -79,7 +79,7 @@ int ScrollLeft(uint32_t n) {
 
 int ScrollRight(uint32_t n) {
     FileEntry& e = CurrentEntry();
-    uint64_t width = WidestLine(CurrentEntry());
+    uint64_t width = WidestLine(CurrentEntry(), ShowingUtf8());
     uint64_t screen = program.screenWidth;
     if (display.hexView || n == 0 || width <= screen) return Refuse();
     uint64_t lastShown = uint64_t(e.view.column) + screen - 1;

@@ -63,6 +63,8 @@ public:
         e.lineCount = scan.lineCount;
         e.longestRaw = scan.longestRaw;
         e.longestExpanded = scan.longestExpanded;
+        e.widestCellsRaw = scan.widestCellsRaw;
+        e.widestCellsExpanded = scan.widestCellsExpanded;
         e.view = {1, 1, 0};
         e.findStart = {1, 1, 0};
         std::snprintf(e.name, sizeof e.name, "%s", name);

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "text/line_scan.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -39,16 +41,21 @@ std::vector<RefLine> RefLines(const std::string& d) {
     return lines;
 }
 
-// The load-time measure, byte by byte as the rules describe it.
+// The load-time measure, byte by byte as the rules describe it; cells by
+// measuring every line's text as UTF-8.
 pk::ScanResult RefScan(const std::string& d) {
     pk::ScanResult r;
     uint64_t raw = 0, exp = 0;
-    for (size_t p = 0; p <= d.size(); ++p) {
+    for (size_t p = 0, start = 0; p <= d.size(); ++p) {
         if (p == d.size() ? raw > 0 : d[p] == '\n') {
             r.lineCount++;
             r.longestRaw = std::max<uint32_t>(r.longestRaw, uint32_t(raw));
             r.longestExpanded = std::max<uint32_t>(r.longestExpanded, uint32_t(exp));
+            pk::TextWidths cells = pk::MeasureCells(B(d).data() + start, uint32_t(raw));
+            r.widestCellsRaw = std::max<uint32_t>(r.widestCellsRaw, uint32_t(cells.raw));
+            r.widestCellsExpanded = std::max<uint32_t>(r.widestCellsExpanded, uint32_t(cells.expanded));
             raw = exp = 0;
+            start = p + 1;
         } else if (p < d.size() && !(d[p] == '\r' && p + 1 < d.size() && d[p + 1] == '\n')) {
             raw++;
             exp += d[p] == '\t' ? 8 - exp % 8 : 1;
@@ -64,7 +71,26 @@ std::vector<uint32_t> RefIndex(const std::string& d) {
     return index;
 }
 
-auto Tie(const pk::ScanResult& r) { return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded); }
+auto Tie(const pk::ScanResult& r) {
+    return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded, r.widestCellsRaw, r.widestCellsExpanded);
+}
+
+// Cells as a UTF-8 locale gives them.
+const bool kUtf8Widths = [] {
+    setlocale(LC_CTYPE, "C.UTF-8");
+    pk::ReadCharacterWidths();
+    return true;
+}();
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// UTF-8 pieces for test data: wide, accented, four bytes, a joined mark, a
+// lone mark, a broken byte.
+const char* const kUtf8Pieces[] = {"\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "e\xCC\x81", "\xCC\x81", "\x80"};
 
 // The data with the reference and its measure by the program, index included.
 struct Measured {
@@ -167,15 +193,23 @@ void CheckAgainstReference(const std::string& d) {
 TEST(LineModel, HandWorkedCases) {
     struct Case {
         std::string data;
-        uint32_t lines, raw, expanded;
+        uint32_t lines, raw, expanded, cellsRaw, cellsExpanded;
     } cases[] = {
-        {"A\r\nB\r\n", 2, 1, 1}, {"A\rB\n", 1, 3, 3},     {"abc\r", 1, 4, 4},      {"\n\nX", 3, 1, 1},
-        {"\r\n", 1, 0, 0},       {"1234567\t\n", 1, 8, 8}, {"12345678\t", 1, 9, 16}, {"x\ty\tz\r\n\t", 2, 5, 17},
-        {"", 0, 0, 0},
+        {"A\r\nB\r\n", 2, 1, 1, 1, 1},          {"A\rB\n", 1, 3, 3, 3, 3},
+        {"abc\r", 1, 4, 4, 4, 4},                {"\n\nX", 3, 1, 1, 1, 1},
+        {"\r\n", 1, 0, 0, 0, 0},                 {"1234567\t\n", 1, 8, 8, 8, 8},
+        {"12345678\t", 1, 9, 16, 9, 16},         {"x\ty\tz\r\n\t", 2, 5, 17, 5, 17},
+        {"", 0, 0, 0, 0, 0},
+        // UTF-8: wide characters and a tab in one block, a joined mark, a
+        // lone one, a line across two blocks.
+        {Repeat("\xE6\x97\xA5", 20) + "\tx\nabcd\n", 2, 62, 65, 42, 49},
+        {"e\xCC\x81\n\xCC\x81x", 2, 3, 3, 3, 3},
+        {"ab" + std::string(60, 'e') + "\xF0\x9F\x98\x80\xCC\x81\r\n", 1, 68, 68, 64, 64},  // across a block
     };
     for (const Case& c : cases) {
         pk::ScanResult r = pk::ScanLines(B(c.data));
-        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded)) << testing::PrintToString(c.data);
+        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded, c.cellsRaw, c.cellsExpanded))
+            << testing::PrintToString(c.data);
         CheckAgainstReference(c.data);
     }
 }
@@ -201,7 +235,8 @@ TEST(LineModel, IndexedWalksMatchReference) {
     std::string random;
     while (random.size() < 5 * kStep) {
         size_t length = rng() % 50 == 0 ? kStep + rng() % kStep : rng() % 300;
-        random += std::string(length, "x\ty"[rng() % 3]) + (rng() % 5 ? "\n" : "\r\n");
+        random += std::string(length, "x\ty"[rng() % 3]) + (rng() % 4 ? "" : kUtf8Pieces[rng() % 6]) +
+                  (rng() % 5 ? "\n" : "\r\n");
     }
     std::vector<std::string> sets = {random + "tail", std::string(5 * kStep + 17, 'x'), std::string(5 * kStep, '\n')};
     for (int delta : {-2, -1, 0, 1}) {
@@ -244,9 +279,15 @@ TEST(LineModel, PartsJoinAsOnePass) {
             uint32_t start = uint32_t(d.size());
             d += std::string(3, 'w') + "\t\tacross the index point\t" + std::string(6000, 'w') + "\r\n";
             for (uint32_t at : {0u, 3u, 4u, 5u, 27u, 28u, 3000u, 6028u, 6029u, 6030u}) cuts.push_back(start + at);
+            // The widest in cells: 3500 emoji, which measured from a cut
+            // inside one would come out one cell wider.
+            start = uint32_t(d.size());
+            d += Repeat(kUtf8Pieces[2], 3500) + "\n";
+            for (uint32_t at : {1u, 2u, 3u, 4u, 7001u}) cuts.push_back(start + at);
         }
         size_t at = d.size();
-        d += std::string(rng() % 120, 'a') + (rng() % 3 ? "\t" : "") + std::string(rng() % 9, 'b') + "\r\n";
+        d += std::string(rng() % 120, 'a') + (rng() % 3 ? "\t" : "") + (rng() % 3 ? "" : kUtf8Pieces[rng() % 6]) +
+             std::string(rng() % 9, 'b') + "\r\n";
         if (rng() % 20 == 0) cuts.push_back(uint32_t(at + rng() % (d.size() - at)));
     }
     for (size_t p = d.find_first_of("\r\t"); p != std::string::npos; p = d.find_first_of("\r\t", p + 1))
@@ -255,6 +296,7 @@ TEST(LineModel, PartsJoinAsOnePass) {
     Measured whole(d);
     ASSERT_EQ(Tie(whole.scan), Tie(RefScan(d)));
     ASSERT_GT(whole.scan.longestExpanded, 6000u);
+    ASSERT_EQ(whole.scan.widestCellsRaw, 7000u);
     auto scanParts = [&](std::vector<uint32_t> bounds) {
         std::vector<uint32_t> index(whole.index.size(), 12345);
         bounds.insert(bounds.begin(), 0);
@@ -290,7 +332,7 @@ TEST(LineModel, DegenerateLargeData) {
         std::string d(c.size, c.fill);
         std::vector<uint32_t> index(pk::LineIndexSize(c.size));
         pk::ScanResult r = pk::ScanLines(B(d), index);
-        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded)) << int(c.fill);
+        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded, c.raw, c.expanded)) << int(c.fill);
         EXPECT_EQ(index.back(), c.fill == '\n' ? (index.size() - 1) * kStep : 0u);
         const pk::TextLines t{B(d), r.lineCount, index};
         pk::LineCache cache;
