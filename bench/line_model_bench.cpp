@@ -1,5 +1,6 @@
 // The line model on log-like text (1 GiB; ~4 MiB with PK_BENCH_SMALL=1):
-// the load-time scan with the line index, walking every line forward and
+// the load-time scan with the line index (also on UTF-8 text of a quarter
+// of that size), walking every line forward and
 // back from the moving cache, and the two conversions from an offset in the
 // last line. The walks run from the cache alone (argument 0) and with the
 // line index (argument 1). Each benchmark also times a plain byte-at-a-time
@@ -31,6 +32,17 @@ void BM_ScanLines(benchmark::State& state) {
     Compare(
         state, [&] { benchmark::DoNotOptimize(pk::ScanLines(d, index)); },
         [&] { benchmark::DoNotOptimize(ByteLoopScan(d)); }, d.size());
+}
+
+// The scan on UTF-8 text that is mostly multi-byte (argument 0: accented
+// Latin, 1: CJK), where every line is also measured in cells.
+void BM_ScanLinesUtf8(benchmark::State& state) {
+    Bytes d = SharedUtf8Data(state.range(0) == 1).all();
+    std::vector<uint32_t> index(pk::LineIndexSize(uint32_t(d.size())));
+    Compare(
+        state, [&] { benchmark::DoNotOptimize(pk::ScanLines(d, index)); },
+        [&] { benchmark::DoNotOptimize(ByteLoopScan(d)); }, d.size());
+    state.SetLabel(state.range(0) == 1 ? "cjk" : "latin");
 }
 
 // LineAt for the last line with the cache on line 1, then for line 1 with
@@ -130,6 +142,7 @@ void BM_OffsetToLineColumn(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ScanLines)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScanLinesUtf8)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LineAtForwardAndBack)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_LineAtEveryLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TopLineForOffset)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -137,4 +150,10 @@ BENCHMARK(BM_OffsetToLineColumn)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)-
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    pktest::UseUtf8Locale();  // character widths, as pk reads them at start
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

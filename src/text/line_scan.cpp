@@ -1,9 +1,11 @@
-// Measuring lines at load time. The byte scan gives masks of the line feeds,
-// tabs and bytes above 127 of each 64-byte block; only line feeds and tabs
-// are looked at one by one, so a line of plain text costs one step at its
-// end (ScanLineEnd, the one place every line passes), and only a line that
-// holds a byte above 127 is walked again to count its cells. The index is
-// written as the scan passes each LINE_INDEX_STEP-th byte.
+// Measuring lines at load time. The byte scan gives masks of the line feeds
+// and tabs of each 64-byte block; only those bytes are looked at one by one,
+// so a line of plain text costs one step at its end (ScanLineEnd, the one
+// place every line passes). A line takes no more screen cells than bytes,
+// so only a line wider in bytes than the widest so far in cells is walked
+// again to count its cells: on plain text a rare line, on text that is
+// mostly multi-byte the longer lines. The index is written as the scan
+// passes each LINE_INDEX_STEP-th byte.
 #include "text/line_scan.h"
 
 #include <algorithm>
@@ -34,24 +36,26 @@ void ScanTab(ScanState& s, uint32_t p) {
     s.tabEnd = p + 1;
 }
 
+// A line that may be the widest in cells: its widths in bytes count, and its
+// cells unless it is the first line of a part, which the join measures whole
+// (measured from the middle of a character it may come out wider).
+__attribute__((noinline)) void ScanWideLine(ScanState& s, const uint8_t* data, uint32_t raw, uint32_t expanded) {
+    ScanResult& r = s.result;
+    r.longestRaw = std::max(r.longestRaw, raw);
+    r.longestExpanded = std::max(r.longestExpanded, expanded);
+    if (s.lineStart == s.begin && s.begin != 0) return;
+    TextWidths cells = MeasureCells(data + s.lineStart, raw);
+    r.widestCellsRaw = std::max(r.widestCellsRaw, Saturate(cells.raw));
+    r.widestCellsExpanded = std::max(r.widestCellsExpanded, Saturate(cells.expanded));
+}
+
 // Ends the current line at textEnd (its text stops there) and starts the
-// next one at next. A line with a byte above 127 is measured in cells; the
-// first line of a part is left to the join, which measures it whole (a line
-// measured from the middle of a character may come out wider).
+// next one at next. A line no wider in bytes than the widest so far in cells
+// changes no width: the widest in bytes is at least that wide too.
 void ScanLineEnd(ScanState& s, const uint8_t* data, uint32_t textEnd, uint32_t next) {
     uint32_t raw = textEnd - s.lineStart;
     uint32_t expanded = Saturate(s.tabColumn - 1 + (textEnd - s.tabEnd));
-    s.result.longestRaw = std::max(s.result.longestRaw, raw);
-    s.result.longestExpanded = std::max(s.result.longestExpanded, expanded);
-    if (s.lineStart != s.begin || s.begin == 0) {
-        if (s.highEnd > s.lineStart) {
-            TextWidths cells = MeasureCells(data + s.lineStart, raw);
-            raw = Saturate(cells.raw);
-            expanded = Saturate(cells.expanded);
-        }
-        s.result.widestCellsRaw = std::max(s.result.widestCellsRaw, raw);
-        s.result.widestCellsExpanded = std::max(s.result.widestCellsExpanded, expanded);
-    }
+    if (raw > s.result.widestCellsRaw || expanded > s.result.widestCellsExpanded) ScanWideLine(s, data, raw, expanded);
     s.result.lineCount += 1;
     s.lineStart = next;
     s.tabEnd = next;
@@ -65,19 +69,12 @@ void ScanLineFeed(ScanState& s, const uint8_t* data, uint32_t p) {
     ScanLineEnd(s, data, textEnd, p + 1);
 }
 
-// The bytes above 127 among the bits of high (of the block at base): the
-// offset after the last of them.
-void NoteHigh(ScanState& s, uint32_t base, uint64_t high) {
-    if (high != 0) s.highEnd = base + 64 - static_cast<uint32_t>(__builtin_clzll(high));
-}
-
 void ScanEvents(ScanState& s, const uint8_t* data, uint32_t base, BlockMasks m) {
     uint64_t events = m.lineFeeds | m.tabs;
     while (events != 0) {
         uint32_t bit = static_cast<uint32_t>(__builtin_ctzll(events));
         uint32_t p = base + bit;
         if ((m.lineFeeds >> bit) & 1) {
-            NoteHigh(s, base, m.high & ((uint64_t(1) << bit) - 1));
             ScanLineFeed(s, data, p);
         } else {
             ScanTab(s, p);
@@ -92,13 +89,10 @@ void ScanRange(ScanState& s, const uint8_t* d, uint32_t p, uint32_t end) {
     while (end - p >= MASK_BLOCK) {
         size_t blocks = std::min<size_t>((end - p) / MASK_BLOCK, MASK_BATCH);
         MaskBlocks(d + p, blocks, masks);
-        for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) {
+        for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK)
             if ((masks[b].lineFeeds | masks[b].tabs) != 0) ScanEvents(s, d, p, masks[b]);
-            NoteHigh(s, p, masks[b].high);
-        }
     }
     for (; p < end; ++p) {
-        if (d[p] > 127) s.highEnd = p + 1;
         if (d[p] == LF) {
             ScanLineFeed(s, d, p);
         } else if (d[p] == TAB) {
@@ -151,7 +145,6 @@ void JoinPart(Bytes data, ScanState& whole, const ScanState& part) {
     whole.result.longestExpanded = std::max(whole.result.longestExpanded, part.result.longestExpanded);
     whole.result.widestCellsRaw = std::max(whole.result.widestCellsRaw, part.result.widestCellsRaw);
     whole.result.widestCellsExpanded = std::max(whole.result.widestCellsExpanded, part.result.widestCellsExpanded);
-    whole.highEnd = std::max(whole.highEnd, part.highEnd);
     whole.scanned = part.scanned;
     whole.lineStart = part.lineStart;
     whole.tabEnd = part.tabEnd;

@@ -1,10 +1,9 @@
 // The load-time measure of a block of text: its line count, its widest line
-// with and without tab expansion, in bytes and in cells, and the line index
-// (line_model.h). Cells are counted only for the lines that hold a byte
-// above 127; any other line takes as many cells as bytes. The
-// block can be measured in pieces as it arrives, and in parts apart (each by
-// its own thread) that are then joined in order; every way gives the same
-// result as one pass over the whole block.
+// with and without tab expansion, in bytes and in the screen cells it takes
+// shown as UTF-8, and the line index (line_model.h). The block can be
+// measured in pieces as it arrives, and in parts apart (each by its own
+// thread) that are then joined in order; every way gives the same result as
+// one pass over the whole block.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +15,7 @@
 namespace pk {
 
 // The widest line in bytes, and in the screen cells it takes when shown as
-// UTF-8 (utf8.h); each with tabs as one column and expanded.
+// UTF-8 (utf8.h), each with tabs as one column and expanded.
 struct ScanResult {
     uint32_t lineCount = 0;
     uint32_t longestRaw = 0;
@@ -36,7 +35,6 @@ struct ScanState {
     uint32_t lineStart = 0;   // offset of the current line's first byte
     uint32_t tabEnd = 0;      // offset after the current line's last tab
     uint64_t tabColumn = 1;   // expanded column the byte at tabEnd occupies
-    uint32_t highEnd = 0;     // offset after the last byte above 127 looked at
     ScanResult result;
     // The index entries of the whole data (LineIndexSize of it), filled for
     // the points the scan passes; empty: none are recorded.

@@ -97,20 +97,24 @@ inline Piece Classify(const uint8_t* text, uint32_t length, uint32_t pos, const 
     return {s.length, static_cast<uint32_t>(w), CHAR};
 }
 
-// True when the 8 bytes at p are all below 0x80 and none is a tab that is
-// to be expanded: each of them is one unit of one cell.
-bool PlainRun(const uint8_t* p, bool tabsMatter) {
+constexpr uint32_t RUN = 8;
+
+// How many of the 8 bytes at p, from the first, are plain: below 0x80 and
+// not a tab that is to be expanded, so each is one unit of one cell.
+uint32_t PlainBytes(const uint8_t* p, bool tabsMatter) {
     uint64_t w;
     std::memcpy(&w, p, sizeof w);
     constexpr uint64_t HIGH = 0x8080808080808080u;
     constexpr uint64_t ONES = 0x0101010101010101u;
-    if ((w & HIGH) != 0) return false;
-    if (!tabsMatter) return true;
-    uint64_t x = w ^ (ONES * TAB);
-    return ((x - ONES) & ~x & HIGH) == 0;
+    uint64_t special = w & HIGH;
+    if (tabsMatter) {
+        // The lowest byte of x that is 0 is the first tab (a borrow marks
+        // only bytes above it).
+        uint64_t x = w ^ (ONES * TAB);
+        special |= (x - ONES) & ~x & HIGH;
+    }
+    return special == 0 ? RUN : static_cast<uint32_t>(__builtin_ctzll(special)) / 8;
 }
-
-constexpr uint32_t RUN = 8;
 
 uint64_t NextTabStop(uint64_t column) { return column + 8 - column % 8; }
 
@@ -153,13 +157,16 @@ CellPoint WalkCells(const uint8_t* text, uint32_t length, uint64_t column, uint3
     for (;;) {
         Piece piece{0, 0, GLYPH};
         if (p < length) {
-            // Eight one-cell units at once, while none of them is the answer.
-            if (length - p >= RUN && p + RUN - 1 < byte && col + RUN - 1 < column && PlainRun(text + p, expandTabs)) {
-                unit = {p + RUN - 1, col + RUN - 1};
-                joinable = PrintableAscii(text[p + RUN - 1]);
-                p += RUN;
-                col += RUN;
-                continue;
+            // Up to eight one-cell units at once, while none of them is the
+            // answer.
+            if (length - p >= RUN && p + RUN - 1 < byte && col + RUN - 1 < column) {
+                if (uint32_t plain = PlainBytes(text + p, expandTabs); plain > 1) {
+                    unit = {p + plain - 1, col + plain - 1};
+                    joinable = PrintableAscii(text[p + plain - 1]);
+                    p += plain;
+                    col += plain;
+                    continue;
+                }
             }
             piece = Classify(text, length, p, widths);
             if (piece.kind == MARK && joinable) {
@@ -188,27 +195,33 @@ TextWidths MeasureCells(const uint8_t* text, uint32_t length) {
     TextWidths w;
     bool joinable = false;
     for (uint32_t p = 0; p < length;) {
-        if (length - p >= RUN && PlainRun(text + p, true)) {
-            w.raw += RUN;
-            w.expanded += RUN;
-            joinable = PrintableAscii(text[p + RUN - 1]);
-            p += RUN;
-            continue;
+        if (length - p >= RUN) {
+            if (uint32_t plain = PlainBytes(text + p, true); plain != 0) {
+                w.raw += plain;
+                w.expanded += plain;
+                joinable = PrintableAscii(text[p + plain - 1]);
+                p += plain;
+                continue;
+            }
         }
-        Piece piece = Classify(text, length, p, widths);
-        if (piece.kind == MARK && joinable) {
-            p += piece.length;
-        } else if (piece.kind == CHAR) {
-            w.raw += piece.width;
-            w.expanded += piece.width;
-            p += piece.length;
-            joinable = true;
-        } else {
-            w.raw += 1;
-            w.expanded = piece.kind == TAB_BYTE ? NextTabStop(w.expanded) : w.expanded + 1;
-            p += 1;
-            joinable = false;
-        }
+        // A run of pieces up to the next plain byte, one at a time (a tab is
+        // no plain byte: it is expanded).
+        do {
+            Piece piece = Classify(text, length, p, widths);
+            if (piece.kind == MARK && joinable) {
+                p += piece.length;
+            } else if (piece.kind == CHAR) {
+                w.raw += piece.width;
+                w.expanded += piece.width;
+                p += piece.length;
+                joinable = true;
+            } else {
+                w.raw += 1;
+                w.expanded = piece.kind == TAB_BYTE ? NextTabStop(w.expanded) : w.expanded + 1;
+                p += 1;
+                joinable = false;
+            }
+        } while (p < length && (text[p] >= 0x80 || text[p] == TAB || length - p < RUN));
     }
     return w;
 }
