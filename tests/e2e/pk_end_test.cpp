@@ -1,5 +1,5 @@
 // How pk ends on the real terminal: End and F3 give back what the terminal
-// showed before, Z leaves the last page, SIGTERM and SIGHUP end the orderly
+// showed before, Z leaves the last page (its characters too), SIGTERM and SIGHUP end the orderly
 // way, and the exit statuses, also of runs that never showed a screen.
 #include <signal.h>
 #include <termios.h>
@@ -16,7 +16,7 @@ using namespace pktest;
 
 std::string Lines(int count) {
     std::string s;
-    for (int i = 1; i <= count; ++i) s += "page line " + std::to_string(i) + "\n";
+    for (int i = 1; i <= count; ++i) s += "page line " + std::to_string(i) + " \xE6\x97\xA5\xC3\xA9\n";
     return s;
 }
 
@@ -43,7 +43,7 @@ TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
         ExpectTerminalBack(pk);
         EXPECT_TRUE(std::filesystem::exists(pk.t.home() + "/appdata/pk/pk.ini"));
         if (c.leave) {
-            EXPECT_EQ(pk.t.rowText(3).substr(0, 12), "page line 80");
+            EXPECT_EQ(pk.t.rowText(3).rfind("page line 80 \u65E5\u00E9 ", 0), 0u);  // as UTF-8
             EXPECT_EQ(pk.t.rowText(23).substr(0, 13), "page line 100");
             EXPECT_EQ(pk.t.rowText(24), std::string(80, ' '));
             EXPECT_EQ(pk.t.cursorRow, 24);

@@ -121,13 +121,14 @@ TEST_F(Commands, SettingsAndRecall) {
     s.load(Lines(3));
     std::strcpy(pk::commands.lastCommand, "down 2");
     // After each command: the line when it is kept for editing, and the
-    // settings as digits: exact case, tabs, EBCDIC, print translation.
+    // settings as digits: exact case, tabs, EBCDIC, print translation, UTF-8.
     const std::tuple<const char*, uint32_t, const char*, const char*> steps[] = {
-        {"   case    ?", pk::CMD_KEEPLINE, "case u", "0000"}, {"c Mixed", 0, "", "1000"},
-        {"case ?", pk::CMD_KEEPLINE, "case m", "1000"},
-        {"tabs on", REDRAW, "", "1100"} /* toggles whatever follows */, {"ta", REDRAW, "", "1000"},
-        {"xla Prt", REDRAW, "", "1001"}, {"x E", REDRAW, "", "1011"}, {"xla o", REDRAW, "", "1010"},
-        {"xla ASCII", REDRAW, "", "1000"}, {"?", pk::CMD_KEEPLINE, "down 2", "1000"},
+        {"   case    ?", pk::CMD_KEEPLINE, "case u", "00000"}, {"c Mixed", 0, "", "10000"},
+        {"case ?", pk::CMD_KEEPLINE, "case m", "10000"},
+        {"tabs on", REDRAW, "", "11000"} /* toggles whatever follows */, {"ta", REDRAW, "", "10000"},
+        {"xla Prt", REDRAW, "", "10010"}, {"xla utf", REDRAW, "", "10011"}, {"x E", REDRAW, "", "10111"},
+        {"xla o", REDRAW, "", "10101"}, {"xla U", REDRAW, "", "10001"}, {"xla ASCII", REDRAW, "", "10000"},
+        {"?", pk::CMD_KEEPLINE, "down 2", "10000"},
     };
     for (const auto& [text, result, line, state] : steps) {
         EXPECT_EQ(Enter(text), result) << text;
@@ -136,7 +137,8 @@ TEST_F(Commands, SettingsAndRecall) {
             EXPECT_EQ(pk::CommandLength(), int(strlen(line)));  // nothing of the older, longer line stays
         }
         std::string now;
-        for (uint32_t v : {uint32_t(pk::display.exactCase), pk::settings.tabsOn, pk::display.ebcdicOn, pk::display.printXlatOn})
+        for (uint32_t v : {uint32_t(pk::display.exactCase), pk::settings.tabsOn, pk::display.ebcdicOn,
+                           pk::display.printXlatOn, pk::settings.utf8On})
             now += char('0' + v);
         EXPECT_EQ(now, state) << text;
     }

@@ -70,10 +70,16 @@ TEST(Movement, TextViewMovesLinesAndColumnsWithinTheFile) {
     for (const Case& c : cases) Check(false, c);
 }
 
+// In UTF-8 the widths are cells, and the find starts at the byte of the
+// character in the first cell.
 TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
+    ASSERT_TRUE(pktest::UseUtf8Locale());
     pktest::TestScreen s(80, 24);
-    pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + std::string(110, 't') + "\n");
-    // Raw width 112, expanded 126.
+    std::string accents;
+    for (int i = 0; i < 110; ++i) accents += "\xC3\xA9";
+    pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + accents + "\n");
+    pk::settings.utf8On = 1;
+    // Raw width 112 cells, expanded 126 (222 and 236 bytes).
     EXPECT_EQ(pk::ScrollRight(50), 1);
     EXPECT_EQ(e.view.column, 33u);
     EXPECT_EQ(pk::ScrollRight(1), 0);
@@ -83,14 +89,20 @@ TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
     pk::settings.tabsOn = 0;  // narrower again: right beeps
     EXPECT_EQ(pk::ScrollRight(1), 0);
     EXPECT_EQ(s.console.beeps, 2);
+    pk::settings.utf8On = 0;  // as bytes it is wider
+    EXPECT_EQ(pk::ScrollRight(kMax), 1);
+    EXPECT_EQ(e.view.column, 143u);
 
+    pk::settings.utf8On = 1;
+    pk::settings.tabsOn = 1;
+    e.view = {2, 47, 0};
     e.findStart = {3, 4, 5};
     pk::SyncFindStart();  // no find string: the start stays
     EXPECT_EQ(e.findStart.line, 3u);
     pktest::SetFindString("x");
     pk::SyncFindStart();
-    EXPECT_EQ(e.findStart.line, 1u);
-    EXPECT_EQ(e.findStart.column, 47u);
+    EXPECT_EQ(e.findStart.line, 2u);
+    EXPECT_EQ(e.findStart.column, 63u);  // the 31st é, in cell 47
     EXPECT_EQ(e.findStart.offset, 0u);
 }
 
