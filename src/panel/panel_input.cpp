@@ -68,6 +68,10 @@ void fullkey(int32_t& ch, int32_t& scanCode, int32_t& repeat) {
     for (;;) {
         if (!Con().readInput(r)) return StoreError();
         if (r.eventType == PASTE_EVENT) Library().heldPastes.push_back(std::move(r));
+        if (r.eventType == RESIZE_EVENT) {
+            Library().resized = true;
+            return;
+        }
         if (r.eventType != KEY_EVENT || !r.keyDown) continue;
         if (TakeStateKey(r.virtualKey)) continue;
         MapModifiedKey(r);
@@ -83,7 +87,7 @@ uint32_t fullwait(uint32_t flags) {
     for (;;) {
         int32_t ch = 0, scan = 0, repeat = 0;
         fullkey(ch, scan, repeat);
-        if (ch == 0) return uint32_t(scan);
+        if (ch == 0) return scan != 0 ? uint32_t(scan) : TakeResized();
         if (ch == '\r') return 0;
         if (ch == kEsc && (flags & PNL_ESCEND)) return kEsc;
     }
@@ -102,6 +106,12 @@ int fullpush() {
 }
 
 namespace panel_detail {
+
+uint32_t TakeResized() {
+    bool resized = Library().resized;
+    Library().resized = false;
+    return resized ? PNL_RESIZED : 0;
+}
 
 uint32_t InputStep(uint32_t flags, int count, PanelField* panel) {
     bool editor = false;
