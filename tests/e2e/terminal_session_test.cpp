@@ -152,6 +152,11 @@ TEST(TerminalSession, SizesAndResizes) {
     EXPECT_TRUE(d.shows({"EVENT 4"}));
     EXPECT_TRUE(d.expect("b", {KeyText('B')}));
     EXPECT_TRUE(d.term.waitFor("KEYS READY 80x25", 2000, 0));
+    d.term.resize(20, 79);  // Ctrl+C ends the run from the notice
+    ASSERT_TRUE(d.term.waitFor("Terminal too small: 79x20, pk", 2000, 0));
+    d.term.send("\x03");
+    EXPECT_EQ(d.term.exitCode(5000), 4);
+    EXPECT_TRUE(d.term.waitFor("read failed, error 4, end requested 1", 1000));
 }
 
 TEST(TerminalSession, OtherTerminalsAndNoTerminal) {
