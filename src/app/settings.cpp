@@ -71,7 +71,7 @@ std::string TargetOf(const char* path) {
 // over path. The old file stays whole unless the rename succeeds.
 bool ReplaceFile(const std::string& path, const std::string& text) {
     std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
     struct stat old;
     mode_t mode = 0;

@@ -1,6 +1,7 @@
 // Starting the shell command (see shell_process.h): which terminal of its
-// own is to be had, with which arguments, and the "Press Enter" prompt after
-// a command that ran in pk's own terminal.
+// own is to be had, with which arguments, the file that hands pk's
+// environment to a tmux window, and the "Press Enter" prompt after a command
+// that ran in pk's own terminal.
 #include "files/shell_process.h"
 
 #include <fcntl.h>
@@ -9,7 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 
 #include "files/state.h"
 #include "panel/process.h"
@@ -21,6 +22,9 @@ namespace {
 // Runs "$1" -c "$2" and keeps the window open, showing the exit status,
 // until Enter.
 constexpr const char* kWrapper = "\"$1\" -c \"$2\"; printf '\\nrc = %s  Press Enter' \"$?\"; read _";
+// Reads the environment file named by "$1", removes it, then runs what it
+// read; the wrapper's arguments follow it.
+constexpr const char* kLoadEnvironment = "eval \"$(cat -- \"$1\"; rm -f -- \"$1\")\"; shift; ";
 
 bool IsSet(const char* name) {
     const char* v = getenv(name);
@@ -50,13 +54,8 @@ bool DesktopTerminal(ShellLaunch& launch) {
 // wanted but its program is missing.
 int ChooseTerminal(ShellLaunch& launch) {
     if (IsSet("TMUX")) {
-        // A tmux window starts with the tmux server's environment: hand it
-        // pk's own, so the command sees what it would see in pk's shell.
         launch.argv.push_back("new-window");
-        for (char** e = environ; *e != nullptr; ++e) {
-            if (std::strncmp(*e, "TMUX", 4) == 0) continue;  // tmux sets its own
-            launch.argv.insert(launch.argv.end(), {"-e", *e});
-        }
+        launch.handEnvironment = true;  // a window starts with the tmux server's environment
         return FindProgram("tmux", launch.program) ? 1 : -1;
     }
     if (IsSet("STY")) {
@@ -67,19 +66,69 @@ int ChooseTerminal(ShellLaunch& launch) {
     return 0;
 }
 
-// Shows "rc = N  Press Enter" on the controlling terminal and waits for it.
-void WaitForEnter(int status) {
-    int tty = open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (tty < 0) return;
-    char text[64];
-    int length = snprintf(text, sizeof text, "\r\nrc = %d  Press Enter", status);
-    (void)!write(tty, text, size_t(length));
-    char c = 0;
-    ssize_t got;
-    do got = read(tty, &c, 1);
-    while ((got == 1 && c != '\n' && c != '\r') || (got < 0 && errno == EINTR));
-    close(tty);
+// Only names the shell can export; others cannot reach the command anyway.
+bool IsShellName(std::string_view name) {
+    auto letter = [](char c) { return c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (name.empty() || !letter(name[0])) return false;
+    for (char c : name)
+        if (!letter(c) && !(c >= '0' && c <= '9')) return false;
+    return true;
 }
+
+// pk's environment as shell lines "export NAME='value'" (a quote in the
+// value written '\''), tmux's own variables left to tmux.
+std::string EnvironmentScript() {
+    std::string script;
+    for (char** e = environ; *e != nullptr; ++e) {
+        std::string_view entry = *e;
+        size_t equals = entry.find('=');
+        std::string_view name = entry.substr(0, equals);
+        if (equals == std::string_view::npos || !IsShellName(name) || name.starts_with("TMUX")) continue;
+        script.append("export ").append(name).append("='");
+        for (char c : entry.substr(equals + 1)) script.append(c == '\'' ? "'\\''" : std::string_view(&c, 1));
+        script.append("'\n");
+    }
+    return script;
+}
+
+// Writes pk's environment to a new file only its owner can read (created
+// exclusively, mode 0600) in $XDG_RUNTIME_DIR, else the temporary folder.
+// 0 with its path, else the errno.
+int WriteEnvironmentFile(std::string& path) {
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    const char* temp = getenv("TMPDIR");
+    int fd = -1;
+    for (const char* folder : {runtime, temp, "/tmp"}) {
+        if (folder == nullptr || *folder != '/') continue;
+        path.assign(folder).append("/pk-env.XXXXXX");
+        fd = mkostemp(path.data(), O_CLOEXEC);
+        if (fd >= 0) break;
+    }
+    if (fd < 0) return errno;
+    std::string script = EnvironmentScript();
+    size_t done = 0;
+    while (done < script.size()) {
+        ssize_t n = write(fd, script.data() + done, script.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    int err = done == script.size() ? 0 : errno;
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) unlink(path.c_str());
+    return err;
+}
+
+int StartWithEnvironment(const ShellLaunch& launch) {
+    std::vector<std::string> argv = launch.argv;
+    std::string& file = argv[argv.size() - 3];
+    if (int err = WriteEnvironmentFile(file)) return err;
+    int err = StartDetached(launch.program, argv);
+    if (err != 0) unlink(file.c_str());
+    return err;
+}
+
+bool EndRequested() { return program.console != nullptr && program.console->endRequested(); }
 
 }  // namespace
 
@@ -104,17 +153,27 @@ ShellLaunch PrepareShellCommand(const char* text) {
         return launch;
     }
     launch.argv[0] = launch.program;
-    launch.argv.insert(launch.argv.end(), {"/bin/sh", "-c", kWrapper, "sh", shell, text});
+    // pk's environment goes through a file, never on a command line, where
+    // ps shows it to anyone; its path takes the place of the "".
+    if (launch.handEnvironment)
+        launch.argv.insert(launch.argv.end(), {"/bin/sh", "-c", std::string(kLoadEnvironment) + kWrapper, "sh", ""});
+    else
+        launch.argv.insert(launch.argv.end(), {"/bin/sh", "-c", kWrapper, "sh"});
+    launch.argv.insert(launch.argv.end(), {shell, text});
     return launch;
 }
 
 int StartShellCommand(const ShellLaunch& launch) {
     if (launch.error != 0) return launch.error;
+    if (launch.handEnvironment) return StartWithEnvironment(launch);
     if (!launch.inThisTerminal) return StartDetached(launch.program, launch.argv);
     int status = 0;
-    int err = RunInForeground(launch.program, launch.argv, status);
-    if (err == 0) WaitForEnter(status);
-    return err;
+    int err = RunInForeground(launch.program, launch.argv, status, EndRequested);
+    if (err != 0) return err;
+    char prompt[64];
+    std::snprintf(prompt, sizeof prompt, "\r\nrc = %d  Press Enter", status);
+    WaitForEnter(prompt, EndRequested);
+    return 0;
 }
 
 }  // namespace pk

@@ -1,8 +1,10 @@
 // Starting and reaping child processes (see process.h). Every child comes
 // from Spawn: between fork and exec only async-signal-safe calls are made,
 // and a failed exec reports its errno through a close-on-exec pipe, so a
-// start is known to have worked once that pipe closes empty. Every child
-// is reaped by Reap.
+// start is known to have worked once that pipe closes empty. A program in
+// the foreground is waited for with the signals that end a wait blocked
+// except while it sleeps in ppoll, so none slips in between a check and
+// the sleep.
 #include "panel/process.h"
 
 #include <fcntl.h>
@@ -11,10 +13,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
+#include <span>
 
 namespace pk {
 
@@ -66,8 +71,10 @@ void ResetChild() {
 }
 
 // Standard output on `output` (or /dev/null), input and error on /dev/null.
+// A pipe that is already descriptor 1 only loses its close-on-exec flag.
 void RedirectStdio(int output) {
-    if (output >= 0) dup2(output, 1);
+    if (output == 1) fcntl(1, F_SETFD, 0);
+    else if (output >= 0) dup2(output, 1);
     int null = open("/dev/null", O_RDWR);
     if (null < 0) return;
     dup2(null, 0);
@@ -103,6 +110,8 @@ int ReadReport(int fd) {
     close(fd);
     return got == ssize_t(sizeof err) ? err : 0;
 }
+
+int ExitStatus(int raw) { return WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw); }
 
 void WaitFor(pid_t pid) {
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
@@ -145,24 +154,20 @@ Child Spawn(const std::string& path, const std::vector<std::string>& argv, const
     return child;
 }
 
-// Waits for a child and reaps it. A child that stops is continued (in the
-// foreground of `terminal` again when one is given): pk has no job control
-// to offer. When the deadline passes first, the child and its process group
-// are killed and reaped: -1. Otherwise the exit status, or 128 + the signal
-// that ended it.
-int Reap(pid_t pid, Deadline until, int terminal) {
-    const bool limited = until != Deadline::max();
+// Waits for a child and reaps it; a child that stops is continued. When
+// the deadline passes first, the child and its process group are killed and
+// reaped: -1. Otherwise the exit status, or 128 + the signal that ended it.
+int Reap(pid_t pid, Deadline until) {
     int raw = 0;
     for (;;) {
-        pid_t r = waitpid(pid, &raw, WUNTRACED | (limited ? WNOHANG : 0));
+        pid_t r = waitpid(pid, &raw, WUNTRACED | WNOHANG);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) return -1;
         if (r == pid && WIFSTOPPED(raw)) {
-            if (terminal >= 0) tcsetpgrp(terminal, pid);
             kill(-pid, SIGCONT);
             continue;
         }
-        if (r == pid) return WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw);
+        if (r == pid) return ExitStatus(raw);
         if (Clock::now() >= until) break;
         usleep(2000);
     }
@@ -170,6 +175,84 @@ int Reap(pid_t pid, Deadline until, int terminal) {
     kill(pid, SIGKILL);
     WaitFor(pid);
     return -1;
+}
+
+// Signals that end a wait's sleep: in the foreground wait, a child's change
+// and the signals that ask pk to end (pk's own handlers note those; SIGINT
+// is ignored then); at the prompt, the signals that ask pk to end.
+constexpr int kForegroundWake[] = {SIGCHLD, SIGTERM, SIGHUP};
+constexpr int kPromptWake[] = {SIGTERM, SIGHUP, SIGINT};
+// Signals pk ignores while a program has its terminal; SIGTTOU lets pk take
+// the terminal back from the background.
+constexpr int kIgnoredInForeground[] = {SIGINT, SIGQUIT, SIGTTOU};
+
+void Nothing(int) {}
+
+// Blocks the signals that wake a wait; `during` is the mask to sleep with.
+void BlockWakeSignals(std::span<const int> signals, sigset_t& old, sigset_t& during) {
+    sigset_t wake;
+    sigemptyset(&wake);
+    for (int sig : signals) sigaddset(&wake, sig);
+    sigprocmask(SIG_BLOCK, &wake, &old);
+    during = old;
+    for (int sig : signals) sigdelset(&during, sig);
+}
+
+// Sleeps until fd (ignored when < 0) has something to read or a signal
+// comes.
+void Sleep(int fd, const sigset_t& during) {
+    struct pollfd p {fd, POLLIN, 0};
+    ppoll(&p, 1, nullptr, &during);
+}
+
+// pk's signal set-up while a program has its terminal, and what it replaced.
+struct ForegroundSignals {
+    struct sigaction ignored[std::size(kIgnoredInForeground)];
+    struct sigaction child;
+    sigset_t mask;
+    sigset_t during;
+};
+
+void EnterForeground(ForegroundSignals& saved) {
+    struct sigaction sa {};
+    sigemptyset(&sa.sa_mask);
+    sa.sa_handler = SIG_IGN;
+    for (size_t i = 0; i < std::size(kIgnoredInForeground); ++i)
+        sigaction(kIgnoredInForeground[i], &sa, &saved.ignored[i]);
+    sa.sa_handler = Nothing;  // SIGCHLD must interrupt the sleep
+    sigaction(SIGCHLD, &sa, &saved.child);
+    BlockWakeSignals(kForegroundWake, saved.mask, saved.during);
+}
+
+void LeaveForeground(const ForegroundSignals& saved) {
+    for (size_t i = 0; i < std::size(kIgnoredInForeground); ++i)
+        sigaction(kIgnoredInForeground[i], &saved.ignored[i], nullptr);
+    sigaction(SIGCHLD, &saved.child, nullptr);
+    sigprocmask(SIG_SETMASK, &saved.mask, nullptr);
+}
+
+// Waits for a program in the foreground of `terminal`: one that stops is
+// continued there (pk has no job control to offer); once ending() is true,
+// its group is hung up and the wait ends with -1.
+int WaitInForeground(pid_t pid, int terminal, EndCheck ending, const sigset_t& during) {
+    for (;;) {
+        int raw = 0;
+        pid_t r = waitpid(pid, &raw, WUNTRACED | WNOHANG);
+        if (r == pid && WIFSTOPPED(raw)) {
+            tcsetpgrp(terminal, pid);
+            kill(-pid, SIGCONT);
+        } else if (r == pid) {
+            return ExitStatus(raw);
+        } else if (r < 0 && errno != EINTR) {
+            return -1;
+        } else if (ending()) {
+            kill(-pid, SIGHUP);
+            kill(-pid, SIGCONT);  // a stopped job must wake to take the hangup
+            return -1;
+        } else {
+            Sleep(-1, during);
+        }
+    }
 }
 
 // Reads fd until it closes, the deadline passes or more than limit bytes
@@ -224,7 +307,7 @@ int RunForOutput(const std::string& path, const std::vector<std::string>& argv, 
     }
     bool complete = ReadUntil(fds[0], out, until, limit);
     close(fds[0]);
-    int status = Reap(child.pid, complete ? until : Deadline::min(), -1);
+    int status = Reap(child.pid, complete ? until : Deadline::min());
     return complete ? status : -1;
 }
 
@@ -232,22 +315,42 @@ int StartDetached(const std::string& path, const std::vector<std::string>& argv)
     return Spawn(path, argv, ChildSetup{-1, -1, true}).error;
 }
 
-int RunInForeground(const std::string& path, const std::vector<std::string>& argv, int& status) {
+int RunInForeground(const std::string& path, const std::vector<std::string>& argv, int& status, EndCheck ending) {
     int tty = open("/dev/tty", O_RDWR | O_CLOEXEC);
     if (tty < 0) return errno;
-    struct sigaction ignore {}, oldInt {}, oldQuit {}, oldTtou {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGINT, &ignore, &oldInt);
-    sigaction(SIGQUIT, &ignore, &oldQuit);
-    sigaction(SIGTTOU, &ignore, &oldTtou);  // pk takes the terminal back from the background
+    struct termios modes {};
+    bool haveModes = tcgetattr(tty, &modes) == 0;
+    ForegroundSignals saved;
+    EnterForeground(saved);
     Child child = Spawn(path, argv, ChildSetup{-1, tty, false});
-    if (child.pid > 0) status = Reap(child.pid, Deadline::max(), tty);
+    if (child.pid > 0) status = WaitInForeground(child.pid, tty, ending, saved.during);
+    // Keys must not signal pk from the moment it is in the foreground again.
+    if (haveModes) {
+        modes.c_lflag &= ~tcflag_t(ISIG);
+        tcsetattr(tty, TCSANOW, &modes);
+    }
     tcsetpgrp(tty, getpgrp());
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGQUIT, &oldQuit, nullptr);
-    sigaction(SIGTTOU, &oldTtou, nullptr);
+    LeaveForeground(saved);
     close(tty);
     return child.error;
+}
+
+void WaitForEnter(std::string_view prompt, EndCheck ending) {
+    int tty = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (tty < 0) return;
+    sigset_t old, during;
+    BlockWakeSignals(kPromptWake, old, during);
+    bool done = ending();
+    if (!done) (void)!write(tty, prompt.data(), prompt.size());
+    while (!done) {
+        char c = 0;
+        ssize_t got = read(tty, &c, 1);
+        if (got == 1) done = c == '\n' || c == '\r';
+        else if (got == 0 || (errno != EAGAIN && errno != EINTR) || ending()) done = true;
+        else Sleep(tty, during);
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    close(tty);
 }
 
 }  // namespace pk

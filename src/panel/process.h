@@ -33,11 +33,24 @@ int RunForOutput(const std::string& path, const std::vector<std::string>& argv, 
 // child, so no zombie is left. 0 when it started, else the errno.
 int StartDetached(const std::string& path, const std::vector<std::string>& argv);
 
+// Tells whether pk has been asked to end; the foreground waits below ask it
+// each time a signal arrives.
+using EndCheck = bool (*)();
+
 // Runs path in a process group of its own in the foreground of the
-// controlling terminal and waits for it, ignoring SIGINT and SIGQUIT
-// meanwhile; a program that stops is continued. The terminal goes back to
-// pk afterwards. status gets the exit status (128 + signal for a killed
-// program). 0 when it ran, else the errno of the failure to start.
-int RunInForeground(const std::string& path, const std::vector<std::string>& argv, int& status);
+// controlling terminal and waits for it. Meanwhile the terminal's keys
+// signal the program alone, pk ignores SIGINT and SIGQUIT, and a program
+// that stops is continued. Once ending() is true (pk got SIGTERM or SIGHUP)
+// the program's process group gets SIGHUP, as a shell's jobs do when the
+// shell ends, and the wait ends at once. The terminal then goes back to pk
+// in the modes it had before, except that its keys raise no signals (ISIG
+// off) until pk's console takes it again. status gets the exit status (128
+// + signal for a killed program; -1 when the wait was cut short). 0 when it
+// ran, else the errno of the failure to start.
+int RunInForeground(const std::string& path, const std::vector<std::string>& argv, int& status, EndCheck ending);
+
+// Writes prompt to the controlling terminal and reads it until Enter (CR or
+// LF), its end, or ending() is true (then, when already true, writes nothing).
+void WaitForEnter(std::string_view prompt, EndCheck ending);
 
 }  // namespace pk

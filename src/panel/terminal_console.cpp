@@ -94,8 +94,8 @@ void AtExit() {
 }
 
 int StartCurses(TerminalSession& s) {
-    FILE* out = fdopen(dup(s.tty), "w");
-    FILE* in = fdopen(dup(s.tty), "r");
+    FILE* out = fdopen(fcntl(s.tty, F_DUPFD_CLOEXEC, 0), "w");
+    FILE* in = fdopen(fcntl(s.tty, F_DUPFD_CLOEXEC, 0), "r");
     if (!out || !in) return errno ? errno : EBADF;
     set_escdelay(25);
     s.curses = newterm(nullptr, out, in);
