@@ -23,7 +23,6 @@ void ResetKeyboard() { keyboard = KeyboardState{}; }
 
 namespace {
 
-constexpr uint8_t CH_CTRL_C = 3;
 constexpr uint8_t CH_BACKSPACE = 8;
 constexpr uint8_t CH_ENTER = 13;
 constexpr uint8_t CH_ESC = 27;
@@ -73,7 +72,7 @@ uint32_t Interrupt(LineCursor& line) {
 
 uint32_t Dispatch(LineCursor& line, const InputRecord& record) {
     int repeat = record.repeatCount;
-    if (record.ch == CH_CTRL_C && (record.controlState & CTRL_PRESSED)) return Interrupt(line);
+    if (record.ch == CtrlChar('C') && (record.controlState & CTRL_PRESSED)) return Interrupt(line);
     switch (record.ch) {
         case 0: return DispatchScanCode(line, record.scanCode, record.controlState, repeat);
         case CH_BACKSPACE: return Backspace(line, repeat);

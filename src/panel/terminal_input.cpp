@@ -57,6 +57,11 @@ Read NextUnit(const TerminalSession& s, int waitMs, InputUnit& unit) {
     return Read::Unit;
 }
 
+bool IsCtrlKey(const InputRecord& r, char letter) {
+    return r.eventType == KEY_EVENT && r.ch == CtrlChar(letter) && (r.controlState & CTRL_PRESSED) &&
+           !(r.controlState & ALT_PRESSED);
+}
+
 }  // namespace
 
 // Waits as long as the decoder asks for the rest of an event.
@@ -92,15 +97,8 @@ bool WaitForInput(TerminalSession& s) {
     return true;
 }
 
-bool IsSuspendKey(const InputRecord& r) {
-    return r.eventType == KEY_EVENT && r.ch == 0x1A && (r.controlState & CTRL_PRESSED) &&
-           !(r.controlState & ALT_PRESSED);
-}
-
-bool IsInterruptKey(const InputRecord& r) {
-    return r.eventType == KEY_EVENT && r.ch == 0x03 && (r.controlState & CTRL_PRESSED) &&
-           !(r.controlState & ALT_PRESSED);
-}
+bool IsSuspendKey(const InputRecord& r) { return IsCtrlKey(r, 'Z'); }
+bool IsInterruptKey(const InputRecord& r) { return IsCtrlKey(r, 'C'); }
 
 bool ReadInputEvent(TerminalSession& s, InputRecord& record) {
     for (;;) {
@@ -129,6 +127,7 @@ bool ReadInputEvent(TerminalSession& s, InputRecord& record) {
 void FlushInputEvents(TerminalSession& s) {
     while (DecodeNext(s)) {
     }
+    // Pasted text stays, and so does a resize.
     std::erase_if(s.queue, [](const InputRecord& r) { return r.eventType == KEY_EVENT || r.eventType == MOUSE_EVENT; });
 }
 

@@ -20,7 +20,7 @@ namespace pk {
 
 namespace {
 
-constexpr int kSettleMs = 20;      // a resize this long after the last ends a burst
+constexpr int kSettleMs = 20;      // this long without a resize ends a burst
 constexpr int kSettleMaxMs = 200;  // a longer burst is followed anyway
 constexpr int kMaxCells = INT16_MAX;
 
