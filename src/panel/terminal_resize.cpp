@@ -30,15 +30,17 @@ int64_t NowMs() {
 }
 
 // Waits while SIGWINCHes keep coming, so that a window being dragged is
-// redrawn once it rests.
+// redrawn once it rests. Any signal wakes the wait; only a quiet spell of
+// kSettleMs ends it (or an ending signal, or kSettleMaxMs in all).
 void SettleResizes() {
     int64_t end = NowMs() + kSettleMaxMs;
-    while (TakeTerminalResized()) {
+    for (;;) {
+        DrainTerminalSignals();
+        TakeTerminalResized();
         int left = static_cast<int>(end - NowMs());
         if (left <= 0 || TerminalEndRequested()) return;
         struct pollfd p{TerminalSignalFd(), POLLIN, 0};
-        poll(&p, 1, std::min(kSettleMs, left));
-        DrainTerminalSignals();
+        if (poll(&p, 1, std::min(kSettleMs, left)) == 0) return;
     }
 }
 

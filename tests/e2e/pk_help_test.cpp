@@ -50,10 +50,6 @@ TEST(PkHelp, KeysThatEndItAndTheScreenComingBack) {
     EXPECT_EQ(pk.t.bells, 0);
 }
 
-std::string Shot(const PtyTerm& t) {
-    return t.screenText() + "\n@" + std::to_string(t.cursorRow) + "," + std::to_string(t.cursorCol);
-}
-
 // On a larger terminal the rest is blank; a resize while the help shows
 // (through the notice below 80x24) draws it again, and its end the viewer
 // at the new size, as a pk started at that size shows them.
@@ -75,15 +71,17 @@ TEST(PkHelp, WideScreenAndResizesWhileShown) {
     ASSERT_TRUE(ref.start({file}));
     ref.t.key(Fn(1));
     ASSERT_TRUE(ref.t.waitFor(kPrompt, kWait, 23));
+    ref.t.settle();
     pk.t.resize(20, 60);
     ASSERT_TRUE(pk.t.waitFor("Terminal too small", kWait, 0));
     pk.t.resize(30, 100);
-    EXPECT_TRUE(pk.t.waitUntil([&] { return Shot(pk.t) == Shot(ref.t); }, kWait)) << pk.t.screenText();
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == ref.shot(); }, kWait)) << pk.t.screenText();
     ExpectBox(pk);
     pk.t.send("\x1b");
     ref.t.send("\x1b");
     ASSERT_TRUE(ref.t.waitFor("BBBB", kWait, 3));
-    EXPECT_TRUE(pk.t.waitUntil([&] { return Shot(pk.t) == Shot(ref.t); }, kWait)) << pk.t.screenText();
+    ref.t.settle();
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == ref.shot(); }, kWait)) << pk.t.screenText();
 }
 
 }  // namespace
