@@ -67,7 +67,7 @@ TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
     }
 }
 
-// Two lines down (text) or one row (hex, via View), "abc" typed and the
+// One line down (text) or one row (hex, via View), "abc" typed and the
 // cursor one place back.
 bool Prepare(pktest::Pk& p, bool hex) {
     if (hex && !p.run({{"view\r", {}, 0, "File size is"}})) return false;
@@ -90,8 +90,7 @@ TEST(MainScreen, ResizesFollowedInBothViewsWithANoticeBelow80x24) {
     };
     auto resizeTo = [&](int rows, int cols, const std::string& want) {
         pk.t.resize(rows, cols);
-        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == want; }, pktest::kWait)) << rows << "x" << cols << "\n"
-                                                                                      << pk.shot() << "\n" << want;
+        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == want; }, pktest::kWait)) << pk.shot() << "\n" << want;
     };
     ASSERT_TRUE(pk.start({file}) && Prepare(pk, false));
     const std::string start = pk.shot();
