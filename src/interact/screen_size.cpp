@@ -5,14 +5,15 @@
 
 #include "display/screen.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/movement.h"
+#include "panel/panel.h"
 
 namespace pk {
 
 bool FollowScreenSize() {
     ScreenInfo info;
-    if (!program.console->queryScreen(info)) return false;
+    if (!fullconsole()->queryScreen(info)) return false;
     int width = info.window.right - info.window.left + 1;
     int height = info.window.bottom - info.window.top + 1;
     size_t cells = size_t(width) * size_t(height);

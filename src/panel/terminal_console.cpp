@@ -32,15 +32,15 @@ constexpr const char* kModesOff = "\033[?1006l\033[?1000l";
 // A terminal smaller than 80 x 24 is asked to grow (xterm's CSI 8 t) and
 // given half a second to do so.
 bool EnsureMinimumSize(int tty, int& cols, int& rows) {
-    if (cols >= kMinCols && rows >= kMinRows) return true;
-    std::string ask = "\033[8;" + std::to_string(std::max(rows, kMinRows)) + ";" +
-                      std::to_string(std::max(cols, kMinCols)) + "t";
+    if (cols >= MIN_COLUMNS && rows >= MIN_ROWS) return true;
+    std::string ask = "\033[8;" + std::to_string(std::max(rows, MIN_ROWS)) + ";" +
+                      std::to_string(std::max(cols, MIN_COLUMNS)) + "t";
     (void)!write(tty, ask.data(), ask.size());
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kResizeWaitMs);
     while (std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         TerminalSize(tty, cols, rows);
-        if (cols >= kMinCols && rows >= kMinRows) return true;
+        if (cols >= MIN_COLUMNS && rows >= MIN_ROWS) return true;
     }
     return false;
 }

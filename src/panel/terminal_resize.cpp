@@ -44,11 +44,11 @@ void SettleResizes() {
     }
 }
 
-bool TooSmall(int cols, int rows) { return cols < kMinCols || rows < kMinRows; }
+bool TooSmall(int cols, int rows) { return cols < MIN_COLUMNS || rows < MIN_ROWS; }
 
 void ShowNotice(int cols, int rows) {
     std::string text = "Terminal too small: " + std::to_string(cols) + "x" + std::to_string(rows) +
-                       ", pk needs " + std::to_string(kMinCols) + "x" + std::to_string(kMinRows);
+                       ", pk needs " + std::to_string(MIN_COLUMNS) + "x" + std::to_string(MIN_ROWS);
     resize_term(rows, cols);
     werase(stdscr);
     mvwaddnstr(stdscr, 0, 0, text.c_str(), std::min(cols, static_cast<int>(text.size())));

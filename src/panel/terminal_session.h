@@ -10,14 +10,11 @@
 #include "panel/cell_grid.h"
 #include "panel/console.h"
 #include "panel/input_decoder.h"
+#include "panel/panel.h"
 
 struct screen;  // ncurses' SCREEN
 
 namespace pk {
-
-// The smallest terminal pk works on.
-constexpr int kMinCols = 80;
-constexpr int kMinRows = 24;
 
 struct TerminalSession {
     int tty = -1;                  // /dev/tty, opened once
