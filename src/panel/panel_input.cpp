@@ -1,5 +1,6 @@
 // The panel library's keyboard side: the key reader fullkey, fullwait for a
 // panel without input fields, fullpush and the input step of fullpanel.
+#include "panel/key_decode.h"
 #include "panel/panel_internal.h"
 
 namespace pk {
@@ -95,12 +96,10 @@ uint32_t fullwait(uint32_t flags) {
 
 int fullpush() {
     if (State().insertMode == 0) return 0;
-    InputRecord r;
-    r.eventType = KEY_EVENT;
+    // An Insert key-up record, as a console queues when the key is released.
+    InputRecord r = MakeKey(VKEY_INSERT, SCAN_INSERT, 0, 0);
     r.keyDown = false;
     r.repeatCount = 0;
-    r.virtualKey = VKEY_INSERT;
-    r.scanCode = SCAN_INSERT;
     if (!Con().pushInput(r)) return Failed(0);
     return 1;
 }
