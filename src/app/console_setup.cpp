@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/startup_output.h"
 #include "display/screen.h"
 #include "files/program_state.h"
 #include "files/system_error.h"
@@ -26,8 +28,7 @@ void ReportInitFailure(Console* console) {
     int error = console ? console->lastError() : 0;
     if (error == ENOTSUP) {  // one line only: nothing else reached the terminal
         const char* term = std::getenv("TERM");
-        std::fprintf(stderr, "pk cannot run on TERM=%s: that terminal cannot move its cursor.\n",
-                     term ? term : "");
+        PrintError(std::string("pk cannot run on TERM=") + (term ? term : "") + ": that terminal cannot move its cursor.");
         return;
     }
     ScreenInfo info;
