@@ -43,11 +43,7 @@ TEST(HexView, RowsForSizesOffsetsAndWidths) {
 }
 
 TEST(HexView, FoundBytesAreBrightInDigitsAndCharacters) {
-    struct Case {
-        uint32_t viewOffset, hitOffset, length;
-        bool shown;
-        std::string row3, row4;
-    } const cases[] = {
+    struct Case { uint32_t viewOffset, hitOffset, length; bool shown; std::string row3, row4; } const cases[] = {
         {0, 7, 6, true, "31-32 35-42 45-46 65-70", ""},  // from the last byte of group 2
         {0, 14, 6, true, "49-52 72-73", "15-22 58-61"},   // into the next row
         {43, 40, 6, true, "15-20 58-60", ""},             // begun above the top row

@@ -54,12 +54,7 @@ protected:
 
 TEST_F(Commands, ResultsMessagesAndBeeps) {
     s.load(Lines(3));
-    struct Group {
-        std::vector<const char*> texts;
-        uint32_t result;
-        const char* message;
-        int beeps;
-    } groups[] = {
+    struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
         {{"next"}, REDRAW, "", 1},       // a single file
         {{"  end  ", "quit"}, pk::CMD_END, "", 0},
