@@ -18,12 +18,8 @@ std::string Alphabet(int n) {
 
 TEST(HexView, RowsForSizesOffsetsAndWidths) {
     const std::string full = "   00000000:   41424344  45464748  494A4B4C  4D4E4F50    [ABCDEFGHIJKLMNOP]";
-    struct Case {
-        int cols, rows, size;
-        uint32_t offset;
-        int y;  // console row; the first data row is 3
-        std::string want;  // the row's first `cols` cells
-    } const cases[] = {
+    // y: the console row (the first data row is 3); want: its first cols cells
+    struct Case { int cols, rows, size; uint32_t offset; int y; std::string want; } const cases[] = {
         {80, 25, 19, 0, 2, std::string(80, '\0')},   // above and below the data
         {80, 25, 19, 0, 24, std::string(80, '\0')},  // area nothing is written
         {80, 25, 20, 20, 3, B(80)},
