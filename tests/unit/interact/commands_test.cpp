@@ -77,11 +77,8 @@ TEST_F(Commands, ResultsMessagesAndBeeps) {
 }
 
 TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
-    struct Case {
-        const char* text;
-        uint32_t result;  // 0: refused with a beep
-        uint32_t at;      // line (text view) or offset (hex view)
-    };
+    // result 0: refused with a beep; at: line (text view) or offset (hex view)
+    struct Case { const char* text; uint32_t result; uint32_t at; };
     const Case text[] = {
         {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
         {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},

@@ -104,10 +104,7 @@ TEST(CellGrid, WritesAreClippedAndBadOnesRefused) {
     const uint16_t attrs[4] = {0x1F, 0x1F, 0x1F, 0x1F};
     const Cell block[4] = {{'w', 0, 0x70}, {'x', 0, 0x70}, {'y', 0, 0x70}, {'z', 0, 0x70}};
     Cell read[4];
-    struct Case {
-        const char* what;
-        bool ok;
-    };
+    struct Case { const char* what; bool ok; };
     const Case cases[] = {
         {"chars cut at the edge", con.writeChars({8, 0}, text, 4)},
         {"attrs cut at the edge", con.writeAttrs({9, 0}, attrs, 4)},
