@@ -58,6 +58,7 @@ uint8_t* ResizeFileBlock(uint8_t* block, size_t oldSize, size_t newSize, uint32_
         error = static_cast<uint32_t>(errno);
         return nullptr;
     }
+    if (to >= HUGE_PAGE) madvise(p, to, MADV_HUGEPAGE);
     return static_cast<uint8_t*>(p);
 }
 

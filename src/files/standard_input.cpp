@@ -56,7 +56,10 @@ void ShowProgress(uint64_t bytesRead) {
 // after Ctrl+C, the "^C" the terminal echoed after it.
 void ClearProgress(bool afterInterrupt) {
     size_t width = progressLine.width + (afterInterrupt ? 2 : 0);
-    if (width != 0) WriteTerminal("\r" + std::string(width, ' ') + "\r");
+    if (width == 0) return;
+    std::string blank(width + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    WriteTerminal(blank);
 }
 
 // The read with Ctrl+C caught (unless pk was started with SIGINT ignored).

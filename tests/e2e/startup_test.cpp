@@ -52,11 +52,7 @@ TEST(StartUp, CommandLines) {
     dir.mkdir("sub");
     dir.write("t\x1b]0;X\x07.txt", "");
     const std::string longName(PATH_MAX + 10, 'n');
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-        int exitCode;
-    };
+    struct Case { std::vector<std::string> args; std::string out; int exitCode; };
     std::vector<Case> cases = {
         {{}, "File (standard input) is empty.\n", 2},  // an empty pipe
         {Shell("exec \"$0\" </dev/null"), kNoFile, 2},
@@ -176,18 +172,11 @@ TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
         ASSERT_GE(writer, 0);
         std::string lines;
         int count = 0;
-        auto send = [&](const std::string& bytes) {
-            for (size_t done = 0; done < bytes.size();) {
-                ssize_t n = write(writer, bytes.data() + done, bytes.size() - done);
-                if (n <= 0) break;
-                done += size_t(n);
-            }
-        };
         for (int mib = 1; mib <= 4; ++mib) {
             std::string more;
             while (lines.size() + more.size() < size_t(mib) << 20) more += "line " + std::to_string(++count) + "\n";
             lines += more;
-            send(more);
+            ASSERT_EQ(write(writer, more.data(), more.size()), ssize_t(more.size()));
             ASSERT_TRUE(pk.t.waitFor("pk: " + std::to_string(mib) + " MiB of standard input read", kWait, 0))
                 << pk.t.screenText();
         }
@@ -202,7 +191,7 @@ TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
             EXPECT_EQ(pk.t.rowText(0), std::string(80, ' '));
             continue;
         }
-        send("the last line, cut short");
+        ASSERT_EQ(write(writer, "the last line, cut short", 24), 24);
         close(writer);
         const std::string last = "Line 1 of " + std::to_string(count + 1) + ",";
         ASSERT_TRUE(pk.t.waitFor(last, kWait, 1)) << pk.t.screenText();

@@ -268,13 +268,8 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
 // its stop flag is set (as Ctrl+C sets it).
 TEST_F(LoadFilesTest, StreamReadEnds) {
     volatile std::sig_atomic_t stop = 1;
-    const struct {
-        std::string path;
-        uint32_t limit;
-        bool stopped;
-        pk::LoadResult result;
-        uint32_t error;
-    } cases[] = {
+    // What is read, at most limit bytes, with the stop flag set or not.
+    const struct { std::string path; uint32_t limit; bool stopped; pk::LoadResult result; uint32_t error; } cases[] = {
         {dir.write("six", "abcdef"), 6, false, pk::LOAD_OK, kUntouched},
         {dir / "six", 5, false, pk::LOAD_TOO_LARGE, kUntouched},
         {dir.write("none", ""), 5, false, pk::LOAD_EMPTY, kUntouched},
