@@ -28,7 +28,8 @@ void ReportInitFailure(Console* console) {
     int error = console ? console->lastError() : 0;
     if (error == ENOTSUP) {  // one line only: nothing else reached the terminal
         const char* term = std::getenv("TERM");
-        PrintError(std::string("pk cannot run on TERM=") + (term ? term : "") + ": that terminal cannot move its cursor.");
+        PrintError(std::string("pk cannot run on TERM=") + (term ? term : "") +
+                   ": that terminal cannot move its cursor.");
         return;
     }
     ScreenInfo info;
