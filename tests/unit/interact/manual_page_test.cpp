@@ -62,7 +62,8 @@ TEST(ManualPage, NamesEveryCommandAndKey) {
     EXPECT_GE(rows, KEY_LABEL_COUNT);
 
     // Keys the keyboard loop reads itself, and the label captions.
-    for (const char* key : {"Enter", "Esc", "Backspace", "Ctrl+V", "Ctrl+C", "Ctrl+Z", "Wheel", "Shift+Wheel", "Click"}) EXPECT_TRUE(HasKeyRow(page, key)) << key;
+    for (const char* key : {"Enter", "Esc", "Backspace", "Ctrl+V", "Ctrl+C", "Ctrl+Z", "Wheel", "Shift+Wheel", "Click"})
+        EXPECT_TRUE(HasKeyRow(page, key)) << key;
     for (const KeyLabel& label : KEY_LABELS) {
         if (static_cast<unsigned char>(label.caption[0]) >= 0x80 || label.caption[0] == '<') continue;  // arrows
         EXPECT_NE(page.find(std::string(label.caption)), std::string::npos) << label.caption;
