@@ -10,6 +10,7 @@
 #include "bench_data.h"
 #include "display/display_state.h"
 #include "display/find.h"
+#include "text/ascii.h"
 
 namespace {
 
@@ -41,7 +42,10 @@ pk::FileEntry& Load() {
 
 // The needle and its length are read at run time, as the program holds them.
 bool Equal(const uint8_t* p, const uint8_t* s, uint32_t n, bool fold) {
-    return fold ? pk::CompareFold(p, s, n) == 0 : std::memcmp(p, s, n) == 0;
+    if (!fold) return std::memcmp(p, s, n) == 0;
+    for (uint32_t i = 0; i < n; ++i)
+        if (pk::AsciiLower(p[i]) != pk::AsciiLower(s[i])) return false;
+    return true;
 }
 
 __attribute__((noinline)) size_t PlainHex(const pk::FileEntry& e, const uint8_t* s, uint32_t n, bool fold) {

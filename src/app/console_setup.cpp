@@ -10,7 +10,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "display/screen.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
 #include "panel/panel.h"
 
@@ -18,12 +18,7 @@ namespace pk {
 
 namespace {
 
-constexpr uint8_t START_ATTRIBUTES[ATTRIBUTE_COUNT] = {
-    0x07, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0x00, 0x07, 0x07, 0x07, 0x00, 0x00, 0x00,
-};
 constexpr int START_CURSOR_SIZE = 12;
-constexpr int MIN_COLUMNS = 80;
-constexpr int MIN_ROWS = 24;
 
 // Explains a refused fullinit; a terminal that is too small says so first.
 void ReportInitFailure(Console* console) {
@@ -63,8 +58,6 @@ void SaveScreen(Console* console) {
     if (program.savedCells == nullptr) return;
     Coord size{static_cast<int16_t>(program.screenWidth), static_cast<int16_t>(program.screenHeight)};
     console->readCells(program.savedCells, size, program.window);
-    ScreenInfo info;
-    if (console->queryScreen(info)) program.savedCursor = info.cursor;
 }
 
 void PutKeysOnLastRow() {
@@ -77,8 +70,7 @@ void PutKeysOnLastRow() {
 }  // namespace
 
 int ConsoleSetUp() {
-    Console* console = program.console;
-    fullconsole(console);
+    Console* console = fullconsole();
     ConsoleState* state = fullinit();
     if (state == nullptr) {
         ReportInitFailure(console);

@@ -1,9 +1,9 @@
 // The program's entry: hands the terminal to pk and runs the main loop.
 #include "app/main_loop.h"
-#include "files/state.h"
+#include "panel/panel.h"
 #include "panel/terminal_console.h"
 
 int main(int argc, char** argv) {
-    pk::program.console = pk::TerminalConsole();
+    pk::fullconsole(pk::TerminalConsole());
     return pk::MainLoop(argc, argv);
 }

@@ -12,7 +12,7 @@
 #include "display/screen.h"
 #include "display/views.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
 #include "interact/keyboard.h"
 #include "interact/keyboard_state.h"
@@ -30,17 +30,15 @@ constexpr int EXIT_START_FAILED = 2;
 
 constexpr int BOTTOM_CELLS = 80;
 
-// Every global back to zero, the panel library's included; the console the
-// program was given stays.
+// Every module's state back to its start, the panel library's included (it
+// keeps the console the program was given).
 void ClearGlobalState() {
-    Console* console = program.console;
     fullreset();
-    program = ProgramState{};
-    program.console = console;
-    settings = Settings{};
-    commands = CommandState{};
-    display = DisplayState{};
-    for (FileEntry& entry : fileTable) entry = FileEntry{};
+    ResetProgramState();
+    ResetStoredSettings();
+    ResetFileTable();
+    ResetDisplay();
+    ResetCommands();
     ResetKeyboard();
 }
 
@@ -99,16 +97,16 @@ int MainLoop(int argc, char** argv) {
 // screen stays as it is.
 void RestoreConsole() {
     if (program.savedCells == nullptr) {
-        program.console->leaveScreen(false);
+        fullconsole()->leaveScreen(false);
     } else {
-        program.console->restoreScreen();
+        fullconsole()->restoreScreen();
     }
 }
 
 // Blanks the key line (80 cells, light grey on black), puts the cursor at its
 // start and leaves the last page in the terminal.
 void ClearBottomLine() {
-    Console* console = program.console;
+    Console* console = fullconsole();
     Cell blanks[BOTTOM_CELLS];
     for (Cell& cell : blanks) cell = Cell{' ', 0, 0x07};
     int16_t row = static_cast<int16_t>(program.screenHeight - 1);

@@ -4,26 +4,35 @@
 
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace pk {
 
 namespace {
 
 struct Line {
     size_t begin;    // first byte of the line
-    size_t textEnd;  // before its CR LF / LF
+    size_t textEnd;  // before its line end
     size_t end;      // after its line end
 };
 
+// Where the line end at text[at] (CR or LF) ends: a CR LF is one line end.
+size_t LineEndAt(std::string_view text, size_t at) {
+    return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? at + 2 : at + 1;
+}
+
+// Lines end in LF, CR LF or a lone CR, for reading and writing alike.
 std::vector<Line> SplitLines(std::string_view text) {
     std::vector<Line> lines;
     size_t begin = 0;
     while (begin < text.size()) {
-        size_t lf = text.find('\n', begin);
-        size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-        size_t textEnd = lf == std::string_view::npos ? text.size() : lf;
-        if (textEnd > begin && text[textEnd - 1] == '\r') --textEnd;
-        lines.push_back({begin, textEnd, end});
-        begin = end;
+        size_t stop = text.find_first_of("\r\n", begin);
+        if (stop == std::string_view::npos) {
+            lines.push_back({begin, text.size(), text.size()});
+            break;
+        }
+        lines.push_back({begin, stop, LineEndAt(text, stop)});
+        begin = lines.back().end;
     }
     return lines;
 }
@@ -38,8 +47,7 @@ std::string_view Trim(std::string_view s) {
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
 }
@@ -96,16 +104,11 @@ KeyPlace FindKey(std::string_view text, const std::vector<Line>& lines, std::str
     return place;
 }
 
-const char* LineEndOf(std::string_view text) {
-    size_t lf = text.find('\n');
-    return lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+// The text's first line end, which new lines take; LF for a text without one.
+std::string LineEndOf(std::string_view text) {
+    size_t stop = text.find_first_of("\r\n");
+    if (stop == std::string_view::npos) return "\n";
+    return std::string(text.substr(stop, LineEndAt(text, stop) - stop));
 }
 
 }  // namespace
@@ -141,7 +144,7 @@ std::string ProfileSet(std::string_view text, std::string_view section, std::str
         return out;
     }
     out.append(text);
-    if (!out.empty() && out.back() != '\n') out.append(eol);
+    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(eol);
     out.append("[").append(section).append("]").append(eol).append(keyLine).append(eol);
     return out;
 }
@@ -161,12 +164,11 @@ uint32_t ProfileInt(const std::optional<std::string>& value, uint32_t fallback) 
 }
 
 std::string ProfileEncodeStruct(std::span<const uint8_t> bytes) {
-    static constexpr char DIGITS[] = "0123456789ABCDEF";
     std::string out;
     uint8_t sum = 0;
     auto put = [&](uint8_t b) {
-        out.push_back(DIGITS[b >> 4]);
-        out.push_back(DIGITS[b & 15]);
+        out.push_back(kHexDigits[b >> 4]);
+        out.push_back(kHexDigits[b & 15]);
     };
     for (uint8_t b : bytes) {
         put(b);

@@ -1,7 +1,8 @@
 // The profile (INI) text format of the settings file, as pure functions over
 // the file's text: "[section]" lines, then "key=value" lines. Section and key
 // names compare without regard to letter case; blanks around names and
-// values and CRLF line ends are accepted; lines not touched stay as they are.
+// values are accepted; lines end in LF, CR LF or a lone CR, and new lines take
+// the text's first line end; lines not touched stay as they are.
 #pragma once
 
 #include <cstdint>

@@ -1,21 +1,25 @@
 // The settings file: reading the find string and the tab setting from the
-// "[common]" section at start-up, and writing them back at shutdown through
-// a new file that replaces the old one, so a failed write loses nothing.
+// "[common]" section at start-up, and writing back at shutdown what this run
+// changed. The write holds a lock on a file beside the settings file, reads
+// it afresh and replaces it through a new file, so a failed write loses
+// nothing and two runs ending at once lose neither's change. Only a regular
+// file (or a missing one) is ever read or replaced, also through links.
 #include "app/settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/profile.h"
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 
@@ -25,6 +29,12 @@ constexpr const char* SECTION = "common";
 constexpr const char* KEY_FLEN = "flen";
 constexpr const char* KEY_FIND = "find";
 constexpr const char* KEY_TABS = "tabs";
+constexpr const char* LOCK_SUFFIX = ".lock";
+constexpr int LINK_HOPS = 40;  // as many links as the system follows
+
+// The values as the settings file gave them at start-up; what differs from
+// them at shutdown is what this run changed.
+Settings stored;
 
 // The whole settings file, or "" when there is none. Anything but a regular
 // file there (a FIFO would block, /dev/zero never ends) reads as none.
@@ -59,18 +69,55 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// The file a write replaces: the settings path, or what a link there names.
-std::string TargetOf(const char* path) {
-    char resolved[PATH_MAX];
+// The file a write goes to: the path itself, or where its chain of links
+// ends (a link relative to the folder that holds it). "" for a loop, a
+// chain too long or a link that cannot be read.
+std::string TargetOf(const std::string& path) {
+    std::string at = path;
+    for (int hop = 0; hop < LINK_HOPS; ++hop) {
+        struct stat st;
+        if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        char link[PATH_MAX];
+        ssize_t n = readlink(at.c_str(), link, sizeof link);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof link) return std::string();
+        std::string next(link, static_cast<size_t>(n));
+        size_t slash = at.rfind('/');
+        if (next.front() != '/' && slash != std::string::npos) next = at.substr(0, slash + 1) + next;
+        at = next;
+    }
+    return std::string();
+}
+
+// A write may replace a regular file or create a missing one; a folder, a
+// device, a FIFO or a socket there stays untouched.
+bool Replaceable(const std::string& target) {
     struct stat st;
-    if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, resolved) != nullptr) return resolved;
-    return path;
+    if (lstat(target.c_str(), &st) == 0) return S_ISREG(st.st_mode);
+    return errno == ENOENT;
+}
+
+// An exclusive lock on the lock file beside target, held until the returned
+// descriptor is closed; -1 when it cannot be had.
+int LockBeside(const std::string& target) {
+    std::string path = target + LOCK_SUFFIX;
+    int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    struct stat st;
+    int rc = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? 0 : -1;
+    while (rc == 0 && flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) rc = -1;
+    }
+    if (rc == 0) return fd;
+    close(fd);
+    return -1;
 }
 
 // Writes text to a new file beside path, flushed to disk, then renames it
-// over path. The old file stays whole unless the rename succeeds.
+// over path. The old file stays whole unless the rename succeeds. Under a
+// file-size limit the write fails instead of the signal ending pk.
 bool ReplaceFile(const std::string& path, const std::string& text) {
-    std::string temp = path + ".XXXXXX";
+    std::string temp = path;
+    temp.append(".XXXXXX");
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
     struct stat old;
@@ -82,14 +129,42 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
         umask(mask);
         mode = 0666 & ~mask;
     }
+    struct sigaction ignore = {}, saved = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &saved);
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    sigaction(SIGXFSZ, &saved, nullptr);
     ok = close(fd) == 0 && ok;
     if (ok && rename(temp.c_str(), path.c_str()) == 0) return true;
     unlink(temp.c_str());
     return false;
 }
 
+bool FindChanged() {
+    return settings.findLength != 0 &&
+           (settings.findLength != stored.findLength ||
+            std::memcmp(settings.findString, stored.findString, FIND_MAX) != 0);
+}
+
+// text with this run's changes: the find string when this run set another,
+// the tab setting as this run switched it, else as text holds it now (any
+// non-zero value written as 1).
+std::string WithChanges(std::string text) {
+    if (FindChanged()) {
+        uint16_t length = settings.findLength > FIND_MAX ? FIND_MAX : settings.findLength;
+        text = ProfileSet(text, SECTION, KEY_FLEN, std::to_string(length));
+        text = ProfileSet(text, SECTION, KEY_FIND,
+                          ProfileEncodeStruct(std::span<const uint8_t>(settings.findString, length)));
+    }
+    uint32_t tabs = settings.tabsOn;
+    if (tabs == stored.tabsOn) tabs = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
+    return ProfileSet(text, SECTION, KEY_TABS, std::to_string(tabs));
+}
+
 }  // namespace
+
+void ResetStoredSettings() { stored = Settings{}; }
 
 void ReadSettings() {
     std::string text = ReadText(program.settingsPath);
@@ -102,20 +177,18 @@ void ReadSettings() {
         if (find) ProfileDecodeStruct(*find, std::span<uint8_t>(settings.findString, settings.findLength));
     }
     settings.tabsOn = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
+    stored = settings;
 }
 
 int WriteSettings() {
     if (program.settingsPath[0] == '\0') return 0;
-    std::string path = TargetOf(program.settingsPath);
-    std::string text = ReadText(path.c_str());
-    if (settings.findLength != 0) {
-        uint16_t length = settings.findLength > FIND_MAX ? FIND_MAX : settings.findLength;
-        text = ProfileSet(text, SECTION, KEY_FLEN, std::to_string(length));
-        text = ProfileSet(text, SECTION, KEY_FIND,
-                          ProfileEncodeStruct(std::span<const uint8_t>(settings.findString, length)));
-    }
-    text = ProfileSet(text, SECTION, KEY_TABS, std::to_string(settings.tabsOn));
-    return ReplaceFile(path, text) ? 1 : 0;
+    std::string target = TargetOf(program.settingsPath);
+    if (target.empty() || !Replaceable(target)) return 0;
+    int lock = LockBeside(target);
+    if (lock < 0) return 0;
+    bool ok = Replaceable(target) && ReplaceFile(target, WithChanges(ReadText(target.c_str())));
+    close(lock);
+    return ok ? 1 : 0;
 }
 
 }  // namespace pk

@@ -3,8 +3,11 @@
 
 namespace pk {
 
+// Forget the values read at start-up (start of a run).
+void ResetStoredSettings();
 void ReadSettings();
-// 1 when the final write (of "tabs") succeeded, 0 when it failed.
+// Writes what this run changed; 1 when the settings file was written, 0 when
+// it could not be (or is no regular file: it is then left as it is).
 int WriteSettings();
 
 }  // namespace pk

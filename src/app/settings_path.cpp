@@ -10,7 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "files/state.h"
+#include "app/startup_output.h"
+#include "files/program_state.h"
 
 namespace pk {
 
@@ -89,7 +90,9 @@ void SetSettingsPath() {
             SetPath(folder.c_str());
             return;
         }
-        std::printf("Could not create application data folder %s, system return code %u\n", folder.c_str(), error);
+        std::string line = "Could not create application data folder ";
+        line.append(folder).append(", system return code ").append(std::to_string(error));
+        PrintLine(line);
     }
     char own[NAME_SIZE - 8];  // leaves room for "/pk.ini"
     ProgramFolder(own, sizeof own);

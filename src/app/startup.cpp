@@ -1,13 +1,13 @@
 // Start-up's first phase: the settings path, the command line (help options,
 // --help, --version) and loading every argument, with each failure reported
-// as one line on standard output.
-#include <cstdio>
+// as one line on standard output (control bytes of names escaped).
 #include <cstring>
 
 #include "app/settings_path.h"
 #include "app/startup.h"
+#include "app/startup_output.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 
@@ -44,25 +44,23 @@ int IsHelpOption(const char* text) {
 void ShowUsage() {
     for (const char* line : USAGE_TEXT) {
         if (line[0] == '\0') break;
-        std::printf("%s\n", line);
+        PrintLine(line);
     }
 }
 
 int StartUpFirstPhase(int argc, char** argv) {
     SetSettingsPath();
     if (argc < 2) {
-        std::printf("%s", "\nPlease include a filename on the command line.\n");
-        std::fflush(stdout);
+        PrintLine("");
+        PrintLine("Please include a filename on the command line.");
         return START_FAILED;
     }
     if (IsHelpOption(argv[1])) {
         ShowUsage();
-        std::fflush(stdout);
         return START_USAGE;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s\n", VERSION_LINE);
-        std::fflush(stdout);
+        PrintLine(VERSION_LINE);
         return START_USAGE;
     }
     static char fullName[NAME_SIZE];
@@ -72,8 +70,7 @@ int StartUpFirstPhase(int argc, char** argv) {
         LoadResult result = LoadFiles(argv[i], fullName, systemError);
         if (result != LOAD_OK) {
             LongLoadMessage(message, sizeof message, result, argv[i], fullName, systemError);
-            std::printf("%s\n", message);
-            std::fflush(stdout);
+            PrintLine(message);
             return START_FAILED;
         }
     }

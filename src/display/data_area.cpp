@@ -1,7 +1,8 @@
 // The data area shared by both views: clearing the composed cells and
 // writing them to the console in one call.
 #include "display/views.h"
-#include "files/state.h"
+#include "files/program_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -13,12 +14,12 @@ void ClearDataArea() {
 }
 
 void WriteDataArea() {
-    if (program.console == nullptr || program.viewCells == nullptr || program.dataRows == 0) return;
+    if (fullconsole() == nullptr || program.viewCells == nullptr || program.dataRows == 0) return;
     Coord blockSize{int16_t(program.screenWidth), int16_t(program.dataRows)};
     Rect target{0, 3, int16_t(program.screenWidth - 1), int16_t(3 + program.dataRows - 1)};
     // A failed write leaves the old screen; the next pass of the main loop
     // draws again, so the error is not kept.
-    (void)program.console->writeCells(program.viewCells, blockSize, target);
+    (void)fullconsole()->writeCells(program.viewCells, blockSize, target);
 }
 
 }  // namespace pk

@@ -1,5 +1,5 @@
 // The display state shared by the views, the status fields, find and the
-// keyboard, and the two operations on its message buffer.
+// keyboard, its reset and the two operations on its message buffer.
 #include "display/display_state.h"
 
 #include <cstring>
@@ -7,6 +7,8 @@
 namespace pk {
 
 DisplayState display;
+
+void ResetDisplay() { display = DisplayState{}; }
 
 // Copies text into messageText, cut so that the terminating NUL always fits;
 // the rest of the buffer is cleared so no tail of an older message remains.

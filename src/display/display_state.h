@@ -22,6 +22,9 @@ struct DisplayState {
 
 extern DisplayState display;
 
+// Back to the start (all zero).
+void ResetDisplay();
+
 // Put a message (cut to fit) into messageText.
 void SetMessage(const char* text);
 void ClearMessage();

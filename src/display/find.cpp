@@ -11,7 +11,8 @@
 #include "display/display_state.h"
 #include "display/find_scan.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -47,14 +48,6 @@ uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) {
 }
 
 }  // namespace
-
-int CompareFold(const uint8_t* a, const uint8_t* b, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i) {
-        uint8_t x = FoldByte(a[i]), y = FoldByte(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return 0;
-}
 
 int HexToBytes(std::string_view digits, uint8_t* out) {
     auto value = [](char c) { return uint8_t((c & 0x0F) + (uint8_t(c) >= 0x41 ? 9 : 0)); };

@@ -24,7 +24,6 @@ int FindInText(const uint8_t* s, uint32_t n);
 int FindInHex(const uint8_t* s, uint32_t n);
 int RevealFoundText();
 int RevealFoundBytes();
-int CompareFold(const uint8_t* a, const uint8_t* b, uint32_t n);
 // Pairs of hex digits to bytes; returns the byte count.
 int HexToBytes(std::string_view digits, uint8_t* out);
 

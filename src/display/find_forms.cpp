@@ -8,7 +8,7 @@
 #include "display/display_state.h"
 #include "display/find.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 

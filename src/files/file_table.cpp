@@ -3,8 +3,6 @@
 // and releasing everything at shutdown.
 #include "files/file_table.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 
 #include "files/file_memory.h"
@@ -12,6 +10,10 @@
 namespace pk {
 
 FileEntry fileTable[FILE_SLOTS];
+
+void ResetFileTable() {
+    for (FileEntry& entry : fileTable) entry = FileEntry{};
+}
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
 
@@ -42,12 +44,6 @@ int FindLoadedFile(const char* fullPath, uint64_t device, uint64_t inode) {
         if (inode != 0 && entry.device == device && entry.inode == inode) return slot;
     }
     return -1;
-}
-
-int FindLoadedEntry(const char* fullPath) {
-    struct stat st;
-    if (stat(fullPath, &st) != 0) return FindLoadedFile(fullPath, 0, 0);
-    return FindLoadedFile(fullPath, st.st_dev, st.st_ino);
 }
 
 int NextLoadedEntry() {

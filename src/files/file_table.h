@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "display/line_model.h"
-#include "files/state.h"
+#include "files/program_state.h"
 
 namespace pk {
 
@@ -42,6 +42,8 @@ struct FileEntry {
 
 extern FileEntry fileTable[FILE_SLOTS];
 
+// Every slot free, without releasing anything (start of a run).
+void ResetFileTable();
 // The current entry (program.currentEntry).
 FileEntry& CurrentEntry();
 
@@ -77,7 +79,6 @@ LoadResult ReadFileData(int slot, uint32_t& systemError);
 int FindFreeEntry();                          // -1 for none
 // A loaded slot holding this path, or the same file (device and inode) under
 // another name; -1 for none.
-int FindLoadedEntry(const char* fullPath);
 int FindLoadedFile(const char* fullPath, uint64_t device, uint64_t inode);
 int NextLoadedEntry();                        // 1 switched, 0 none other
 int CloseCurrentEntry();                      // 1 closed, 0 it is the only one

@@ -87,12 +87,12 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0;
     size_t star = std::string_view::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             resume = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
         } else if (star != std::string_view::npos) {
             // Let the last star take one more byte and try again.
             p = star + 1;

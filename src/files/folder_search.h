@@ -26,7 +26,8 @@ enum SearchResult : int {
     SEARCH_FAILED = 4,          // anything else; error holds the errno
 };
 
-// * matches any run of bytes, ? any one byte; every other byte itself.
+// * matches any run of bytes, ? any one byte, also where the name holds a *
+// or ? itself; every other byte matches itself.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 bool HasWildcards(std::string_view name);
 // The folder part of a full path: everything before its last "/" ("" for a

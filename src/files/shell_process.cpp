@@ -12,7 +12,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "files/state.h"
+#include "files/program_state.h"
+#include "panel/panel.h"
 #include "panel/process.h"
 
 namespace pk {
@@ -128,7 +129,7 @@ int StartWithEnvironment(const ShellLaunch& launch) {
     return err;
 }
 
-bool EndRequested() { return program.console != nullptr && program.console->endRequested(); }
+bool EndRequested() { return fullconsole() != nullptr && fullconsole()->endRequested(); }
 
 }  // namespace
 

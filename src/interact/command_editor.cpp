@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/commands.h"
 #include "interact/keyboard_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 

@@ -1,10 +1,12 @@
 // The command line shared by the keyboard loop and the command interpreter,
-// and the length of the text it holds.
+// its reset and the length of the text it holds.
 #include "interact/command_state.h"
 
 namespace pk {
 
 CommandState commands;
+
+void ResetCommands() { commands = CommandState{}; }
 
 int CommandLength() {
     for (int i = COMMAND_SIZE - 1; i >= 0; --i) {

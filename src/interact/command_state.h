@@ -32,6 +32,9 @@ struct CommandState {
 
 extern CommandState commands;
 
+// Back to the start (all NUL).
+void ResetCommands();
+
 // 1 + the index of the last character that is neither blank nor NUL; 0 if none.
 int CommandLength();
 

@@ -11,11 +11,12 @@
 #include "display/find.h"
 #include "display/screen.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
 #include "interact/help.h"
 #include "interact/movement.h"
 #include "interact/shell_command.h"
+#include "panel/panel.h"
 #include "text/ascii.h"
 
 namespace pk {

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/command_table.h"
+#include "panel/panel.h"
 
 namespace pk {
 

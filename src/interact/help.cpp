@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "files/state.h"
+#include "files/program_state.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -152,7 +152,7 @@ PanelField* HelpPanel() {
 }  // namespace
 
 void ShowHelp() {
-    Console* console = program.console;
+    Console* console = fullconsole();
     Coord size{static_cast<int16_t>(program.screenWidth), static_cast<int16_t>(program.screenHeight)};
     Rect screen{0, 0, static_cast<int16_t>(size.x - 1), static_cast<int16_t>(size.y - 1)};
     size_t cellCount = static_cast<size_t>(program.screenWidth) * program.screenHeight;

@@ -9,9 +9,9 @@
 #include "display/key_labels.h"
 #include "display/screen.h"
 #include "files/file_table.h"
-#include "files/state.h"
 #include "interact/command_state.h"
 #include "interact/keyboard_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -77,7 +77,7 @@ void ApplyResult(LoopState& loop, uint32_t bits) {
         if (CurrentEntry().findFlags & FIND_FAILED) bits |= CMD_KEEPMSG;
     }
     if (bits & CMD_CURSOR)
-        program.console->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);
+        fullconsole()->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);
     if (bits & (CMD_REDRAW | CMD_END | CMD_ENDLEAVE)) loop.done = true;
     if (bits & (CMD_END | CMD_ENDLEAVE)) loop.result = (bits & CMD_END) ? KEY_END : KEY_ENDLEAVE;
     loop.bits = bits;
@@ -88,7 +88,7 @@ void ApplyResult(LoopState& loop, uint32_t bits) {
 void ShowEventTail(const LoopState& loop) {
     if (!(loop.bits & CMD_KEEPMSG)) ClearMessage();
     ShowStatus();
-    Console* console = program.console;
+    Console* console = fullconsole();
     int16_t column = static_cast<int16_t>(COMMAND_COLUMN + loop.line.cursorIndex - loop.line.displayOffset);
     console->setCursorPosition(Coord{column, COMMAND_ROW});
     const uint8_t* shown = reinterpret_cast<const uint8_t*>(commands.commandLine + loop.line.displayOffset);
@@ -100,12 +100,12 @@ void ShowEventTail(const LoopState& loop) {
 int KeyboardLoop() {
     ClearMessage();
     LoopState loop;
-    program.console->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
+    fullconsole()->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
     while (!loop.done) {
         InputRecord record;
         if (!ReadKeyEvent(record)) {
             // An ending signal ends the run as End does; a dead input as Z.
-            loop.result = program.console->endRequested() ? KEY_END : KEY_READFAIL;
+            loop.result = fullconsole()->endRequested() ? KEY_END : KEY_READFAIL;
             break;
         }
         if (!AsKeyPress(record)) continue;
@@ -116,7 +116,7 @@ int KeyboardLoop() {
         ApplyResult(loop, Dispatch(loop.line, record));
         ShowEventTail(loop);
     }
-    program.console->flushInput();
+    fullconsole()->flushInput();
     return loop.result;
 }
 
@@ -125,7 +125,7 @@ int KeyboardLoop() {
 int ReadKeyEvent(InputRecord& record) {
     for (;;) {
         if (TakePastedKey(record)) return 1;
-        if (!program.console->readInput(record)) return 0;
+        if (!fullconsole()->readInput(record)) return 0;
         if (record.eventType != PASTE_EVENT) return 1;
         FillPasteBuffer(record.text);
     }

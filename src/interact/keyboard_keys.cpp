@@ -9,11 +9,12 @@
 #include "display/key_labels.h"
 #include "display/screen.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
 #include "interact/help.h"
 #include "interact/keyboard_state.h"
 #include "interact/movement.h"
+#include "panel/panel.h"
 
 namespace pk {
 

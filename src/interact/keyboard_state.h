@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "files/state.h"
 #include "panel/console.h"
+#include "panel/panel.h"
 
 namespace pk {
 

@@ -9,8 +9,9 @@
 
 #include "display/display_state.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 

@@ -3,8 +3,8 @@
 // ahead of any console input, as if they were typed.
 #include <string>
 
-#include "files/state.h"
 #include "interact/keyboard_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
@@ -24,7 +24,7 @@ void FillPasteBuffer(std::string_view text) {
 
 void StartPaste() {
     std::string text;
-    if (!program.console->readClipboard(text)) return;
+    if (!fullconsole()->readClipboard(text)) return;
     FillPasteBuffer(text);
 }
 

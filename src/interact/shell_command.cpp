@@ -7,14 +7,14 @@
 
 #include "display/display_state.h"
 #include "files/shell_process.h"
-#include "files/state.h"
 #include "interact/command_state.h"
+#include "panel/panel.h"
 
 namespace pk {
 
 uint32_t RunShellCommand(const char* text) {
     ShellLaunch launch = PrepareShellCommand(text);
-    Console* console = launch.inThisTerminal ? program.console : nullptr;
+    Console* console = launch.inThisTerminal ? fullconsole() : nullptr;
     if (console != nullptr) console->suspend();
     int err = StartShellCommand(launch);
     if (console != nullptr) console->resume();

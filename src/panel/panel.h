@@ -46,8 +46,18 @@ struct PanelField {
 // A panel is an array of PanelField whose last record has FLD_LAST.
 using Panel = PanelField;
 
+// The smallest usable screen: 80 columns by 24 rows (a terminal's common
+// height).
+constexpr int MIN_COLUMNS = 80;
+constexpr int MIN_ROWS = 24;
+
 constexpr int ATTRIBUTE_COUNT = 13;
 using AttributeTable = uint8_t[ATTRIBUTE_COUNT];
+
+// The attribute table the library starts with and start-up installs: light
+// grey on black, bright white on black (2), black on light grey (3).
+constexpr AttributeTable START_ATTRIBUTES = {
+    0x07, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0x00, 0x07, 0x07, 0x07, 0x00, 0x00, 0x00};
 
 struct ConsoleState {
     Console* console = nullptr;  // output and input of the one console
@@ -59,9 +69,12 @@ struct ConsoleState {
     uint32_t lastError = 0;
 };
 
-// The console the library works on; set once before fullinit (the program
-// gives it the terminal, tests an in-memory console).
+// The console the library works on, the program's only one; set once before
+// fullinit (the program gives it the terminal, tests an in-memory console).
 void fullconsole(Console* console);
+Console* fullconsole();
+// The simple beep of a refused action, on that console.
+void Beep();
 // Forget all library state (uninitialised, default attribute table).
 void fullreset();
 

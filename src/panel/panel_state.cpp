@@ -1,5 +1,5 @@
-// The panel library's state and the console checks: fullconsole, fullreset,
-// fullinit, fullcheck, fullwindow and fullattr.
+// The panel library's state and the console checks: fullconsole, Beep,
+// fullreset, fullinit, fullcheck, fullwindow and fullattr.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,17 +12,9 @@ namespace panel_detail {
 
 namespace {
 
-constexpr uint8_t kDefaultAttributes[ATTRIBUTE_COUNT] = {
-    0x07, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0x00, 0x07, 0x07, 0x07, 0x00, 0x00, 0x00};
-
-// The smallest usable screen: 80 columns by 24 rows (a terminal's common
-// height).
-constexpr int kMinColumns = 80;
-constexpr int kMinRows = 24;
-
 PanelLibrary MakeLibrary() {
     PanelLibrary lib;
-    std::memcpy(lib.attributes, kDefaultAttributes, ATTRIBUTE_COUNT);
+    std::memcpy(lib.attributes, START_ATTRIBUTES, ATTRIBUTE_COUNT);
     return lib;
 }
 
@@ -39,6 +31,12 @@ void StoreError() { State().lastError = uint32_t(Con().lastError()); }
 using namespace panel_detail;
 
 void fullconsole(Console* console) { State().console = console; }
+
+Console* fullconsole() { return State().console; }
+
+void Beep() {
+    if (State().console) State().console->beep();
+}
 
 void fullreset() {
     Console* console = State().console;
@@ -72,9 +70,9 @@ int fullcheck() {
     Console& con = Con();
     if (!con.queryScreen(st.screen)) return Failed(-1);
     Coord size = st.screen.bufferSize;
-    if (size.x < kMinColumns || size.y < kMinRows) {
-        st.screen.window = Rect{0, 0, int16_t(std::max<int>(size.x, kMinColumns) - 1),
-                                int16_t(std::max<int>(size.y, kMinRows) - 1)};
+    if (size.x < MIN_COLUMNS || size.y < MIN_ROWS) {
+        st.screen.window = Rect{0, 0, int16_t(std::max<int>(size.x, MIN_COLUMNS) - 1),
+                                int16_t(std::max<int>(size.y, MIN_ROWS) - 1)};
         if (!con.setWindow(st.screen.window)) return Failed(-1);
     }
     ScreenInfo now;

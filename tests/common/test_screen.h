@@ -14,7 +14,7 @@
 #include "display/screen.h"
 #include "display/views.h"
 #include "files/file_table.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "panel/memory_console.h"
 #include "panel/panel.h"
 
@@ -30,7 +30,6 @@ public:
         pk::program.dataRows = uint16_t(rows - 4);
         pk::program.hexPageBytes = uint16_t((rows - 4) * 16);
         pk::program.viewCells = cells.data();
-        pk::program.console = &console;
         pk::fullconsole(&console);
         pk::fullinit();
         for (int i = 0; i < pk::KEYS_FIELD_COUNT; ++i) pk::KeysPanel[i].row = uint16_t(rows);
@@ -46,7 +45,7 @@ public:
 
     // Puts bytes into slot 0 as the current file: scanned, at the top.
     pk::FileEntry& load(std::string_view bytes, const char* name = "/tmp/data.txt") {
-        data.assign(bytes.begin(), bytes.end());
+        data = std::string(bytes);
         auto* p = reinterpret_cast<uint8_t*>(data.data());
         return attach(p, uint32_t(data.size()), pk::ScanLines(pk::Bytes(p, data.size())), name);
     }
@@ -80,7 +79,7 @@ public:
             if (console.attrAt(x, y) != pk::ATTR_FOUND) continue;
             int end = x;
             while (end + 1 < console.cols() && console.attrAt(end + 1, y) == pk::ATTR_FOUND) ++end;
-            out += (out.empty() ? "" : " ") + std::to_string(x) + "-" + std::to_string(end);
+            out.append(out.empty() ? "" : " ").append(std::to_string(x)).append("-").append(std::to_string(end));
             x = end;
         }
         return out;
@@ -99,10 +98,9 @@ public:
 private:
     uint8_t* borrowed_ = nullptr;
     static void Clear() {
-        for (pk::FileEntry& e : pk::fileTable) e = pk::FileEntry{};
-        pk::display = pk::DisplayState{};
-        pk::settings = pk::Settings{};
-        pk::program = pk::ProgramState{};
+        pk::ResetFileTable();
+        pk::ResetDisplay();
+        pk::ResetProgramState();
         pk::fullreset();
     }
 };

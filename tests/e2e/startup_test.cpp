@@ -38,6 +38,7 @@ TEST(StartUp, CommandLines) {
     dir.write("other.txt", "x\n");
     dir.write("a.txt", "a\n");
     dir.write("empty.txt", "");
+    dir.write("t\x1b]0;X\x07.txt", "");
     const std::string longName(PATH_MAX + 10, 'n');
     struct Case {
         std::vector<std::string> args;
@@ -51,6 +52,7 @@ TEST(StartUp, CommandLines) {
         {{"a.txt", "missing.txt", "nowhere/x"}, "File " + (dir / "missing.txt") + " not found.\n", 2},
         {{"nowhere/x", "a.txt"}, "Path " + (dir / "nowhere/x") + " not found.\n", 2},
         {{"a.txt", "empty.txt"}, "File " + (dir / "empty.txt") + " is empty.\n", 2},
+        {{"t\x1b]0;X\x07.txt"}, "File " + (dir / "t\\033]0;X\\007.txt") + " is empty.\n", 2},  // no title set
         {{"/dev/null"}, "Error opening /dev/null, rc = 19\n", 2},
         {{longName}, "GetFullPathName error, rc = 36, file = " + longName + ".\n", 2},  // refused, not cut
     };
@@ -90,7 +92,10 @@ TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
     dir.write("a.txt", "shown\n");
     EXPECT_EQ(RunAndEnd({"a.txt"}, plain, dir.path(), "shown"), 0);
     EXPECT_NE(pktest::ReadAll(besideProgram).find("[common]"), std::string::npos);
-    if (!existed) std::filesystem::remove(besideProgram);
+    if (!existed) {
+        std::filesystem::remove(besideProgram);
+        std::filesystem::remove(besideProgram + ".lock");
+    }
 }
 
 // Two files load and the second is shown; ending writes the settings file.

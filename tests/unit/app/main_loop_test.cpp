@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "app/main_loop.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "panel/memory_console.h"
+#include "panel/panel.h"
 #include "temp_dir.h"
 
 namespace {
@@ -21,14 +22,14 @@ struct Program {
         setenv("APPDATA", (dir / "appdata").c_str(), 1);
     }
     ~Program() {
-        pk::program = pk::ProgramState{};
+        pk::ResetProgramState();
         unsetenv("APPDATA");
     }
     int run(std::vector<std::string> args) {
         std::vector<char*> argv{name.data()};
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        pk::program.console = &console;
+        pk::fullconsole(&console);
         return pk::MainLoop(int(argv.size()) - 1, argv.data());
     }
     std::string name = "pk";

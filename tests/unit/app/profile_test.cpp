@@ -31,8 +31,17 @@ TEST(Profile, SetReplacesInPlaceOrAdds) {
         {"[common]\nflen=2\n\n[x]\ny=1\n", "tabs", "[common]\nflen=2\ntabs=1\n\n[x]\ny=1\n"},
         {"[common]\n;tabs=0\n", "tabs", "[common]\n;tabs=0\ntabs=1\n"},
         {"[x]\ntabs=0\n[common]\n", "tabs", "[x]\ntabs=0\n[common]\ntabs=1\n"},
+        {"[common]\rtabs=0\r", "tabs", "[common]\rtabs=1\r"},  // lone CR line ends
+        {"[common]\r\ntabs=0\r", "flen", "[common]\r\ntabs=0\rflen=1\r"},
+        {"[x]\ra=1\r", "tabs", "[x]\ra=1\r[common]\rtabs=1\r"},
     };
-    for (const Case& c : cases) EXPECT_EQ(pk::ProfileSet(c.before, "common", c.key, "1"), c.after) << c.before;
+    // A key set reads back, and setting it again changes nothing.
+    for (const Case& c : cases) {
+        std::string once = pk::ProfileSet(c.before, "common", c.key, "1");
+        EXPECT_EQ(once, c.after) << c.before;
+        EXPECT_EQ(pk::ProfileGet(once, "common", c.key), "1") << c.before;
+        EXPECT_EQ(pk::ProfileSet(once, "common", c.key, "1"), once) << c.before;
+    }
 }
 
 TEST(Profile, Numbers) {

@@ -1,17 +1,23 @@
 // The settings file on disk: first run, round trips of the find string and
-// the tab setting, lenient reading, writing through a link, and a failed
-// write losing nothing.
+// the tab setting, lenient reading, what stands at the file's place, a failed
+// write losing nothing, and two runs ending at once.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <sstream>
+#include <thread>
 
 #include "temp_dir.h"
 #include "test_screen.h"
@@ -19,18 +25,35 @@
 namespace {
 
 using pktest::ReadAll;
+namespace fs = std::filesystem;
 
 class SettingsTest : public testing::Test {
 protected:
     void SetUp() override {
-        pk::settings = pk::Settings{};
+        pk::ResetProgramState();
+        pk::ResetStoredSettings();
         std::snprintf(pk::program.settingsPath, sizeof pk::program.settingsPath, "%s", path.c_str());
     }
     std::string Find() const {
         return std::string(reinterpret_cast<const char*>(pk::settings.findString), pk::settings.findLength);
     }
-    size_t FilesInFolder() const {
-        return size_t(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+    // Files a write left behind besides the settings file and its lock file.
+    size_t Leftovers() const {
+        size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            std::string name = entry.path().filename();
+            n += name != "pk.ini" && name != "pk.ini.lock";
+        }
+        return n;
+    }
+    // Runs f in a child process and gives its exit status, or -1 when a
+    // signal ended it.
+    static int InChild(const std::function<int()>& f) {
+        pid_t pid = fork();
+        if (pid == 0) _exit(f());
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     pktest::TempDir dir;
@@ -65,7 +88,7 @@ TEST_F(SettingsTest, RunsWriteAndReadBack) {
         EXPECT_EQ(Find(), r.findRead);
         EXPECT_EQ(pk::settings.tabsOn, r.tabs);
     }
-    EXPECT_EQ(FilesInFolder(), 1u) << "no temporary left";
+    EXPECT_EQ(Leftovers(), 0u);
 }
 
 TEST_F(SettingsTest, StoredValuesReadLeniently) {
@@ -80,6 +103,7 @@ TEST_F(SettingsTest, StoredValuesReadLeniently) {
         {"[common]\nflen=2\nfind=6162C4\n", 2, "", 0},  // wrong checksum
         {"[common]\nflen=251\nfind=00\n", 0, "", 0},    // beyond the buffer
         {"[common]\nflen=65538\nfind=6162C3\n", 2, "ab", 0},  // low 16 bits
+        {"[common]\rflen=2\rfind=6162C3\rtabs=1\r", 2, "ab", 1},  // lone CR line ends
         {"garbage\0\xff\n", 0, "", 0},
     };
     for (const Case& c : cases) {
@@ -92,46 +116,136 @@ TEST_F(SettingsTest, StoredValuesReadLeniently) {
         EXPECT_TRUE(!c.find.empty() || pk::settings.findString[0] == 0) << c.text;
     }
     // A FIFO in the file's place reads as no file instead of blocking.
-    std::filesystem::remove(path);
+    fs::remove(path);
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    pid_t pid = fork();
-    if (pid == 0) {
-        alarm(5);
-        pk::ReadSettings();
-        _exit(pk::settings.findLength == 0 ? 0 : 1);
+    EXPECT_EQ(InChild([] {
+                  alarm(5);
+                  pk::ReadSettings();
+                  return pk::settings.findLength == 0 ? 0 : 1;
+              }),
+              0);
+}
+
+// Makes what setup names in d, word by word: "f:NAME" a file, "d:NAME" a
+// folder, "p:NAME" a FIFO, "s:NAME" a socket, "l:NAME>TO" a link to TO.
+void Make(const pktest::TempDir& d, const std::string& setup) {
+    std::istringstream words(setup);
+    for (std::string word; words >> word;) {
+        std::string name = word.substr(2), to;
+        if (size_t arrow = name.find('>'); arrow != std::string::npos) {
+            to = name.substr(arrow + 1);
+            name.resize(arrow);
+        }
+        std::string p = d / name;
+        if (word[0] == 'f') d.write(name, "; mine\n");
+        if (word[0] == 'd') d.mkdir(name);
+        if (word[0] == 'p') mkfifo(p.c_str(), 0600);
+        if (word[0] == 'l') fs::create_symlink(to, p);
+        if (word[0] != 's') continue;
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", p.c_str());
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        close(fd);
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-// Through a link, the file linked to is replaced and the link stays.
-TEST_F(SettingsTest, WritingThroughALinkReplacesItsTarget) {
-    std::string target = dir.write("real/pk.ini", "; mine\n[common]\ntabs=0\n");
-    std::filesystem::create_symlink(target, path);
-    pk::settings.tabsOn = 1;
-    EXPECT_EQ(pk::WriteSettings(), 1);
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
-    EXPECT_EQ(ReadAll(target), "; mine\n[common]\ntabs=1\n");
+// What stands at the settings path: a regular file is replaced, through any
+// links, and a missing one created in an existing folder; anything else stays
+// as it is and the write fails.
+TEST_F(SettingsTest, OnlyARegularFileIsReplacedAlsoThroughLinks) {
+    const struct {
+        const char *setup, *target;  // where the file is written; "" for nowhere
+    } cases[] = {
+        {"f:pk.ini", "pk.ini"},
+        {"f:real/a.ini l:pk.ini>real/a.ini", "real/a.ini"},
+        {"f:real/a.ini l:real/b.ini>a.ini l:pk.ini>real/b.ini", "real/a.ini"},  // each relative to its folder
+        {"d:real l:pk.ini>real/new.ini", "real/new.ini"},                         // a dangling link
+        {"l:pk.ini>none/new.ini", ""},
+        {"l:pk.ini>b.ini l:b.ini>pk.ini", ""},  // a loop
+        {"d:pk.ini", ""},
+        {"p:pk.ini", ""},
+        {"p:f l:pk.ini>f", ""},
+        {"s:pk.ini", ""},
+    };
+    for (const auto& c : cases) {
+        pktest::TempDir d;
+        Make(d, c.setup);
+        std::string p = d / "pk.ini";
+        auto before = fs::symlink_status(p).type();
+        std::snprintf(pk::program.settingsPath, sizeof pk::program.settingsPath, "%s", p.c_str());
+        pk::settings.tabsOn = 1;
+        EXPECT_EQ(pk::WriteSettings(), c.target[0] ? 1 : 0) << c.setup;
+        EXPECT_EQ(fs::symlink_status(p).type(), before) << c.setup;  // the link or the thing itself stays
+        if (c.target[0]) {
+            EXPECT_EQ(ReadAll(d / c.target), std::string(c.target) == "real/new.ini" ? "[common]\ntabs=1\n"
+                                                                                   : "; mine\n[common]\ntabs=1\n")
+                << c.setup;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(d.path())) {
+            std::string name = entry.path().filename();
+            EXPECT_TRUE(name.find(".ini.") == std::string::npos || name.ends_with(".lock")) << c.setup << ": " << name;
+        }
+    }
 }
 
-TEST_F(SettingsTest, FailedWriteLeavesTheOldFileWhole) {
+TEST_F(SettingsTest, FailedWriteLeavesTheOldFileWholeAndPkRunning) {
     const std::string old = "[common]\ntabs=1\nflen=1\nfind=7878\n";
     std::ofstream(path, std::ios::binary) << old;
-    // A file size limit makes the new file's write fail part way.
-    pid_t pid = fork();
-    if (pid == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit = {40, 40};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        pk::settings.findLength = pk::FIND_MAX;
-        _exit(pk::WriteSettings() == 0 ? 0 : 1);
+    // A file size limit makes the new file's write fail, at once or part way;
+    // its signal must not end pk.
+    for (rlim_t size : {rlim_t(0), rlim_t(40)}) {
+        int status = InChild([size] {
+            struct rlimit limit = {size, size};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            pk::settings.findLength = pk::FIND_MAX;
+            return pk::WriteSettings() == 0 ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << size;
+        EXPECT_EQ(ReadAll(path), old) << size;
+        EXPECT_EQ(Leftovers(), 0u) << size;
     }
+}
+
+// Two runs end at once: each writes only what it changed, under a lock, to
+// the file as the other left it.
+TEST_F(SettingsTest, ARunWritesOnlyWhatItChangedUnderALock) {
+    std::ofstream(path, std::ios::binary) << "[common]\ntabs=0\nflen=1\nfind=7878\n";
+    pk::ReadSettings();
+    // Another run has switched tabs on and set "y" meanwhile; this one only
+    // switches tabs on too and sets nothing.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "[common]\ntabs=1\nflen=1\nfind=7979\n";
+    pk::settings.tabsOn = 1;
+    EXPECT_EQ(pk::WriteSettings(), 1);
+    EXPECT_EQ(ReadAll(path), "[common]\ntabs=1\nflen=1\nfind=7979\n");
+
+    // This run sets "z" while another holds the lock; the other switches tabs
+    // off before it lets go, and both changes stay.
+    pk::ReadSettings();
+    pktest::SetFindString("z");
+    int lock = open((path + ".lock").c_str(), O_RDONLY | O_CREAT, 0644);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        close(lock);  // the lock stays with the other run's descriptor
+        _exit(pk::WriteSettings() == 1 ? 0 : 1);
+    }
+    bool waits = false;  // the child's request shows in /proc/locks
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         !waits && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        waits = ReadAll("/proc/locks").find(" -> FLOCK  ADVISORY  WRITE " + std::to_string(child) + " ") !=
+                std::string::npos;
+        if (waitpid(child, nullptr, WNOHANG) == child) break;
+    }
+    EXPECT_TRUE(waits);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "[common]\ntabs=0\nflen=1\nfind=7979\n";
+    close(lock);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadAll(path), old);
-    EXPECT_EQ(FilesInFolder(), 1u) << "no temporary left";
+    EXPECT_EQ(ReadAll(path), "[common]\ntabs=0\nflen=1\nfind=7A7A\n");
 }
 
 }  // namespace

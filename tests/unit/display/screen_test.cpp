@@ -65,7 +65,6 @@ public:
 TEST(ToggleView, CarriesThePositionBetweenViews) {
     TestScreen s;
     RecordingConsole recorder;
-    pk::program.console = &recorder;
     pk::fullconsole(&recorder);
     pk::FileEntry& e = s.load(std::string(42, 'a') + "\nsecond line\nthird\n" + std::string(200, 'z'));
     e.view = {2, 3, 0};

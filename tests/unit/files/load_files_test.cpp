@@ -27,7 +27,7 @@ protected:
     void SetUp() override { pk::program.currentEntry = 0; }
     void TearDown() override {
         pk::ReleaseAllEntries();
-        for (pk::FileEntry& e : pk::fileTable) e = pk::FileEntry{};
+        pk::ResetFileTable();
     }
     pk::LoadResult Load(const std::string& name) {
         error = kUntouched;

@@ -57,6 +57,7 @@ TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
         {"a*b*c", "abcbc", true},      {"a*b*c", "aXbYcZ", false},    {"[ab].txt", "a.txt", false},
         {"[ab].txt", "[ab].txt", true}, {"a\\*", "a\\xyz", true},     {"**", "", true},
         {"?", "", false},              {"a", "A", false},             {"*aa*aa", "aaaaa", true},
+        {"a*", "a*b.txt", true},       {"*b", "*xb", true},           {"*?", "*", true},  // a * in the name
     };
     for (const Case& c : cases) EXPECT_EQ(pk::WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
     EXPECT_TRUE(pk::HasWildcards("a?") && pk::HasWildcards("a*") && !pk::HasWildcards("a[1]\\"));

@@ -25,7 +25,6 @@ struct HelpConsole : pk::MemoryConsole {
 TEST(Help, BoxShowsFramedTextInItsColoursAndPutsEveryCellBack) {
     HelpConsole console(80, 25);
     pktest::TestScreen s;
-    pk::program.console = &console;
     pk::fullconsole(&console);
     std::vector<pk::Cell> before(80 * 25);
     for (size_t i = 0; i < before.size(); ++i)  // every cell different

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "display/display_state.h"
-#include "files/state.h"
+#include "files/program_state.h"
 #include "interact/command_state.h"
 #include "temp_dir.h"
 

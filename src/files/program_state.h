@@ -19,8 +19,6 @@ struct ProgramState {
     uint16_t hexPageBytes = 0;   // dataRows * 16
     Cell* savedCells = nullptr;  // screenWidth * screenHeight, or none
     Cell* viewCells = nullptr;   // screenWidth * screenHeight
-    Console* console = nullptr;  // the console's output and input
-    Coord savedCursor;
     Rect window;
     int32_t currentEntry = 0;
     char settingsPath[NAME_SIZE] = {};
@@ -37,7 +35,7 @@ struct Settings {
 extern ProgramState program;
 extern Settings settings;
 
-// The simple beep of a refused action, on the program's console.
-void Beep();
+// Both records back to their start (all zero).
+void ResetProgramState();
 
 }  // namespace pk
