@@ -5,19 +5,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "files/folder_search.h"
 #include "files/full_path.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+using pkfuzz::Check;
 
 // * any run of bytes, ? any one byte, every other byte itself.
 bool Matches(std::string_view p, std::string_view n) {
@@ -59,13 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::count(pattern.begin(), pattern.end(), '*') <= 6)
         for (int i = 0; i < 4; ++i) {
             std::string name = in.ConsumeRandomLengthString(32);
-            Check(pk::WildcardMatch(pattern, name) == Matches(pattern, name));
+            Check(pk::WildcardMatch(pattern, name) == Matches(pattern, name), "wildcards match as the plain matcher");
         }
 
     constexpr size_t kGuard = 16;
     std::string cwd = in.ConsumeRandomLengthString(64);
     std::string typed = in.ConsumeRandomLengthString(64);
-    size_t outSize = in.ConsumeIntegralInRange<size_t>(0, 80);
+    size_t outSize = in.ConsumeIntegralInRange<size_t>(1, 80);
     cwd.resize(std::min(cwd.size(), cwd.find('\0')));
     if (cwd.empty() || cwd[0] != '/') cwd.insert(0, "/");
     std::vector<char> buffer(outSize + 2 * kGuard, '\x5A');
@@ -73,21 +71,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t error = 0;
     bool haveCwd = in.ConsumeBool();
     size_t length = pk::FormFullPath(typed.c_str(), haveCwd ? cwd.c_str() : nullptr, EACCES, out, outSize, error);
-    for (size_t i = 0; i < kGuard; ++i) Check(buffer[i] == '\x5A' && buffer[kGuard + outSize + i] == '\x5A');
+    for (size_t i = 0; i < kGuard; ++i) Check(buffer[i] == '\x5A' && buffer[kGuard + outSize + i] == '\x5A', "guard bytes untouched");
 
     typed.resize(std::min(typed.size(), typed.find('\0')));
     size_t longest = 0;
     std::string want = typed.empty() ? "" : Fold(cwd, typed, longest);
     if (typed.empty()) {
-        Check(length == 0 && error == ENOENT);
+        Check(length == 0 && error == ENOENT, "an empty name");
     } else if (typed.size() >= outSize || outSize < 2) {
-        Check(length == 0 && error == ENAMETOOLONG);
+        Check(length == 0 && error == ENAMETOOLONG, "too long");
     } else if (typed[0] != '/' && !haveCwd) {
-        Check(length == 0 && error == EACCES);
+        Check(length == 0 && error == EACCES, "no current folder");
     } else if (longest >= outSize) {
-        Check(length == 0 && error == ENAMETOOLONG);
+        Check(length == 0 && error == ENAMETOOLONG, "too long");
     } else {
-        Check(length == want.size() && std::string(out) == want);
+        Check(length == want.size() && std::string(out) == want, "the folded path");
     }
     return 0;
 }

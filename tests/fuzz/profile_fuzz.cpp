@@ -4,18 +4,16 @@
 // value that decodes is the encoding of what it gave.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "app/profile.h"
 #include "text/ascii.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+using pkfuzz::Check;
 
 // Lines without their ends (LF, CR LF or a lone CR).
 std::vector<std::string_view> Lines(std::string_view text) {
@@ -50,17 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text = in.ConsumeRandomLengthString(400);
 
     std::string once = pk::ProfileSet(text, section, key, value);
-    Check(pk::ProfileGet(once, section, key) == value);
-    Check(pk::ProfileSet(once, section, key, value) == once);
+    Check(pk::ProfileGet(once, section, key) == value, "a key set reads back");
+    Check(pk::ProfileSet(once, section, key, value) == once, "setting it again changes nothing");
     for (const char* s : kSections)
         for (const char* k : kKeys)
             if (std::string_view(s) != section || std::string_view(k) != key)
-                Check(pk::ProfileGet(once, s, k) == pk::ProfileGet(text, s, k));
+                Check(pk::ProfileGet(once, s, k) == pk::ProfileGet(text, s, k), "other keys read as before");
     // In place: at most the key's own line goes, at most it and a section
     // line come.
     auto before = Lines(text), after = Lines(once);
     size_t kept = Kept(before, after);
-    Check(kept + 1 >= before.size() && kept + 2 >= after.size());
+    Check(kept + 1 >= before.size() && kept + 2 >= after.size(), "other lines stay");
 
     // Hex with a checksum.
     std::string bytes = in.ConsumeRandomLengthString(250);
@@ -68,14 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string encoded = pk::ProfileEncodeStruct(raw);
     for (char& c : encoded) c = in.ConsumeBool() ? pk::AsciiLower(c) : c;
     std::vector<uint8_t> decoded(bytes.size(), 0x55);
-    Check(pk::ProfileDecodeStruct(encoded, decoded) && std::equal(decoded.begin(), decoded.end(), raw.begin()));
+    Check(pk::ProfileDecodeStruct(encoded, decoded) && std::equal(decoded.begin(), decoded.end(), raw.begin()),
+          "hex round trip");
     std::string any = in.ConsumeRemainingBytesAsString();
     std::vector<uint8_t> out(any.size() / 2 > 0 ? any.size() / 2 - 1 : 0, 0x55);
     if (pk::ProfileDecodeStruct(any, out)) {
         for (char& c : any) c = char(pk::AsciiUpper(uint8_t(c)));
-        Check(pk::ProfileEncodeStruct(out) == any);
+        Check(pk::ProfileEncodeStruct(out) == any, "a value that decodes is its encoding");
     } else {
-        Check(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0x55; }));
+        Check(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0x55; }), "a refused value writes nothing");
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for MINUTES minutes (default 5), seeded from its
-# committed corpus; what it learns stays in BUILD/fuzz-corpus/TARGET, a
-# crash is written to the current folder. BUILD is the Clang sanitizer build
+# committed corpus; what it learns stays in BUILD/fuzz-corpus/TARGET, what
+# fails in BUILD/fuzz-corpus/TARGET-crash-*. BUILD is the Clang sanitizer build
 # ./test.sh makes (build/sanitize) unless PK_FUZZ_BUILD names another.
 # Further arguments go to libFuzzer, e.g. -only_ascii=1.
 set -euo pipefail
@@ -14,4 +14,4 @@ bin="$build/tests/fuzz/fuzz_$target"
 [ -x "$bin" ] || { echo "no $bin: make the Clang sanitizer build first" >&2; exit 2; }
 work="$build/fuzz-corpus/$target"
 mkdir -p "$work"
-exec "$bin" -max_total_time=$((minutes * 60)) -print_final_stats=1 "$@" "$work" "$here/tests/fuzz/corpus/$target"
+exec "$bin" -max_total_time=$((minutes * 60)) -print_final_stats=1 -artifact_prefix="$work-" "$@" "$work" "$here/tests/fuzz/corpus/$target"
