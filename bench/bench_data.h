@@ -18,6 +18,7 @@
 
 #include "log_text.h"
 #include "test_screen.h"
+#include "text/line_scan.h"
 
 namespace pkbench {
 
@@ -25,12 +26,15 @@ inline bool Small() { return std::getenv("PK_BENCH_SMALL") != nullptr; }
 
 inline size_t DataSize() { return Small() ? (size_t(4) << 20) : (size_t(1) << 30); }
 
-// Bytes with their load-time line measures.
+// Bytes with their load-time line measures and line index.
 struct ScannedData {
     std::vector<uint8_t> bytes;
+    std::vector<uint32_t> index;
     pk::ScanResult scan;
-    explicit ScannedData(std::vector<uint8_t> b) : bytes(std::move(b)), scan(pk::ScanLines(all())) {}
+    explicit ScannedData(std::vector<uint8_t> b)
+        : bytes(std::move(b)), index(pk::LineIndexSize(uint32_t(bytes.size()))), scan(pk::ScanLines(all(), index)) {}
     pk::Bytes all() const { return pk::Bytes(bytes.data(), bytes.size()); }
+    pk::TextLines lines() const { return pk::TextLines{all(), scan.lineCount, index}; }
 };
 
 // LogData(DataSize()), made and scanned once per process.
@@ -119,6 +123,7 @@ struct BenchScreen {
         e.data = const_cast<uint8_t*>(f.bytes.data());
         e.size = uint32_t(f.bytes.size());
         e.lineCount = f.scan.lineCount;
+        e.lineIndex = f.index;
         e.longestRaw = f.scan.longestRaw;
         e.longestExpanded = f.scan.longestExpanded;
         e.view = {1, 1, 0};

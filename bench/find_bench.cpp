@@ -1,40 +1,47 @@
 // Find on log-like text (1 GiB; ~4 MiB with PK_BENCH_SMALL=1) with the
 // needle only in the last line: hex-view and text-view find, exact and with
-// letters folded. Each benchmark also times the plain search - compare the
-// needle at every position, line by line in text view - on the same data
-// and reports the ratio as "x_plain".
+// letters folded, for a needle of rare bytes and one made only of bytes
+// common in the text. Each also times the plain search - compare the needle
+// at every position, line by line in text view - on the same data and
+// reports the ratio as "x_plain". BM_NeedleScan times the byte scan alone
+// at each vector width (0 none, 1 SSE2, 2 AVX2; never beyond what the
+// processor has), both case modes.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "bench_data.h"
 #include "display/display_state.h"
 #include "display/find.h"
 #include "text/ascii.h"
+#include "text/byte_scan.h"
 
 namespace {
 
-constexpr char kNeedle[] = "Needle#7Qz";  // in no line of the generated text
-constexpr uint32_t kNeedleLength = sizeof kNeedle - 1;
+// In no line of the generated text: rare bytes, and bytes that are all
+// common there (the first letter begins many words).
+constexpr std::string_view kNeedles[] = {"Needle#7Qz", "reset sent"};
 
 const pkbench::ScannedData& Data() {
     static const pkbench::ScannedData data = [] {
         std::vector<uint8_t> d = pkbench::LogData(pkbench::DataSize());
-        // The last line: filler, the needle, the line feed.
+        // The last line: filler, the needles, the line feed.
         std::memset(&d[d.size() - 64], 'x', 63);
-        std::memcpy(&d[d.size() - 20], kNeedle, kNeedleLength);
+        std::memcpy(&d[d.size() - 40], kNeedles[1].data(), kNeedles[1].size());
+        std::memcpy(&d[d.size() - 20], kNeedles[0].data(), kNeedles[0].size());
         d[d.size() - 65] = '\n';
         return pkbench::ScannedData(std::move(d));
     }();
     return data;
 }
 
-// Slot 0 holds the data at the top, on an 80 x 24 screen, with the needle
-// as the find string.
-pk::FileEntry& Load() {
+// Slot 0 holds the data at the top, on an 80 x 24 screen, with a needle as
+// the find string.
+pk::FileEntry& Load(std::string_view needle) {
     static pkbench::BenchScreen screen(80, 24);
-    pk::settings.findLength = kNeedleLength;
-    std::memcpy(pk::settings.findString, kNeedle, kNeedleLength);
+    pk::settings.findLength = uint16_t(needle.size());
+    std::memcpy(pk::settings.findString, needle.data(), needle.size());
     return screen.use(Data());
 }
 
@@ -57,7 +64,8 @@ __attribute__((noinline)) size_t PlainHex(const pk::FileEntry& e, const uint8_t*
 __attribute__((noinline)) uint32_t PlainText(const pk::FileEntry& e, const uint8_t* s, uint32_t n, bool fold) {
     pk::LineCache cache;
     pk::LineInfo info;
-    for (uint32_t line = 1; pk::LineAt(e.bytes(), e.lineCount, cache, line, info); ++line) {
+    const pk::TextLines lines{e.bytes(), e.lineCount, {}};
+    for (uint32_t line = 1; pk::LineAt(lines, cache, line, info); ++line) {
         cache = pk::LineCache{info.offset, line, info.start};
         for (int64_t p = 1; p <= int64_t(info.length) - n + 1; ++p)
             if (Equal(info.start + p - 1, s, n, fold)) return line;
@@ -65,12 +73,12 @@ __attribute__((noinline)) uint32_t PlainText(const pk::FileEntry& e, const uint8
     return 0;
 }
 
-void Find(benchmark::State& state, bool hex, bool fold) {
-    pk::FileEntry& e = Load();
+void Find(benchmark::State& state, bool hex, bool fold, int needle) {
+    pk::FileEntry& e = Load(kNeedles[needle]);
     pk::display.hexView = hex;
     pk::display.exactCase = fold ? 0 : 1;
     auto ours = [&] {
-        Load();
+        Load(kNeedles[needle]);
         if (pk::RunFind() != 1) state.SkipWithError("needle not found");
     };
     auto plain = [&] {
@@ -84,15 +92,28 @@ void Find(benchmark::State& state, bool hex, bool fold) {
     pkbench::Compare(state, ours, plain, e.size, "plain");
 }
 
-void BM_HexFindExact(benchmark::State& state) { Find(state, true, false); }
-void BM_HexFindFold(benchmark::State& state) { Find(state, true, true); }
-void BM_TextFindExact(benchmark::State& state) { Find(state, false, false); }
-void BM_TextFindFold(benchmark::State& state) { Find(state, false, true); }
+BENCHMARK_CAPTURE(Find, hex_exact, true, false, 0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Find, hex_fold, true, true, 0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Find, text_exact, false, false, 0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Find, text_fold, false, true, 0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Find, text_exact_common, false, false, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Find, text_fold_common, false, true, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK(BM_HexFindExact)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_HexFindFold)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_TextFindExact)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_TextFindFold)->Unit(benchmark::kMillisecond)->UseRealTime();
+// The byte scan alone over the whole data: arguments width and fold.
+void BM_NeedleScan(benchmark::State& state) {
+    const pkbench::ScannedData& d = Data();
+    std::string_view needle = kNeedles[1];
+    auto width = pk::VectorWidth(state.range(0));
+    bool fold = state.range(1) != 0;
+    for (auto _ : state) {
+        size_t hit = pk::ScanForNeedle(d.bytes.data(), d.bytes.size(), 0, reinterpret_cast<const uint8_t*>(needle.data()),
+                                       needle.size(), fold, width);
+        if (hit != d.bytes.size() - 40) state.SkipWithError("needle not found at the end");
+    }
+    state.SetBytesProcessed(int64_t(d.bytes.size()) * state.iterations());
+    state.counters["best_width"] = double(pk::BestVectorWidth());
+}
+BENCHMARK(BM_NeedleScan)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,12 +1,14 @@
 // The line model on log-like text (1 GiB; ~4 MiB with PK_BENCH_SMALL=1):
-// the load-time scan, walking every line forward and back from the moving
-// cache, and the two conversions from an offset in the last line. Each
-// benchmark also times a plain byte-at-a-time loop doing the same job and
-// reports the ratio as "x_byte_loop", so the figure holds on a busy machine.
+// the load-time scan with the line index, walking every line forward and
+// back from the moving cache, and the two conversions from an offset in the
+// last line. The walks run from the cache alone (argument 0) and with the
+// line index (argument 1). Each benchmark also times a plain byte-at-a-time
+// loop doing the same job and reports the ratio as "x_byte_loop", so the
+// figure holds on a busy machine.
 #include <benchmark/benchmark.h>
 
 #include "bench_data.h"
-#include "display/line_model.h"
+#include "text/line_scan.h"
 
 namespace {
 
@@ -15,10 +17,19 @@ using namespace pkbench;
 
 Bytes AllBytes() { return SharedLogData().all(); }
 
+// The data with its index (argument 1) or without (argument 0).
+pk::TextLines Lines(benchmark::State& state) {
+    pk::TextLines t = SharedLogData().lines();
+    if (state.range(0) == 0) t.index = {};
+    state.counters["index"] = double(state.range(0));
+    return t;
+}
+
 void BM_ScanLines(benchmark::State& state) {
     Bytes d = AllBytes();
+    std::vector<uint32_t> index(pk::LineIndexSize(uint32_t(d.size())));
     Compare(
-        state, [&] { benchmark::DoNotOptimize(pk::ScanLines(d)); },
+        state, [&] { benchmark::DoNotOptimize(pk::ScanLines(d, index)); },
         [&] { benchmark::DoNotOptimize(ByteLoopScan(d)); }, d.size());
 }
 
@@ -26,11 +37,12 @@ void BM_ScanLines(benchmark::State& state) {
 // the cache on the last line: two walks over the whole file.
 void BM_LineAtForwardAndBack(benchmark::State& state) {
     Bytes d = AllBytes();
-    uint32_t count = SharedLogData().scan.lineCount;
+    pk::TextLines t = Lines(state);
+    uint32_t count = t.lineCount;
     auto ours = [&] {
         pk::LineInfo last, first;
-        pk::LineAt(d, count, pk::LineCache{}, count, last);
-        pk::LineAt(d, count, pk::LineCache{last.offset, count, last.start}, 1, first);
+        pk::LineAt(t, pk::LineCache{}, count, last);
+        pk::LineAt(t, pk::LineCache{last.offset, count, last.start}, 1, first);
         benchmark::DoNotOptimize(last.length + first.length);
     };
     auto byteLoop = [&] {
@@ -47,18 +59,19 @@ void BM_LineAtForwardAndBack(benchmark::State& state) {
 // (the way the text view scrolls), with each line's length.
 void BM_LineAtEveryLine(benchmark::State& state) {
     Bytes d = AllBytes();
-    uint32_t count = SharedLogData().scan.lineCount;
+    pk::TextLines t = Lines(state);
+    uint32_t count = t.lineCount;
     auto ours = [&] {
         pk::LineCache cache;
         pk::LineInfo info;
         uint64_t sum = 0;
         for (uint32_t n = 1; n <= count; ++n) {
-            pk::LineAt(d, count, cache, n, info);
+            pk::LineAt(t, cache, n, info);
             cache = pk::LineCache{info.offset, n, info.start};
             sum += info.length;
         }
         for (uint32_t n = count; n >= 1; --n) {
-            pk::LineAt(d, count, cache, n, info);
+            pk::LineAt(t, cache, n, info);
             cache = pk::LineCache{info.offset, n, info.start};
             sum += info.length;
         }
@@ -82,12 +95,13 @@ void BM_LineAtEveryLine(benchmark::State& state) {
 
 void BM_TopLineForOffset(benchmark::State& state) {
     Bytes d = AllBytes();
+    pk::TextLines t = Lines(state);
     uint32_t offset = uint32_t(d.size() - 2);
     Compare(
         state,
         [&] {
             pk::LineCache cache;
-            benchmark::DoNotOptimize(pk::TopLineForOffset(d, offset, cache));
+            benchmark::DoNotOptimize(pk::TopLineForOffset(t, offset, cache));
         },
         [&] {
             size_t start = 0;
@@ -98,13 +112,13 @@ void BM_TopLineForOffset(benchmark::State& state) {
 
 void BM_OffsetToLineColumn(benchmark::State& state) {
     Bytes d = AllBytes();
-    uint32_t count = SharedLogData().scan.lineCount;
+    pk::TextLines t = Lines(state);
     uint32_t offset = uint32_t(d.size() - 2);
     Compare(
         state,
         [&] {
             uint32_t line = 0, column = 0;
-            pk::OffsetToLineColumn(d, count, pk::LineCache{}, offset, line, column);
+            pk::OffsetToLineColumn(t, pk::LineCache{}, offset, line, column);
             benchmark::DoNotOptimize(line + column);
         },
         [&] {
@@ -116,10 +130,10 @@ void BM_OffsetToLineColumn(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ScanLines)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LineAtForwardAndBack)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LineAtEveryLine)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_TopLineForOffset)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_OffsetToLineColumn)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LineAtForwardAndBack)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_LineAtEveryLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TopLineForOffset)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_OffsetToLineColumn)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,18 +1,19 @@
 // The forward search of the current file: RunFind with its messages and
 // flags, the text-view search (a hit never crosses a line end), the hex-view
 // search (a plain byte range), and moving the view to a hit. The bytes are
-// searched from the start position in one sweep (find_scan.cpp); a text hit
-// gets its line number by counting the line feeds before it.
+// searched from the start position in one sweep (text/byte_scan.cpp); a text hit
+// gets its line number from the line index.
 #include "display/find.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "display/display_state.h"
-#include "display/find_scan.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "panel/panel.h"
+#include "text/ascii.h"
+#include "text/byte_scan.h"
 
 namespace pk {
 
@@ -34,25 +35,13 @@ size_t LineStartOf(const uint8_t* data, size_t lineStart, size_t at) {
 
 // 1-based display column at which byte index b (0-based) of a line starts
 // when tabs are expanded to 8-column stops.
-uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) {
-    uint64_t column = 0;
-    for (uint32_t pos = 0; pos < b;) {
-        const void* tab = std::memchr(text + pos, '\t', b - pos);
-        uint32_t tabPos = tab ? uint32_t(static_cast<const uint8_t*>(tab) - text) : b;
-        column += tabPos - pos;
-        if (tab == nullptr) break;
-        column += TabWidth(uint32_t(column % 8) + 1);
-        pos = tabPos + 1;
-    }
-    return column + 1;
-}
+uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) { return WalkColumns(text, b, UINT64_MAX).column + 1; }
 
 }  // namespace
 
 int HexToBytes(std::string_view digits, uint8_t* out) {
-    auto value = [](char c) { return uint8_t((c & 0x0F) + (uint8_t(c) >= 0x41 ? 9 : 0)); };
     int count = int(digits.size() / 2);
-    for (int i = 0; i < count; ++i) out[i] = uint8_t(value(digits[2 * i]) * 16 + value(digits[2 * i + 1]));
+    for (int i = 0; i < count; ++i) out[i] = uint8_t(HexValue(digits[2 * i]) * 16 + HexValue(digits[2 * i + 1]));
     return count;
 }
 
@@ -72,7 +61,7 @@ int RevealFoundText() {
     // than their byte columns: compare the columns where they are shown.
     LineInfo line;
     if (settings.tabsOn && !display.ebcdicOn && first >= 1 && last <= UINT32_MAX &&
-        LineAt(e.bytes(), e.lineCount, e.cache, e.found.line, line) && last <= line.length) {
+        LineAt(e.lines(), e.cache, e.found.line, line) && last <= line.length) {
         first = DisplayColumnOf(line.start, uint32_t(first - 1));
         last = DisplayColumnOf(line.start, uint32_t(last)) - 1;
     }
@@ -102,7 +91,7 @@ int FindInText(const uint8_t* s, uint32_t n) {
     const uint8_t* data = e.data;
     size_t size = e.size;
     LineInfo line;
-    if (n == 0 || !LineAt(e.bytes(), e.lineCount, e.cache, e.findStart.line, line)) return 0;
+    if (n == 0 || !LineAt(e.lines(), e.cache, e.findStart.line, line)) return 0;
     // A line feed belongs to no line's text, so such a string is never found.
     if (std::memchr(s, '\n', n)) return 0;
     bool fold = display.exactCase == 0;
@@ -113,7 +102,7 @@ int FindInText(const uint8_t* s, uint32_t n) {
     if (hit == size) return 0;
 
     size_t start = LineStartOf(data, line.offset, hit);
-    uint32_t number = e.findStart.line + uint32_t(CountLineFeeds(data + line.offset, data + start));
+    uint32_t number = LineOfOffset(e.lines(), LineCache{line.offset, e.findStart.line, line.start}, uint32_t(hit));
     e.cache = LineCache{uint32_t(start), number, data + start};
     e.found.line = number;
     e.found.column = uint32_t(hit - start + 1);

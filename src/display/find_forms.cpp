@@ -9,6 +9,7 @@
 #include "display/find.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
+#include "text/ascii.h"
 
 namespace pk {
 
@@ -39,10 +40,6 @@ int Store(const uint8_t* bytes, size_t count) {
 
 int StoreText(std::string_view text) {
     return Store(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "display/display_state.h"
 #include "display/views.h"
 #include "files/file_table.h"
+#include "text/ascii.h"
 
 namespace pk {
 
@@ -67,10 +68,9 @@ void BuildHexRow(Cell* row, const uint8_t* p, int n, uint32_t rowOffset, int ext
 }  // namespace
 
 int BytesToHex(const uint8_t* source, int n, uint8_t* target) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     for (int i = 0; i < n; ++i) {
-        target[2 * i] = uint8_t(digits[source[i] >> 4]);
-        target[2 * i + 1] = uint8_t(digits[source[i] & 0x0F]);
+        target[2 * i] = uint8_t(kHexDigits[source[i] >> 4]);
+        target[2 * i + 1] = uint8_t(kHexDigits[source[i] & 0x0F]);
     }
     return 2 * n;
 }

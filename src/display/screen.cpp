@@ -30,9 +30,8 @@ void FormatStatus() {
     if (display.hexView) {
         std::snprintf(text, sizeof text, "File size is %u bytes", entry.size);
     } else {
-        uint32_t longest = settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
         std::snprintf(text, sizeof text, "Line %u of %u, Column %u of %u", entry.view.line,
-                      entry.lineCount, entry.view.column, longest);
+                      entry.lineCount, entry.view.column, WidestLine(entry));
     }
     size_t length = std::strlen(text);
     size_t pad = length < STATUS_FIELD_WIDTH ? STATUS_FIELD_WIDTH - length : 0;
@@ -75,7 +74,7 @@ void ShowScrollAmount() {
 
 void ToggleView() {
     FileEntry& entry = CurrentEntry();
-    Bytes data = entry.bytes();
+    const TextLines text = entry.lines();
     const bool foundShown = (entry.findFlags & FOUND_SHOWN) != 0;
     display.hexView = !display.hexView;
     if (display.hexView) {
@@ -84,13 +83,13 @@ void ToggleView() {
         entry.view.offset = entry.cache.offset;
         if (foundShown)
             entry.found.offset =
-                LineColumnToOffset(data, entry.lineCount, entry.cache, entry.found.line, entry.found.column);
+                LineColumnToOffset(text, entry.cache, entry.found.line, entry.found.column);
     } else {
         SetMessage("wait...");
         ShowStatus();
-        entry.view.line = TopLineForOffset(data, entry.view.offset, entry.cache);
+        entry.view.line = TopLineForOffset(text, entry.view.offset, entry.cache);
         if (foundShown)
-            OffsetToLineColumn(data, entry.lineCount, entry.cache, entry.found.offset, entry.found.line,
+            OffsetToLineColumn(text, entry.cache, entry.found.offset, entry.found.line,
                                entry.found.column);
         ClearMessage();
         ShowStatus();

@@ -2,8 +2,6 @@
 // from line view.line and display column view.column, with tabs expanded to
 // 8-column stops (tabs on, EBCDIC off), EBCDIC translation, and the bytes of
 // the last find hit shown bright.
-#include <cstring>
-
 #include "display/display_state.h"
 #include "display/views.h"
 #include "files/file_table.h"
@@ -14,35 +12,17 @@ namespace {
 
 // The NextCell state at display index `first` of a line, reached without
 // producing the skipped cells one by one: without tab expansion a display
-// index is a byte index; with it, only the tabs (found with memchr) change
-// the count. Drawing thus costs the same at any column of a long line.
+// index is a byte index; with it, the tab-column walk finds the byte.
+// Drawing thus costs the same at any column of a long line.
 CellCursor SeekColumn(const uint8_t* text, uint32_t length, uint64_t first, bool expandTabs) {
     CellCursor cursor;
     if (!expandTabs) {
         cursor.position = uint32_t(first < length ? first : length);
         return cursor;
     }
-    uint64_t column = 0;
-    uint32_t pos = 0;
-    while (pos < length) {
-        const void* found = std::memchr(text + pos, '\t', length - pos);
-        uint32_t tabPos = found ? uint32_t(static_cast<const uint8_t*>(found) - text) : length;
-        uint64_t tabColumn = column + (tabPos - pos);
-        if (first <= tabColumn) {
-            cursor.position = uint32_t(pos + (first - column));
-            return cursor;
-        }
-        if (!found) break;
-        uint64_t tabEnd = tabColumn + TabWidth(uint32_t(tabColumn % 8) + 1);
-        if (first < tabEnd) {
-            cursor.position = tabPos + 1;
-            cursor.pending = uint32_t(tabEnd - first);
-            return cursor;
-        }
-        column = tabEnd;
-        pos = tabPos + 1;
-    }
-    cursor.position = length;
+    ColumnPoint point = WalkColumns(text, length, first);
+    cursor.position = point.byte;
+    cursor.pending = point.pending;
     return cursor;
 }
 
@@ -77,7 +57,7 @@ void DrawTextView() {
     Bytes data = entry.bytes();
     LineInfo line;
     uint32_t n = entry.view.line;
-    if (entry.data != nullptr && LineAt(data, entry.lineCount, entry.cache, n, line)) {
+    if (entry.data != nullptr && LineAt(entry.lines(), entry.cache, n, line)) {
         // The cache follows the top row, so the next draw and the walks of
         // the movement keys start from here.
         entry.cache = LineCache{line.offset, n, line.start};

@@ -17,6 +17,8 @@ void ResetFileTable() {
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
 
+uint32_t WidestLine(const FileEntry& entry) { return settings.tabsOn ? entry.longestExpanded : entry.longestRaw; }
+
 namespace {
 
 bool Loaded(int slot) { return fileTable[slot].data != nullptr; }

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
-#include "display/line_model.h"
 #include "files/program_state.h"
+#include "text/line_model.h"
 
 namespace pk {
 
@@ -28,6 +29,7 @@ struct FileEntry {
     uint32_t longestRaw = 0;
     uint32_t longestExpanded = 0;
     uint32_t lineCount = 0;
+    std::vector<uint32_t> lineIndex;  // line feeds before every LINE_INDEX_STEP-th byte
     LineCache cache;
     FilePosition view;
     FilePosition findStart;
@@ -38,6 +40,7 @@ struct FileEntry {
     uint64_t inode = 0;
 
     Bytes bytes() const { return Bytes(data, size); }
+    TextLines lines() const { return TextLines{bytes(), lineCount, lineIndex}; }
 };
 
 extern FileEntry fileTable[FILE_SLOTS];
@@ -46,6 +49,9 @@ extern FileEntry fileTable[FILE_SLOTS];
 void ResetFileTable();
 // The current entry (program.currentEntry).
 FileEntry& CurrentEntry();
+// Width of the entry's widest line as the text view shows it (tabs expanded
+// or not).
+uint32_t WidestLine(const FileEntry& entry);
 
 enum LoadResult : int {
     LOAD_OK = 0,

@@ -1,6 +1,7 @@
 // Loading files into the table: LoadFiles resolves the typed name, searches
 // its folder and loads every match into a free slot; ReadFileData reads one
-// file whole under a shared lock and measures its lines while reading.
+// file whole under a shared lock and measures its lines while reading
+// (file_read.cpp).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "files/file_memory.h"
+#include "files/file_read.h"
 #include "files/file_table.h"
 #include "files/folder_search.h"
 #include "files/full_path.h"
@@ -22,8 +24,7 @@ namespace pk {
 namespace {
 
 constexpr uint64_t MAX_FILE_SIZE = 2147483647;
-// Read and measure in pieces of this size, so each piece is scanned while it
-// is still in the cache.
+// A file of unknown size is read in pieces of this size.
 constexpr size_t READ_CHUNK = size_t(1) << 20;
 // A file whose size says 0 (as /proc files do) is read to its end, up to this.
 constexpr size_t MAX_UNSIZED = size_t(64) << 20;
@@ -33,27 +34,6 @@ void CopyName(char* out, const char* text) {
     size_t n = strnlen(text, NAME_SIZE - 1);
     std::memcpy(out, text, n);
     out[n] = '\0';
-}
-
-// Reads size bytes into block, measuring each piece as it arrives. Returns
-// LOAD_OK, or LOAD_READ_ERROR with the errno (0 when the file was shorter).
-LoadResult ReadAndScan(int fd, uint8_t* block, uint32_t size, ScanResult& scan, uint32_t& error) {
-    Bytes whole(block, size);
-    ScanState state;
-    uint32_t done = 0;
-    while (done < size) {
-        size_t want = std::min<size_t>(READ_CHUNK, size - done);
-        ssize_t got = read(fd, block + done, want);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            error = got < 0 ? static_cast<uint32_t>(errno) : 0;
-            return LOAD_READ_ERROR;
-        }
-        done += static_cast<uint32_t>(got);
-        ScanPart(whole, done, state);
-    }
-    scan = ScanFinish(whole, state);
-    return LOAD_OK;
 }
 
 // Opens a regular file for reading under a shared lock. Special files are
@@ -192,8 +172,10 @@ LoadResult SearchFailure(SearchResult search) {
     return LOAD_SEARCH_ERROR;
 }
 
-void Store(FileEntry& entry, uint8_t* block, const ScanResult& scan, const struct stat& st) {
+void Store(FileEntry& entry, uint8_t* block, const ScanResult& scan, std::vector<uint32_t>& index,
+           const struct stat& st) {
     entry.lineCount = scan.lineCount;
+    entry.lineIndex = std::move(index);
     entry.longestRaw = scan.longestRaw;
     entry.longestExpanded = scan.longestExpanded;
     entry.device = static_cast<uint64_t>(st.st_dev);
@@ -218,7 +200,9 @@ LoadResult ReadUnsizedFileData(FileEntry& entry, uint32_t& systemError) {
         return result;
     }
     entry.size = size;
-    Store(entry, block, ScanLines(Bytes(block, size)), st);
+    std::vector<uint32_t> index(LineIndexSize(size));
+    ScanResult scan = ScanLines(Bytes(block, size), index);
+    Store(entry, block, scan, index, st);
     return LOAD_OK;
 }
 
@@ -241,14 +225,15 @@ LoadResult ReadFileData(int slot, uint32_t& systemError) {
         return LOAD_OPEN_ERROR;
     }
     ScanResult scan;
-    LoadResult result = ReadAndScan(fd, block, entry.size, scan, error);
+    std::vector<uint32_t> index(LineIndexSize(entry.size));
+    LoadResult result = ReadAndMeasure(fd, block, entry.size, ReadParts(entry.size), index, scan, error);
     close(fd);
     if (result != LOAD_OK) {
         ReleaseFileBlock(block, entry.size);
         systemError = error;
         return result;
     }
-    Store(entry, block, scan, st);
+    Store(entry, block, scan, index, st);
     return LOAD_OK;
 }
 

@@ -43,7 +43,7 @@ uint32_t ColumnLeft(uint64_t amount) {
 }
 
 uint32_t ColumnRight(uint64_t amount) {
-    uint32_t widest = WidestLine();
+    uint32_t widest = WidestLine(CurrentEntry());
     if (InHexView() || widest <= program.screenWidth) return Refuse();
     uint64_t limit = widest - program.screenWidth + 1u;
     return SetColumn(static_cast<uint32_t>(std::min(CurrentEntry().view.column + amount, limit)));

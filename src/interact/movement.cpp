@@ -78,7 +78,7 @@ int ScrollLeft(uint32_t n) {
 
 int ScrollRight(uint32_t n) {
     FileEntry& e = CurrentEntry();
-    uint64_t width = WidestLine();
+    uint64_t width = WidestLine(CurrentEntry());
     uint64_t screen = program.screenWidth;
     if (display.hexView || n == 0 || width <= screen) return Refuse();
     uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
@@ -134,11 +134,6 @@ uint32_t AfterMove(int moved) {
     if (!moved) return 0;
     SyncFindStart();
     return CMD_REDRAW;
-}
-
-uint32_t WidestLine() {
-    const FileEntry& e = CurrentEntry();
-    return settings.tabsOn ? e.longestExpanded : e.longestRaw;
 }
 
 }  // namespace pk

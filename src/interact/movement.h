@@ -21,7 +21,4 @@ void SyncFindStart();
 // find's start along and needs a redraw; a refused move has beeped already.
 uint32_t AfterMove(int moved);
 
-// Width of the current file's widest line as the text view shows it.
-uint32_t WidestLine();
-
 }  // namespace pk

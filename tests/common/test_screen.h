@@ -17,6 +17,7 @@
 #include "files/program_state.h"
 #include "panel/memory_console.h"
 #include "panel/panel.h"
+#include "text/line_scan.h"
 
 namespace pktest {
 
@@ -43,19 +44,20 @@ public:
     TestScreen(const TestScreen&) = delete;
     TestScreen& operator=(const TestScreen&) = delete;
 
-    // Puts bytes into slot 0 as the current file: scanned, at the top.
+    // Puts bytes into slot 0 as the current file: measured as loading
+    // does (with the line index), at the top.
     pk::FileEntry& load(std::string_view bytes, const char* name = "/tmp/data.txt") {
         data = std::string(bytes);
-        auto* p = reinterpret_cast<uint8_t*>(data.data());
-        return attach(p, uint32_t(data.size()), pk::ScanLines(pk::Bytes(p, data.size())), name);
+        return attach(reinterpret_cast<uint8_t*>(data.data()), uint32_t(data.size()), name);
     }
-    // The same for bytes the caller keeps (already scanned); never freed here.
-    pk::FileEntry& attach(const uint8_t* bytes, uint32_t size, const pk::ScanResult& scan,
-                          const char* name = "/tmp/data.txt") {
+    // The same for bytes the caller keeps; never freed here.
+    pk::FileEntry& attach(uint8_t* bytes, uint32_t size, const char* name = "/tmp/data.txt") {
         pk::FileEntry& e = pk::fileTable[0];
         e = pk::FileEntry{};
-        e.data = borrowed_ = const_cast<uint8_t*>(bytes);
+        e.data = borrowed_ = bytes;
         e.size = size;
+        e.lineIndex.resize(pk::LineIndexSize(e.size));
+        pk::ScanResult scan = pk::ScanLines(e.bytes(), e.lineIndex);
         e.lineCount = scan.lineCount;
         e.longestRaw = scan.longestRaw;
         e.longestExpanded = scan.longestExpanded;

@@ -35,7 +35,8 @@ bool Reference(const pk::FileEntry& e, const std::string& s, bool hex, bool fold
     }
     pk::LineCache cache;
     pk::LineInfo info;
-    for (uint64_t line = start.line; line <= UINT32_MAX && pk::LineAt(e.bytes(), e.lineCount, cache, uint32_t(line), info); ++line) {
+    const pk::TextLines lines{e.bytes(), e.lineCount, {}};  // walked without the index
+    for (uint64_t line = start.line; line <= UINT32_MAX && pk::LineAt(lines, cache, uint32_t(line), info); ++line) {
         cache = pk::LineCache{info.offset, uint32_t(line), info.start};
         for (int64_t p = line == start.line ? start.column : 1; p + int64_t(s.size()) - 1 <= int64_t(info.length); ++p)
             if (SameBytes(info.start + p - 1, s, fold)) return found.line = uint32_t(line), found.column = uint32_t(p), true;
@@ -98,7 +99,7 @@ TEST(Find, RepeatedFindsGiveTheReferenceHitsInBothViewsAndCaseModes) {
                     EXPECT_EQ(pk::display.foundLength, needle.size());
                     EXPECT_TRUE(e.findFlags & pk::FOUND_SHOWN);
                     pk::LineInfo info;  // a text hit leaves the line cache on its line
-                    if (!hex && pk::LineAt(e.bytes(), e.lineCount, pk::LineCache{}, want.line, info)) {
+                    if (!hex && pk::LineAt(e.lines(), pk::LineCache{}, want.line, info)) {
                         EXPECT_EQ(std::tie(e.cache.line, e.cache.offset, e.cache.start), std::tie(want.line, info.offset, info.start));
                     }
                     start = hex ? FilePosition{1, 1, want.offset + 1} : FilePosition{want.line, want.column + 1, 0};

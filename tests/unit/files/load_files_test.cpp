@@ -13,8 +13,12 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "files/file_read.h"
 #include "files/file_table.h"
 #include "temp_dir.h"
 
@@ -203,6 +207,35 @@ TEST_F(LoadFilesTest, NextAndCloseWalkTheLoadedSlots) {
     EXPECT_EQ(pk::fileTable[5].name[0], '\0');
     EXPECT_EQ(pk::FindFreeEntry(), 0);
     EXPECT_EQ(LoadedCount(), 1);
+}
+
+// Random files read in one to five parts at once give the lines, widest
+// lines and index of one pass over the same bytes, and loading keeps them.
+TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
+    std::mt19937 rng(31);
+    for (int file = 0; file < 4; ++file) {
+        std::string bytes(300000 + rng() % 700000, 'x');
+        for (char& c : bytes) c = "ab\t\r\n\n"[rng() % (file == 3 ? 4 : 6)];  // the last has no line feed
+        std::string path = dir.write("random" + std::to_string(file), bytes);
+        const pk::Bytes data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        std::vector<uint32_t> wantIndex(pk::LineIndexSize(uint32_t(bytes.size())));
+        pk::ScanResult want = pk::ScanLines(data, wantIndex);
+        for (int parts = 1; parts <= 5; ++parts) {
+            std::vector<uint8_t> block(bytes.size());
+            std::vector<uint32_t> index(wantIndex.size());
+            pk::ScanResult got;
+            int fd = open(path.c_str(), O_RDONLY);
+            ASSERT_EQ(pk::ReadAndMeasure(fd, block.data(), uint32_t(block.size()), parts, index, got, error), pk::LOAD_OK);
+            close(fd);
+            EXPECT_TRUE(std::equal(block.begin(), block.end(), data.begin())) << parts;
+            EXPECT_EQ(std::tie(got.lineCount, got.longestRaw, got.longestExpanded),
+                      std::tie(want.lineCount, want.longestRaw, want.longestExpanded)) << file << " " << parts;
+            EXPECT_EQ(index, wantIndex) << file << " " << parts;
+        }
+        ASSERT_EQ(Load(path), pk::LOAD_OK);
+        const pk::FileEntry& e = pk::CurrentEntry();
+        EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.lineIndex), std::tie(want.lineCount, want.longestExpanded, wantIndex));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,314 @@
+// The line model against hand-worked cases and against a plain reference
+// built from the line rules, on random data and from every cache position;
+// the line index, the scan in pieces and the scan in joined parts against
+// the same reference.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "text/line_scan.h"
+
+namespace {
+
+using pk::Bytes;
+constexpr uint32_t kStep = pk::LINE_INDEX_STEP;
+
+Bytes B(const std::string& s) { return Bytes(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
+
+// The reference: every line's start and text length, straight from the rules.
+struct RefLine {
+    uint32_t start, length;
+};
+
+std::vector<RefLine> RefLines(const std::string& d) {
+    std::vector<RefLine> lines;
+    size_t start = 0;
+    while (start < d.size()) {
+        size_t end = d.find('\n', start);
+        size_t stop = end == std::string::npos ? d.size() : end;
+        size_t len = stop - start;
+        if (len > 0 && d[stop - 1] == '\r') --len;
+        lines.push_back({uint32_t(start), uint32_t(len)});
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The load-time measure, byte by byte as the rules describe it.
+pk::ScanResult RefScan(const std::string& d) {
+    pk::ScanResult r;
+    uint64_t raw = 0, exp = 0;
+    for (size_t p = 0; p <= d.size(); ++p) {
+        if (p == d.size() ? raw > 0 : d[p] == '\n') {
+            r.lineCount++;
+            r.longestRaw = std::max<uint32_t>(r.longestRaw, uint32_t(raw));
+            r.longestExpanded = std::max<uint32_t>(r.longestExpanded, uint32_t(exp));
+            raw = exp = 0;
+        } else if (p < d.size() && !(d[p] == '\r' && p + 1 < d.size() && d[p + 1] == '\n')) {
+            raw++;
+            exp += d[p] == '\t' ? 8 - exp % 8 : 1;
+        }
+    }
+    return r;
+}
+
+// Line feeds before each index point.
+std::vector<uint32_t> RefIndex(const std::string& d) {
+    std::vector<uint32_t> index;
+    for (size_t at = 0; at < d.size(); at += kStep) index.push_back(uint32_t(std::count(d.begin(), d.begin() + at, '\n')));
+    return index;
+}
+
+auto Tie(const pk::ScanResult& r) { return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded); }
+
+// The data with the reference and its measure by the program, index included.
+struct Measured {
+    std::string d;
+    std::vector<RefLine> lines;
+    std::vector<uint32_t> index;
+    pk::ScanResult scan;
+    explicit Measured(std::string bytes)
+        : d(std::move(bytes)), lines(RefLines(d)), index(pk::LineIndexSize(uint32_t(d.size()))),
+          scan(pk::ScanLines(B(d), index)) {}
+    pk::TextLines text() const { return pk::TextLines{B(d), uint32_t(lines.size()), index}; }
+    pk::LineCache cacheAt(uint32_t n) const {
+        if (n == 0) return pk::LineCache{};
+        return pk::LineCache{lines[n - 1].start, n, B(d).data() + lines[n - 1].start};
+    }
+    // Each line before line n ends in a line feed before o; line n's own
+    // (if it has one) may be before o too.
+    uint32_t lineFeedsBefore(uint32_t o) const {
+        uint32_t n = lineOf(o);
+        bool last = n == lines.size();
+        int64_t lf = last ? (d.empty() || d.back() != '\n' ? -1 : int64_t(d.size()) - 1) : int64_t(lines[n].start) - 1;
+        return n - 1 + (lf >= 0 && lf < int64_t(o) ? 1 : 0);
+    }
+    // The last line starting at or before o, never past the last line.
+    uint32_t lineOf(uint32_t o) const {
+        auto after = std::upper_bound(lines.begin(), lines.end(), o, [](uint32_t x, const RefLine& l) { return x < l.start; });
+        return uint32_t(std::max<ptrdiff_t>(after - lines.begin(), 1));
+    }
+};
+
+// The measure, the index, and the scan in pieces of any size (as loading
+// scans while it reads) against the reference.
+void CheckMeasure(const Measured& m) {
+    ASSERT_EQ(Tie(m.scan), Tie(RefScan(m.d)));
+    ASSERT_EQ(m.scan.lineCount, m.lines.size());
+    ASSERT_EQ(m.index, RefIndex(m.d));
+    for (uint32_t piece : {1u, 7u, 64u, 65u, 40000u}) {
+        if (m.d.size() / piece > 200000) continue;
+        std::vector<uint32_t> index(m.index.size());
+        pk::ScanState state = pk::StartScan(0, index);
+        for (uint32_t end = 0; end < m.d.size();)
+            pk::ScanPart(B(m.d), end = std::min<uint32_t>(end + piece, uint32_t(m.d.size())), state);
+        ASSERT_EQ(Tie(pk::ScanFinish(B(m.d), state)), Tie(m.scan)) << "piece " << piece;
+        ASSERT_EQ(index, m.index) << "piece " << piece;
+    }
+}
+
+// Every operation for line n and offset o from one cache.
+void CheckLineAndOffset(const Measured& m, const pk::TextLines& t, uint32_t c, uint32_t n, uint32_t o) {
+    pk::LineCache cache = m.cacheAt(c);
+    uint32_t count = t.lineCount;
+    pk::LineInfo info;
+    if (n >= 1 && n <= count) {
+        ASSERT_TRUE(pk::LineAt(t, cache, n, info)) << c << " " << n;
+        ASSERT_EQ(std::make_pair(info.offset, info.length), std::make_pair(m.lines[n - 1].start, m.lines[n - 1].length))
+            << "cache " << c << " line " << n;
+        ASSERT_EQ(pk::LineColumnToOffset(t, cache, n, 3), m.lines[n - 1].start + 2);
+    }
+    if (count == 0 || o > m.d.size()) return;
+    uint32_t want = m.lineOf(o);
+    uint32_t line = 0, column = 0;
+    pk::OffsetToLineColumn(t, cache, o, line, column);
+    ASSERT_EQ(std::make_pair(line, column), std::make_pair(want, o - m.lines[want - 1].start + 1)) << "cache " << c << " at " << o;
+    ASSERT_EQ(pk::LineOfOffset(t, cache, o), 1 + m.lineFeedsBefore(o)) << o;
+    if (o == m.d.size()) return;
+    pk::LineCache moved = cache;
+    ASSERT_EQ(pk::TopLineForOffset(t, o, moved), want) << "cache " << c << " at " << o;
+    ASSERT_EQ(std::tie(moved.line, moved.offset), std::tie(want, m.lines[want - 1].start));
+    ASSERT_EQ(moved.start, B(m.d).data() + moved.offset);
+}
+
+// Compares every operation with the reference from every cache position,
+// with the index and without it.
+void CheckAgainstReference(const std::string& d) {
+    SCOPED_TRACE(testing::PrintToString(d.substr(0, 80)));
+    Measured m(d);
+    CheckMeasure(m);
+    uint32_t count = uint32_t(m.lines.size());
+    for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}}) {
+        for (uint32_t c = 0; c <= count; ++c) {
+            pk::LineInfo info;
+            EXPECT_FALSE(pk::LineAt(t, m.cacheAt(c), 0, info));
+            EXPECT_FALSE(pk::LineAt(t, m.cacheAt(c), count + 1, info));
+            EXPECT_EQ(pk::LineColumnToOffset(t, m.cacheAt(c), count + 1, 1), 0u);
+            for (uint32_t k = 0; k <= std::max<uint32_t>(count, uint32_t(d.size())); ++k) CheckLineAndOffset(m, t, c, k, k);
+        }
+    }
+    // Stepping through all lines both ways with the two walkers.
+    Bytes data = B(m.d);
+    const uint8_t* s = data.data();
+    for (uint32_t n = 1; n < count; ++n) s = pk::NextLineStart(data, s);
+    if (count > 0) {
+        EXPECT_EQ(s - data.data(), m.lines[count - 1].start);
+        EXPECT_GE(pk::NextLineStart(data, s), data.data() + data.size());
+    }
+    for (uint32_t n = count; n > 1; --n) s = pk::PrevLineStart(data, s);
+    EXPECT_EQ(pk::PrevLineStart(data, s), nullptr);
+}
+
+TEST(LineModel, HandWorkedCases) {
+    struct Case {
+        std::string data;
+        uint32_t lines, raw, expanded;
+    } cases[] = {
+        {"A\r\nB\r\n", 2, 1, 1}, {"A\rB\n", 1, 3, 3},     {"abc\r", 1, 4, 4},      {"\n\nX", 3, 1, 1},
+        {"\r\n", 1, 0, 0},       {"1234567\t\n", 1, 8, 8}, {"12345678\t", 1, 9, 16}, {"x\ty\tz\r\n\t", 2, 5, 17},
+        {"", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        pk::ScanResult r = pk::ScanLines(B(c.data));
+        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded)) << testing::PrintToString(c.data);
+        CheckAgainstReference(c.data);
+    }
+}
+
+TEST(LineModel, RandomDataMatchesReference) {
+    std::mt19937 rng(12345);
+    const char alphabet[] = {'\n', '\r', '\t', 'a', 'b', '\0', ' '};
+    for (int round = 0; round < 400; ++round) {
+        size_t length = rng() % (round < 300 ? 40 : 300);
+        std::string d;
+        for (size_t i = 0; i < length; ++i) d.push_back(alphabet[rng() % sizeof alphabet]);
+        CheckAgainstReference(d);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Data over several index intervals: random lines (some longer than an
+// interval), line feeds exactly on the interval edges and next to them, no
+// line feed at all, only line feeds. From caches at the start, middle and
+// end (and none), lines and offsets near every edge and at random.
+TEST(LineModel, IndexedWalksMatchReference) {
+    std::mt19937 rng(777);
+    std::string random;
+    while (random.size() < 5 * kStep) {
+        size_t length = rng() % 50 == 0 ? kStep + rng() % kStep : rng() % 300;
+        random += std::string(length, "x\ty"[rng() % 3]) + (rng() % 5 ? "\n" : "\r\n");
+    }
+    std::vector<std::string> sets = {random + "tail", std::string(5 * kStep + 17, 'x'), std::string(5 * kStep, '\n')};
+    for (int delta : {-2, -1, 0, 1}) {
+        std::string edges(4 * kStep + 3, 'x');
+        for (uint32_t k = 1; k <= 4; ++k) edges[k * kStep + delta] = '\n';
+        sets.push_back(edges);
+    }
+    for (const std::string& d : sets) {
+        SCOPED_TRACE(testing::Message() << "size " << d.size() << " lines " << std::count(d.begin(), d.end(), '\n'));
+        Measured m(d);
+        CheckMeasure(m);
+        uint32_t count = uint32_t(m.lines.size());
+        std::vector<uint32_t> probes;  // offsets and line numbers
+        for (uint32_t k = 0; k * kStep <= d.size() + 2; ++k)
+            for (int64_t x = int64_t(k) * kStep - 3; x <= int64_t(k) * kStep + 3; ++x)
+                if (x >= 0) probes.push_back(uint32_t(x));
+        for (uint32_t e : m.index)
+            for (uint32_t n = e; n <= e + 3; ++n) probes.push_back(n);
+        for (int i = 0; i < 100; ++i) probes.push_back(uint32_t(rng() % (d.size() + 1)));
+        probes.push_back(count);
+        for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
+            for (uint32_t c : {0u, 1u, count / 2, count})
+                for (uint32_t p : probes) {
+                    CheckLineAndOffset(m, t, c, p, p);
+                    if (HasFatalFailure()) return;
+                }
+    }
+}
+
+// A file read in parts, each measured apart as if a line began at its first
+// byte and then joined, gives the one-pass result: cut at every point next
+// to the CR LF pairs and the tabs of lines that run across the cut (the
+// widest of them crosses an index point), at index points, and in three.
+TEST(LineModel, PartsJoinAsOnePass) {
+    std::mt19937 rng(99);
+    std::string d;
+    std::vector<uint32_t> cuts;
+    while (d.size() < 2 * kStep + 5000) {
+        if (d.size() > kStep - 3000 && d.size() < kStep) {
+            uint32_t start = uint32_t(d.size());
+            d += std::string(3, 'w') + "\t\tacross the index point\t" + std::string(6000, 'w') + "\r\n";
+            for (uint32_t at : {0u, 3u, 4u, 5u, 27u, 28u, 3000u, 6028u, 6029u, 6030u}) cuts.push_back(start + at);
+        }
+        size_t at = d.size();
+        d += std::string(rng() % 120, 'a') + (rng() % 3 ? "\t" : "") + std::string(rng() % 9, 'b') + "\r\n";
+        if (rng() % 20 == 0) cuts.push_back(uint32_t(at + rng() % (d.size() - at)));
+    }
+    for (size_t p = d.find_first_of("\r\t"); p != std::string::npos; p = d.find_first_of("\r\t", p + 1))
+        if (p > 0 && (p % 97 < 3 || p < 200)) cuts.insert(cuts.end(), {uint32_t(p - 1), uint32_t(p), uint32_t(p + 1), uint32_t(p + 2)});
+    for (uint32_t k = 1; k <= 2; ++k) cuts.insert(cuts.end(), {k * kStep - 1, k * kStep, k * kStep + 1});
+    Measured whole(d);
+    ASSERT_EQ(Tie(whole.scan), Tie(RefScan(d)));
+    ASSERT_GT(whole.scan.longestExpanded, 6000u);
+    auto scanParts = [&](std::vector<uint32_t> bounds) {
+        std::vector<uint32_t> index(whole.index.size(), 12345);
+        bounds.insert(bounds.begin(), 0);
+        bounds.push_back(uint32_t(d.size()));
+        pk::ScanState joined = pk::StartScan(0, index);
+        for (size_t i = 0; i + 1 < bounds.size(); ++i) {
+            pk::ScanState part = pk::StartScan(bounds[i], index);
+            pk::ScanPart(B(d), bounds[i + 1], part);
+            if (i == 0) joined = part;
+            else pk::JoinPart(B(d), joined, part);
+        }
+        EXPECT_EQ(Tie(pk::ScanFinish(B(d), joined)), Tie(whole.scan)) << testing::PrintToString(bounds);
+        EXPECT_EQ(index, whole.index) << testing::PrintToString(bounds);
+    };
+    for (uint32_t cut : cuts) scanParts({cut});
+    for (int i = 0; i < 50; ++i) {
+        std::vector<uint32_t> three{uint32_t(rng() % d.size()), uint32_t(rng() % d.size())};
+        std::sort(three.begin(), three.end());
+        scanParts(three);
+    }
+}
+
+TEST(LineModel, DegenerateLargeData) {
+    // One 100 MB line of each kind, and 16 million empty lines.
+    const uint32_t big = 100u << 20, many = 16u << 20;
+    struct Case {
+        char fill;
+        uint32_t size, lines, raw, expanded;
+    } cases[] = {
+        {'\n', many, many, 0, 0}, {'\r', big, 1, big, big}, {'\0', big, 1, big, big}, {'\t', big, 1, big, big * 8},
+    };
+    for (const Case& c : cases) {
+        std::string d(c.size, c.fill);
+        std::vector<uint32_t> index(pk::LineIndexSize(c.size));
+        pk::ScanResult r = pk::ScanLines(B(d), index);
+        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded)) << int(c.fill);
+        EXPECT_EQ(index.back(), c.fill == '\n' ? (index.size() - 1) * kStep : 0u);
+        const pk::TextLines t{B(d), r.lineCount, index};
+        pk::LineCache cache;
+        pk::LineInfo last;
+        ASSERT_TRUE(pk::LineAt(t, cache, r.lineCount, last));
+        EXPECT_EQ(last.offset, c.fill == '\n' ? c.size - 1 : 0u);
+        uint32_t line = 0, column = 0;
+        pk::OffsetToLineColumn(t, cache, c.size - 1, line, column);
+        EXPECT_EQ(line, r.lineCount);
+        EXPECT_EQ(pk::TopLineForOffset(t, c.size - 1, cache), r.lineCount);
+    }
+    // A line wider than 32 bits (over 512 MiB of tabs) saturates instead of
+    // wrapping; the state is set up as such a line would leave it.
+    std::string tail = "\t\tx\n";
+    pk::ScanState state;
+    state.tabColumn = UINT32_MAX - 8;
+    pk::ScanPart(B(tail), uint32_t(tail.size()), state);
+    EXPECT_EQ(pk::ScanFinish(B(tail), state).longestExpanded, UINT32_MAX);
+}
+
+}  // namespace
