@@ -23,6 +23,12 @@ constexpr int START_CURSOR_SIZE = 12;
 // Explains a refused fullinit; a terminal that is too small says so first.
 void ReportInitFailure(Console* console) {
     int error = console ? console->lastError() : 0;
+    if (error == ENOTSUP) {  // one line only: nothing else reached the terminal
+        const char* term = std::getenv("TERM");
+        std::fprintf(stderr, "pk cannot run on TERM=%s: that terminal cannot move its cursor.\n",
+                     term ? term : "");
+        return;
+    }
     ScreenInfo info;
     if (error == ERANGE && console && console->queryScreen(info)) {
         std::printf("The terminal must be at least %d columns by %d rows; it is %d columns by %d rows.\n",
@@ -31,15 +37,6 @@ void ReportInitFailure(Console* console) {
         std::printf("The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
     }
     std::printf("fullinit error, rc = %u\n", static_cast<unsigned>(error));
-}
-
-void TakeGeometry(const ConsoleState& state) {
-    const Rect& window = state.screen.window;
-    program.window = window;
-    program.screenWidth = static_cast<uint16_t>(window.right - window.left + 1);
-    program.screenHeight = static_cast<uint16_t>(window.bottom - window.top + 1);
-    program.dataRows = static_cast<uint16_t>(program.screenHeight - 4);
-    program.hexPageBytes = static_cast<uint16_t>(program.dataRows * 16);
 }
 
 void SetStartCursor(Console* console) {
@@ -60,13 +57,6 @@ void SaveScreen(Console* console) {
     console->readCells(program.savedCells, size, program.window);
 }
 
-void PutKeysOnLastRow() {
-    for (PanelField* field = KeysPanel;; ++field) {
-        field->row = program.screenHeight;
-        if (field->flags & FLD_LAST) break;
-    }
-}
-
 }  // namespace
 
 int ConsoleSetUp() {
@@ -77,7 +67,8 @@ int ConsoleSetUp() {
         return START_FAILED;
     }
     fullattr(START_ATTRIBUTES);
-    TakeGeometry(*state);
+    const Rect& window = state->screen.window;
+    SetScreenLayout(window.right - window.left + 1, window.bottom - window.top + 1);
     SetStartCursor(console);
 
     program.viewCells = static_cast<Cell*>(std::calloc(ScreenCells(), sizeof(Cell)));
@@ -92,7 +83,6 @@ int ConsoleSetUp() {
 
     fullpanel(PNL_CLEAR, TitlePanel);
     ShowFileName();
-    PutKeysOnLastRow();
     std::memset(commands.commandLine, ' ', COMMAND_SIZE);
     commands.commandLine[COMMAND_SIZE] = '\0';
     ReadSettings();

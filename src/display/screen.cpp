@@ -1,11 +1,15 @@
-// The main screen's run-time fields (file name, message, status text, scroll
-// amount) and the switch between text and hex view, which carries the view
-// position and the last find hit over to the other view.
+// The main screen's layout and drawing, its run-time fields (file name,
+// message, status text, scroll amount) and the switch between text and hex
+// view, which carries the view position and the last find hit over to the
+// other view.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "display/screen.h"
 #include "display/screen_fields.h"
+#include "display/views.h"
 #include "files/file_table.h"
 
 namespace pk {
@@ -39,7 +43,34 @@ void FormatStatus() {
     std::memcpy(display.statusText + pad, text, length + 1);
 }
 
+// Above 4099 rows a hex page would not fit hexPageBytes; the rows below
+// stay blank.
+constexpr int MAX_HEIGHT = UINT16_MAX / 16 + 4;
+
 }  // namespace
+
+void SetScreenLayout(int width, int height) {
+    width = std::clamp(width, 1, int(INT16_MAX));
+    height = std::clamp(height, 5, MAX_HEIGHT);
+    program.window = Rect{0, 0, int16_t(width - 1), int16_t(height - 1)};
+    program.screenWidth = uint16_t(width);
+    program.screenHeight = uint16_t(height);
+    program.dataRows = uint16_t(height - 4);
+    program.hexPageBytes = uint16_t(program.dataRows * 16);
+    for (int i = 0; i < KEYS_FIELD_COUNT; ++i) KeysPanel[i].row = uint16_t(height);
+}
+
+void DrawMainScreen() {
+    fullpanel(PNL_CLEAR, TitlePanel);
+    ShowFileName();
+    ShowStatus();
+    ShowScrollAmount();
+    if (display.hexView) {
+        DrawHexView();
+    } else {
+        DrawTextView();
+    }
+}
 
 void ShowFileName() {
     PanelField* field = fullfind(TitlePanel, 1);

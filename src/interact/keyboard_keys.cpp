@@ -1,7 +1,7 @@
 // The key table: every key without a character, by scan code, with its Ctrl
 // and Alt forms, and the view keys that move by rules of their own (Top,
-// page left and right, Bottom, column left and right). Each handler returns
-// CMD_* bits; a refused key beeps and returns 0.
+// page left and right, Bottom, column left and right); and the mouse wheel.
+// Each handler returns CMD_* bits; a refused key beeps and returns 0.
 #include <algorithm>
 #include <cstdint>
 
@@ -130,6 +130,11 @@ struct KeyBinding {
     KeyHandler alt;   // none: Alt is ignored for this key
 };
 
+// A wheel notch moves three lines (rows of 16 bytes in hex view) as Up and
+// Down do, and eight columns sideways in the text view.
+constexpr uint32_t WHEEL_LINES = 3;
+constexpr uint32_t WHEEL_COLUMNS = 8;
+
 constexpr KeyBinding KEY_TABLE[] = {
     {FunctionKeyScan(1), Help, nullptr, nullptr},
     {FunctionKeyScan(2), SwitchScrollAmount, nullptr, nullptr},
@@ -163,6 +168,19 @@ KeyHandler Choose(const KeyBinding& binding, uint32_t controlState) {
 }
 
 }  // namespace
+
+// Nothing beeps at either end: a wheel keeps turning. Shift turns a
+// vertical notch sideways (forward, up, is left), as a tilted wheel is.
+uint32_t WheelScroll(const InputRecord& record) {
+    const bool forward = int32_t(record.buttonState) > 0;
+    if ((record.eventFlags & MOUSE_HWHEELED) || (record.controlState & SHIFT_PRESSED)) {
+        if (InHexView()) return 0;
+        bool right = (record.eventFlags & MOUSE_HWHEELED) ? forward : !forward;
+        return AfterMove(ScrollQuietly(right ? Direction::Right : Direction::Left, WHEEL_COLUMNS));
+    }
+    uint32_t amount = InHexView() ? WHEEL_LINES * 16 : WHEEL_LINES;
+    return AfterMove(ScrollQuietly(forward ? Direction::Up : Direction::Down, amount));
+}
 
 uint32_t DispatchScanCode(LineCursor& line, uint16_t scanCode, uint32_t controlState, int repeat) {
     for (const KeyBinding& binding : KEY_TABLE)

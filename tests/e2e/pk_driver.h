@@ -67,6 +67,8 @@ struct Pk {
     }
 
     std::string status() const { return t.rowText(1); }
+    // Every row and the cursor, for comparing whole screens.
+    std::string shot() const { return t.screenText() + "@" + std::to_string(t.cursorRow) + "," + std::to_string(t.cursorCol); }
     std::string window() const { return t.rowText(2).substr(12, 67); }
     bool waitWindow(const std::string& text) {
         return t.waitUntil([&] { return window().find(text) != std::string::npos; }, kWait);

@@ -1,6 +1,7 @@
-// How pk ends on the real terminal: End and F3 give back what the terminal
-// showed before, Z leaves the last page, SIGTERM and SIGHUP end the orderly
-// way, and the exit statuses, also of runs that never showed a screen.
+// How pk ends on the real terminal: End, F3 and Ctrl+C on an empty line
+// give back what the terminal showed before, Z leaves the last page, SIGTERM
+// and SIGHUP end the orderly way, Ctrl+Z stops it as a shell job, and the
+// exit statuses, also of runs that never showed a screen or refused TERM.
 #include <signal.h>
 
 #include <filesystem>
@@ -20,7 +21,11 @@ std::string Lines(int count) {
 }
 
 TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
-    const struct { const char* ending; bool leave; } cases[] = {{"end\r", false}, {"\x1bOR", false}, {"z\r", true}};
+    // Ctrl+C blanks a typed line and ends on an empty one; Ctrl+Z without
+    // job control (pk leads its session here) does nothing, and neither is
+    // typed: a typed byte would have kept the line from being empty.
+    const struct { const char* ending; bool leave; } cases[] = {
+        {"end\r", false}, {"\x1bOR", false}, {"z\r", true}, {"abc\x03\x1a\x03", false}};
     for (const auto& c : cases) {
         Pk pk;  // started from a shell that first wrote a line of its own
         ASSERT_TRUE(pk.t.start({"/bin/sh", "-c", "echo before-pk; exec \"$0\" \"$1\"", PK_BINARY,
@@ -79,6 +84,37 @@ TEST(PkEnd, ExitStatusesWithoutAScreenLeaveTheSettingsAlone) {
     }
 }
 
+// Under a shell with job control, Ctrl+Z hands the terminal to the shell;
+// fg brings pk back, and at its end the lines the shell wrote meanwhile stay
+// with the prompt below them.
+TEST(PkEnd, CtrlZStopsAsAJobAndTheShellLinesStay) {
+    Pk pk;
+    pk.dir.write("a.txt", Lines(100));
+    pk.t.addStub("pk", std::string("exec ") + PK_BINARY + " \"$@\"");
+    ASSERT_TRUE(pk.t.start({"bash", "--norc", "--noprofile", "-i"}, {"PS1=$ "}, pk.dir.path()));
+    ASSERT_TRUE(pk.t.waitFor("$ ", kWait, 0));
+    pk.t.send("pk a.txt\r");
+    ASSERT_TRUE(pk.t.waitFor("Half", kWait, 24)) << pk.t.screenText();
+    pk.t.send("abc\x1a");
+    ASSERT_TRUE(pk.t.waitFor("Stopped", kWait)) << pk.t.screenText();  // on the shell's screen
+    pk.t.send("echo while-stopped\rfg\r");
+    ASSERT_TRUE(pk.t.waitUntil([&] { return pk.t.altScreen; }, kWait));
+    ASSERT_TRUE(pk.t.waitFor("COMMAND ==> abc ", kWait, 2)) << pk.t.screenText();  // the line kept, no byte typed
+    pk.t.send("\x03\x03");
+    ASSERT_TRUE(pk.t.waitUntil([&] { return !pk.t.altScreen; }, kWait));
+    ASSERT_TRUE(pk.t.waitUntil([&] { return pk.t.rowText(pk.t.cursorRow).substr(0, 3) == "$  "; }, kWait));
+    int row = 0;
+    for (const char* line : {"$ pk a.txt", "Stopped", "$ echo while-stopped", "while-stopped", "$ fg", "pk a.txt"}) {
+        while (row < pk.t.cursorRow && pk.t.rowText(row).find(line) == std::string::npos) ++row;
+        EXPECT_LT(row, pk.t.cursorRow) << line << "\n" << pk.t.screenText();
+        ++row;
+    }
+    EXPECT_EQ(pk.t.cursorRow, row);  // the prompt right below them
+    EXPECT_EQ(pk.t.cursorCol, 2);
+    pk.t.send("exit\r");
+    EXPECT_EQ(pk.t.exitCode(kWait), 0);
+}
+
 TEST(PkEnd, FailedSettingsWriteAndTooSmallTerminal) {
     Pk pk;
     std::filesystem::create_directories(pk.t.home() + "/appdata/pk/pk.ini");  // cannot be replaced
@@ -91,6 +127,11 @@ TEST(PkEnd, FailedSettingsWriteAndTooSmallTerminal) {
     EXPECT_EQ(small.t.exitCode(kWait), 2);
     EXPECT_NE(small.t.screenText().find("at least 80 columns by 24 rows"), std::string::npos) << small.t.screenText();
     EXPECT_NE(small.t.screenText().find("fullinit error, rc = 34"), std::string::npos);
+
+    Pk dumb;  // no cursor addressing: one line and nothing else
+    ASSERT_TRUE(dumb.t.start({PK_BINARY, dumb.dir.write("a.txt", "text\n")}, {"TERM=dumb"}));
+    EXPECT_EQ(dumb.t.exitCode(kWait), 2);
+    EXPECT_EQ(dumb.t.output(), "pk cannot run on TERM=dumb: that terminal cannot move its cursor.\r\n");
 }
 
 }  // namespace
