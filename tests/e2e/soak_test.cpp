@@ -77,7 +77,10 @@ struct Soak {
                 std::string at = std::to_string(b) + ";" + std::to_string(x) + ";" + std::to_string(y);
                 return t().send("\033[<" + at + "M\033[<" + at + (Pick(8) ? "m" : ""));
             }
-            case 9: return t().send("\033[<" + std::to_string(64 + Pick(2)) + ";" + Num(t().cols()) + ";" + Num(t().rows()) + "M");
+            case 9: {  // a wheel notch up, down, left or right, Shift held or not
+                std::string b = std::to_string(64 + Pick(4) + 4 * Pick(2));
+                return t().send("\033[<" + b + ";" + Num(t().cols()) + ";" + Num(t().rows()) + "M");
+            }
             case 10: return t().paste(Pick(4) ? "f " + Bytes(Pick(40)) : Bytes(Pick(400)));
             case 11: {
                 Blank();
@@ -86,8 +89,8 @@ struct Soak {
                 return t().send(c + "\r");
             }
             case 12: {
-                static const int sizes[][2] = {{24, 80}, {60, 200}, {30, 100}, {25, 132}};
-                const int* s = sizes[Pick(4)];
+                static const int sizes[][2] = {{24, 80}, {60, 200}, {30, 100}, {25, 132}, {20, 60}};
+                const int* s = sizes[Pick(5)];
                 return t().resize(s[0], s[1]);
             }
             case 13:  // F3 (which ends pk on its last file), End, Z
@@ -97,9 +100,11 @@ struct Soak {
         }
     }
 
-    // pk answers: a help screen or a "Press Enter" prompt goes with Enter,
-    // then Home and a marker show on the command line.
+    // pk answers: a terminal below the smallest size grows back, a help
+    // screen or a "Press Enter" prompt goes with Enter, then Home and a
+    // marker show on the command line.
     bool Answers() {
+        if (t().rows() < 24 || t().cols() < 80) t().resize(24, 80);
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
         while (std::chrono::steady_clock::now() < until && t().wait(0) == -1) {
             std::string screen = t().screenText();

@@ -1,6 +1,6 @@
 // The whole program on the in-memory console: random files, settings file
 // and screen size, then random keys, broken key strings, clicks, wheel
-// turns, pastes, the clipboard and commands. Whenever pk waits for input on
+// turns, pastes, the clipboard, commands and resizes. Whenever pk waits for input on
 // its main screen the data area must be what the rules draw; at the end pk
 // has written its settings. Shell commands find no shell.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -31,7 +31,7 @@ public:
 const char* const kKeys[] = {
     "\033[A", "\033[B", "\033[C", "\033[D", "\033[H", "\033[F", "\033[5~", "\033[6~", "\033[2~", "\033[3~", "\033OP",
     "\033OQ", "\033OR", "\033OS", "\033[15~", "\033[17~", "\033[18~", "\033[19~", "\033[20~", "\033[21~", "\033[23~",
-    "\033[24~", "\033[1;5H", "\033[1;5F", "\033[1;3D", "\033[1;3C", "\x7f", "\t", "\r", "\033", "\x16"};
+    "\033[24~", "\033[1;5H", "\033[1;5F", "\033[1;3D", "\033[1;3C", "\x7f", "\t", "\r", "\033", "\x16", "\x03"};
 const char* const kCommands[] = {"f ", "/", "'", "rf", "case ", "down ", "up ", "left ", "right ", "top", "bottom",
                                  "", "view", "tabs", "xlat ", "next", "?", "=", "help", "dos ", "pe ", "end", "z"};
 
@@ -43,15 +43,17 @@ std::string Settings(FuzzedDataProvider& in) {
 }
 
 void Event(FuzzedDataProvider& in, CheckedConsole& con) {
-    switch (in.ConsumeIntegralInRange(0, 7)) {
+    switch (in.ConsumeIntegralInRange(0, 8)) {
         case 0: return con.text(kKeys[in.ConsumeIntegralInRange<size_t>(0, std::size(kKeys) - 1)]);
         case 1: return con.text(in.ConsumeRandomLengthString(8));
         case 2: {
             int y = in.ConsumeBool() ? con.rows() - 1 : in.ConsumeIntegralInRange(0, con.rows() - 1);
-            uint32_t flags = in.ConsumeBool() ? 0 : in.ConsumeIntegralInRange(0, 15);
-            return con.mouse(in.ConsumeIntegralInRange(0, con.cols() - 1), y, in.ConsumeIntegralInRange(0, 7), flags);
+            uint32_t flags = in.ConsumeBool() ? 0 : in.ConsumeIntegralInRange(0, 15);  // wheels among them
+            uint32_t buttons = flags ? in.ConsumeIntegral<uint32_t>() : in.ConsumeIntegralInRange(0, 7);
+            return con.mouse(in.ConsumeIntegralInRange(0, con.cols() - 1), y, buttons, flags);
         }
         case 3: return con.paste(in.ConsumeRandomLengthString(300));
+        case 5: return con.resizeEvent(in.ConsumeIntegralInRange(80, 200), in.ConsumeIntegralInRange(24, 60));
         case 4:
             con.clipboard = in.ConsumeRandomLengthString(300);
             return con.text("\x16");
