@@ -120,7 +120,8 @@ struct Soak {
         for (int done = 0; done < events;) {
             for (int burst = 1 + Pick(30); burst > 0 && t().running(); --burst, ++done) Event();
             if (Answers()) continue;
-            ASSERT_EQ(t().exitCode(kWait), 0) << "after " << done << " events\n" << t().screenText();
+            std::string state = ReadAll("/proc/" + std::to_string(t().pid()) + "/stat");  // when it hangs
+            ASSERT_EQ(t().exitCode(kWait), 0) << "after " << done << " events, " << state << "\n" << t().screenText();
             ASSERT_TRUE(TerminalBack(t()));
             ASSERT_TRUE(Start());
         }

@@ -9,9 +9,9 @@ here="$(cd "$(dirname "$0")/../.." && pwd)"
 target="${1:?usage: run.sh TARGET [MINUTES] [LIBFUZZER-OPTIONS...]}"
 minutes="${2:-5}"
 shift $(($# < 2 ? $# : 2))
-build="${PK_FUZZ_BUILD:-$here/build/sanitize}"
+build="$(cd "${PK_FUZZ_BUILD:-$here/build/sanitize}" 2>/dev/null && pwd)" || build=/nonexistent
 bin="$build/tests/fuzz/fuzz_$target"
-[ -x "$bin" ] || { echo "no $bin: make the Clang sanitizer build first" >&2; exit 2; }
+[ -x "$bin" ] || { echo "no fuzz_$target: make the Clang sanitizer build first" >&2; exit 2; }
 work="$build/fuzz-corpus/$target"
 mkdir -p "$work"
 exec "$bin" -max_total_time=$((minutes * 60)) -print_final_stats=1 -artifact_prefix="$work-" "$@" "$work" "$here/tests/fuzz/corpus/$target"
