@@ -4,6 +4,7 @@
 // Each handler returns CMD_* bits; a refused key beeps and returns 0.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "display/display_state.h"
 #include "display/key_labels.h"
@@ -12,6 +13,7 @@
 #include "files/program_state.h"
 #include "interact/command_state.h"
 #include "interact/help.h"
+#include "interact/keyboard.h"
 #include "interact/keyboard_state.h"
 #include "interact/movement.h"
 #include "panel/panel.h"
@@ -186,6 +188,12 @@ uint32_t DispatchScanCode(LineCursor& line, uint16_t scanCode, uint32_t controlS
     for (const KeyBinding& binding : KEY_TABLE)
         if (binding.scanCode == scanCode) return Choose(binding, controlState)(line, repeat);
     return 0;
+}
+
+KeyForms KeyTableRow(int index) {
+    if (index < 0 || index >= int(std::size(KEY_TABLE))) return KeyForms{};
+    const KeyBinding& binding = KEY_TABLE[index];
+    return KeyForms{binding.scanCode, binding.ctrl != nullptr, binding.alt != nullptr};
 }
 
 }  // namespace pk

@@ -90,12 +90,8 @@ TEST(Find, RepeatedFindsGiveTheReferenceHitsInBothViewsAndCaseModes) {
 
 // The line rules at the edges the random data rarely reaches, and no find string.
 TEST(Find, LineRulesAndExamples) {
-    struct Case {
-        std::string data, needle;
-        bool hex;
-        uint32_t startColumn;
-        uint32_t where;  // 0: not found; offset + 1 (hex view) or line * 100 + column
-    } cases[] = {
+    // where: 0 not found, else offset + 1 (hex view) or line * 100 + column
+    struct Case { std::string data, needle; bool hex; uint32_t startColumn, where; } cases[] = {
         {"abc", "c", true, 1, 3},                         // the very last byte
         {"aaab\nab\r\n", "ab", false, 4, 201},          // left of the start column is not searched
         {"aaab\nab\r\n", "b\r", false, 1, 0},          // the CR ending a line is no part of it

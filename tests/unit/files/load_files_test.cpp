@@ -67,12 +67,7 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
     ASSERT_EQ(mkfifo(dir.mkdir("r").append("/fifo").c_str(), 0600), 0);
     ASSERT_EQ(truncate((dir / "big/too_large").c_str(), 2147483648LL), 0);
     const std::string tooLong = dir.path() + "/" + std::string(pk::NAME_SIZE, 'n');
-    struct Step {
-        std::string name;
-        pk::LoadResult result;
-        uint32_t error;
-        int loaded, current;
-    } steps[] = {
+    struct Step { std::string name; pk::LoadResult result; uint32_t error; int loaded, current; } steps[] = {
         {"f/*", pk::LOAD_NOT_FOUND, kUntouched, 0, 15},  // only folders
         {"e/e*", pk::LOAD_EMPTY, kUntouched, 0, 15},  // only an empty file
         {"nowhere/*.txt", pk::LOAD_PATH_NOT_FOUND, kUntouched, 0, 15},

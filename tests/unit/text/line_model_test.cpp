@@ -43,10 +43,7 @@ void CheckAgainstReference(const std::string& d) {
 }
 
 TEST(LineModel, HandWorkedCases) {
-    struct Case {
-        std::string data;
-        uint32_t lines, raw, expanded;
-    } cases[] = {
+    struct Case { std::string data; uint32_t lines, raw, expanded; } cases[] = {
         {"A\r\nB\r\n", 2, 1, 1}, {"A\rB\n", 1, 3, 3},     {"abc\r", 1, 4, 4},      {"\n\nX", 3, 1, 1},
         {"\r\n", 1, 0, 0},       {"1234567\t\n", 1, 8, 8}, {"12345678\t", 1, 9, 16}, {"x\ty\tz\r\n\t", 2, 5, 17},
         {"", 0, 0, 0},
@@ -155,10 +152,7 @@ TEST(LineModel, PartsJoinAsOnePass) {
 TEST(LineModel, DegenerateLargeData) {
     // One 100 MB line of each kind, and 16 million empty lines.
     const uint32_t big = 100u << 20, many = 16u << 20;
-    struct Case {
-        char fill;
-        uint32_t size, lines, raw, expanded;
-    } cases[] = {
+    struct Case { char fill; uint32_t size, lines, raw, expanded; } cases[] = {
         {'\n', many, many, 0, 0}, {'\r', big, 1, big, big}, {'\0', big, 1, big, big}, {'\t', big, 1, big, big * 8},
     };
     for (const Case& c : cases) {
