@@ -3,7 +3,6 @@
 // and SIGHUP end the orderly way, Ctrl+Z stops it as a shell job, and the
 // exit statuses, also of runs that never showed a screen or refused TERM.
 #include <signal.h>
-#include <termios.h>
 
 #include <filesystem>
 #include <string>
@@ -21,16 +20,6 @@ std::string Lines(int count) {
     return s;
 }
 
-void ExpectTerminalBack(const Pk& pk) {
-    EXPECT_FALSE(pk.t.altScreen);
-    EXPECT_EQ(pk.t.mouseMode, 0);
-    EXPECT_FALSE(pk.t.decMode(2004));
-    struct termios modes {};
-    ASSERT_TRUE(pk.t.slaveModes(modes));
-    EXPECT_TRUE(modes.c_lflag & ECHO);
-    EXPECT_TRUE(modes.c_lflag & ICANON);
-}
-
 TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
     // Ctrl+C blanks a typed line and ends on an empty one; Ctrl+Z without
     // job control (pk leads its session here) does nothing, and neither is
@@ -45,7 +34,7 @@ TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
         ASSERT_TRUE(pk.run({{"", Fn(9), 0, "Line 80 of 100"}}));
         pk.t.send(c.ending);
         EXPECT_EQ(pk.t.exitCode(kWait), 0) << c.ending;
-        ExpectTerminalBack(pk);
+        EXPECT_TRUE(TerminalBack(pk.t));
         EXPECT_TRUE(std::filesystem::exists(pk.t.home() + "/appdata/pk/pk.ini"));
         if (c.leave) {
             EXPECT_EQ(pk.t.rowText(3).substr(0, 12), "page line 80");
@@ -69,7 +58,7 @@ TEST(PkEnd, TerminatingSignalsEndTheOrderlyWay) {
         ASSERT_TRUE(pk.settle());
         pk.t.signal(sig);
         EXPECT_EQ(pk.t.exitCode(kWait), 0) << sig;
-        ExpectTerminalBack(pk);
+        EXPECT_TRUE(TerminalBack(pk.t));
         EXPECT_NE(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1"), std::string::npos) << sig;
     }
 }
