@@ -43,6 +43,53 @@ inline const ScannedData& SharedLogData() {
     return data;
 }
 
+// size bytes of UTF-8 text in lines of 40 to 200 bytes, each cut from source
+// at character boundaries; the last byte is a line feed.
+inline std::vector<uint8_t> Utf8Data(size_t size, const std::string& source, uint64_t seed = 1) {
+    std::vector<uint8_t> data(size);
+    Random random(seed);
+    auto start = [&](size_t i) {  // back to the start of the character at i
+        while (i > 0 && (uint8_t(source[i]) & 0xC0) == 0x80) --i;
+        return i;
+    };
+    size_t pos = 0;
+    while (pos < size) {
+        size_t from = start(random.below(uint32_t(source.size() / 2)));
+        size_t text = std::min<size_t>(39 + random.below(161), size - pos - 1);
+        text = start(from + text) - from;
+        std::memcpy(&data[pos], source.data() + from, text);
+        pos += text;
+        data[pos++] = '\n';
+        if (size - pos < 2) break;
+    }
+    data.resize(pos);
+    return data;
+}
+
+// UTF-8 text of DataSize() / 4: accented Latin, or CJK (three bytes, two
+// cells a character), made and scanned once per process.
+inline const ScannedData& SharedUtf8Data(bool cjk) {
+    static const std::string latin =
+        "Le caf\u00e9 de Z\u00fcrich ouvre d\u00e9j\u00e0 \u00e0 sept heures; la fa\u00e7ade na\u00efve, "
+        "\u00fcber alles, co\u00fbte cher. \u00c7a va tr\u00e8s bien, se\u00f1or Mu\u00f1oz! \u00c6sop, "
+        "\u00d8rsted, \u0141\u00f3d\u017a, \u015e\u0131\u015fli, Stra\u00dfe, \u00e5r, \u00eele. ";
+    static const std::string cjk16 =
+        "\u65e5\u672c\u8a9e\u306e\u6587\u7ae0\u3092\u8868\u793a\u3059\u308b\u901f\u3055\u3092\u6e2c\u308a"
+        "\u307e\u3059\u3002\u6771\u4eac\u90fd\u3068\u5927\u962a\u5e9c\u306e\u5929\u6c17\u306f\u6674\u308c"
+        "\u3067\u3059\u3002\u6f22\u5b57\u3068\u304b\u306a\u304c\u6df7\u3056\u3063\u3066\u3044\u307e\u3059\u3002";
+    auto make = [](const std::string& text) {
+        std::string source;
+        while (source.size() < 4096) source += text;
+        return ScannedData(Utf8Data(DataSize() / 4, source));
+    };
+    if (cjk) {
+        static const ScannedData data = make(cjk16);
+        return data;
+    }
+    static const ScannedData data = make(latin);
+    return data;
+}
+
 // --- The plain byte-at-a-time loops ------------------------------------------
 
 // The load-time measure: lines, longest line raw and with tabs expanded.
@@ -126,6 +173,8 @@ struct BenchScreen {
         e.lineIndex = f.index;
         e.longestRaw = f.scan.longestRaw;
         e.longestExpanded = f.scan.longestExpanded;
+        e.widestCellsRaw = f.scan.widestCellsRaw;
+        e.widestCellsExpanded = f.scan.widestCellsExpanded;
         e.view = {1, 1, 0};
         e.findStart = {1, 1, 0};
         pk::program.currentEntry = 0;

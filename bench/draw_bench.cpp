@@ -1,8 +1,9 @@
 // Time per redraw of the data area: the text view and the hex view on 80x25
 // and 250x80 screens, tabs on and off, at the top, middle and end of a large
-// file (1 GiB; a few MiB with PK_BENCH_SMALL=1), and one very long line shown
-// far to the right. The console is an in-memory grid, so the figures are the
-// views' own work plus one block copy.
+// file (1 GiB; a few MiB with PK_BENCH_SMALL=1), UTF-8 text (accented Latin
+// and CJK) beside ASCII, and one very long line shown far to the right. The
+// console is an in-memory grid, so the figures are the views' own work plus
+// one block copy.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -64,6 +65,31 @@ void BM_Redraw(benchmark::State& state) {
 }
 BENCHMARK(BM_Redraw)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
 
+// UTF-8 text against ASCII on the same screens, tabs off, at the top, middle
+// and end of the text. Args: text (0 log ASCII as bytes, 1 log ASCII as
+// UTF-8, 2 accented Latin as UTF-8, 3 CJK as UTF-8), screen size index,
+// place.
+void BM_Utf8Redraw(benchmark::State& state) {
+    static const char* const kTexts[] = {"ascii bytes", "ascii utf8", "latin utf8", "cjk utf8"};
+    const int text = int(state.range(0));
+    BenchScreen screen(kSizes[state.range(1)][0], kSizes[state.range(1)][1]);
+    const ScannedData& data = text < 2 ? pkbench::SharedLogData() : pkbench::SharedUtf8Data(text == 3);
+    pk::FileEntry& e = screen.use(data);
+    pk::settings.tabsOn = 0;
+    pk::settings.utf8On = text > 0;
+    const int place = int(state.range(2));
+    uint32_t last = e.lineCount - pk::program.dataRows + 1;
+    e.view.line = place == 0 ? 1 : place == 1 ? e.lineCount / 2 : last;
+    pk::DrawTextView();
+    for (auto _ : state) {
+        pk::DrawTextView();
+        benchmark::DoNotOptimize(screen.console.cells().data());
+    }
+    state.SetLabel(std::string(kTexts[text]) + " " + std::to_string(kSizes[state.range(1)][0]) + "x" +
+                   std::to_string(kSizes[state.range(1)][1]) + " " + kPlaces[place]);
+}
+BENCHMARK(BM_Utf8Redraw)->ArgsProduct({{0, 1, 2, 3}, {0, 1}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
+
 // The long line shown 1,000,000 bytes before its end (99,000,000 on the
 // full-size line); tabs off jumps to the column, tabs on counts the tabs.
 void BM_LongLineFarRight(benchmark::State& state) {
@@ -82,4 +108,10 @@ BENCHMARK(BM_LongLineFarRight)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    pktest::UseUtf8Locale();  // character widths, as pk reads them at start
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

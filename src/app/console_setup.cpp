@@ -84,11 +84,11 @@ int ConsoleSetUp() {
     }
     SaveScreen(console);
 
+    ReadSettings();  // first: the title shows the name as UTF-8 or as bytes
     fullpanel(PNL_CLEAR, TitlePanel);
     ShowFileName();
     std::memset(commands.commandLine, ' ', COMMAND_SIZE);
     commands.commandLine[COMMAND_SIZE] = '\0';
-    ReadSettings();
     return START_OK;
 }
 

@@ -4,6 +4,7 @@
 #include "panel/terminal_console.h"
 
 int main(int argc, char** argv) {
+    pk::ChooseTerminalLocale();  // before loading: text widths follow it
     pk::fullconsole(pk::TerminalConsole());
     return pk::MainLoop(argc, argv);
 }

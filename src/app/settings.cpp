@@ -1,12 +1,14 @@
-// The settings file: reading the find string and the tab setting from the
-// "[common]" section at start-up, and writing back at shutdown what this run
-// changed. The write holds a lock on a file beside the settings file, reads
-// it afresh and replaces it through a new file, so a failed write loses
-// nothing and two runs ending at once lose neither's change. Only a regular
-// file (or a missing one) is ever read or replaced, also through links.
+// The settings file: reading the find string, the tab setting and the
+// choice between UTF-8 and bytes from the "[common]" section at start-up,
+// and writing back at shutdown what this run changed. The write holds a lock
+// on a file beside the settings file, reads it afresh and replaces it through
+// a new file, so a failed write loses nothing and two runs ending at once
+// lose neither's change. Only a regular file (or a missing one) is ever read
+// or replaced, also through links.
 #include "app/settings.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,12 +31,17 @@ constexpr const char* SECTION = "common";
 constexpr const char* KEY_FLEN = "flen";
 constexpr const char* KEY_FIND = "find";
 constexpr const char* KEY_TABS = "tabs";
+constexpr const char* KEY_UTF8 = "utf8";
 constexpr const char* LOCK_SUFFIX = ".lock";
 constexpr int LINK_HOPS = 40;  // as many links as the system follows
 
 // The values as the settings file gave them at start-up; what differs from
 // them at shutdown is what this run changed.
 Settings stored;
+
+// Without a stored choice, text is shown as UTF-8 when pk's locale (the
+// terminal's, or C.UTF-8 when none is set) uses it.
+bool LocaleUsesUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 // The whole settings file, or "" when there is none. Anything but a regular
 // file there (a FIFO would block, /dev/zero never ends) reads as none.
@@ -147,9 +154,17 @@ bool FindChanged() {
             std::memcmp(settings.findString, stored.findString, FIND_MAX) != 0);
 }
 
+// A switch (0 or 1) as this run set it, else as text holds it now (any
+// non-zero value written as 1; fallback when text has none).
+std::string WithSwitch(const std::string& text, const char* key, uint32_t now, uint32_t atStart, uint32_t fallback) {
+    if (now == atStart) now = ProfileInt(ProfileGet(text, SECTION, key), fallback) != 0 ? 1 : 0;
+    return ProfileSet(text, SECTION, key, std::to_string(now));
+}
+
 // text with this run's changes: the find string when this run set another,
-// the tab setting as this run switched it, else as text holds it now (any
-// non-zero value written as 1).
+// the tab setting and the UTF-8 choice as this run switched them, else as
+// text holds them now (the UTF-8 choice this run started with when text has
+// none).
 std::string WithChanges(std::string text) {
     if (FindChanged()) {
         uint16_t length = settings.findLength > FIND_MAX ? FIND_MAX : settings.findLength;
@@ -157,9 +172,8 @@ std::string WithChanges(std::string text) {
         text = ProfileSet(text, SECTION, KEY_FIND,
                           ProfileEncodeStruct(std::span<const uint8_t>(settings.findString, length)));
     }
-    uint32_t tabs = settings.tabsOn;
-    if (tabs == stored.tabsOn) tabs = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
-    return ProfileSet(text, SECTION, KEY_TABS, std::to_string(tabs));
+    text = WithSwitch(text, KEY_TABS, settings.tabsOn, stored.tabsOn, 0);
+    return WithSwitch(text, KEY_UTF8, settings.utf8On, stored.utf8On, stored.utf8On);
 }
 
 }  // namespace
@@ -177,6 +191,7 @@ void ReadSettings() {
         if (find) ProfileDecodeStruct(*find, std::span<uint8_t>(settings.findString, settings.findLength));
     }
     settings.tabsOn = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
+    settings.utf8On = ProfileInt(ProfileGet(text, SECTION, KEY_UTF8), LocaleUsesUtf8() ? 1 : 0) != 0 ? 1 : 0;
     stored = settings;
 }
 

@@ -1,5 +1,7 @@
 // The data area shared by both views: clearing the composed cells and
 // writing them to the console in one call.
+#include <algorithm>
+
 #include "display/views.h"
 #include "files/program_state.h"
 #include "panel/panel.h"
@@ -8,9 +10,9 @@ namespace pk {
 
 void ClearDataArea() {
     if (program.viewCells == nullptr) return;
-    const Cell blank{' ', 0, ATTR_NORMAL};
+    static constexpr Cell blank{' ', 0, ATTR_NORMAL};
     size_t count = size_t(program.screenWidth) * program.dataRows;
-    for (size_t i = 0; i < count; ++i) program.viewCells[i] = blank;
+    std::fill_n(program.viewCells, count, blank);
 }
 
 void WriteDataArea() {

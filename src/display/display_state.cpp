@@ -4,9 +4,13 @@
 
 #include <cstring>
 
+#include "files/program_state.h"
+
 namespace pk {
 
 DisplayState display;
+
+bool ShowingUtf8() { return settings.utf8On && !display.ebcdicOn; }
 
 void ResetDisplay() { display = DisplayState{}; }
 

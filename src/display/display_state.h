@@ -25,6 +25,10 @@ extern DisplayState display;
 // Back to the start (all zero).
 void ResetDisplay();
 
+// Text is shown as UTF-8 (the text view, the title, the command line): the
+// setting is on and EBCDIC translation is off.
+bool ShowingUtf8();
+
 // Put a message (cut to fit) into messageText.
 void SetMessage(const char* text);
 void ClearMessage();

@@ -14,6 +14,7 @@
 #include "panel/panel.h"
 #include "text/ascii.h"
 #include "text/byte_scan.h"
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -37,12 +38,35 @@ size_t LineStartOf(const uint8_t* data, size_t lineStart, size_t at) {
 // when tabs are expanded to 8-column stops.
 uint64_t DisplayColumnOf(const uint8_t* text, uint32_t b) { return WalkColumns(text, b, UINT64_MAX).column + 1; }
 
+// The cells [begin, end) (0-based) of the character that byte b of a line
+// shown as UTF-8 belongs to.
+struct CellSpan {
+    uint64_t begin, end;
+};
+CellSpan CellsOfByte(const uint8_t* text, uint32_t length, uint32_t b) {
+    const bool tabs = settings.tabsOn != 0;
+    CellPoint at = WalkCells(text, length, UINT64_MAX, b, tabs);
+    uint64_t width = tabs && text[at.byte] == '\t' ? 8 - at.column % 8 : NextUnit(text, length, at.byte).width;
+    return {at.column, at.column + width};
+}
+
 }  // namespace
 
 int HexToBytes(std::string_view digits, uint8_t* out) {
     int count = int(digits.size() / 2);
     for (int i = 0; i < count; ++i) out[i] = uint8_t(HexValue(digits[2 * i]) * 16 + HexValue(digits[2 * i + 1]));
     return count;
+}
+
+void StartFindAtView() {
+    FileEntry& e = CurrentEntry();
+    e.findStart = e.view;
+    LineInfo line;
+    if (!ShowingUtf8() || e.view.column <= 1 || !LineAt(e.lines(), e.cache, e.view.line, line)) return;
+    // The byte of the character in the first cell (past the line's end when
+    // the line is narrower).
+    CellPoint at = WalkCells(line.start, line.length, e.view.column - 1, UINT32_MAX, settings.tabsOn != 0);
+    e.findStart.column = at.byte + 1;
 }
 
 int RevealFoundText() {
@@ -57,13 +81,20 @@ int RevealFoundText() {
     uint64_t width = program.screenWidth;
     uint64_t first = e.found.column;
     uint64_t last = first + display.foundLength - 1;
-    // With tabs expanded the hit's bytes stand further right on the screen
-    // than their byte columns: compare the columns where they are shown.
+    // With tabs expanded, or in UTF-8, the hit's bytes stand elsewhere on
+    // the screen than their byte columns: compare the columns where they are
+    // shown, the cells of every character the hit's bytes belong to.
     LineInfo line;
-    if (settings.tabsOn && !display.ebcdicOn && first >= 1 && last <= UINT32_MAX &&
+    const bool utf8 = ShowingUtf8();
+    if ((utf8 || (settings.tabsOn && !display.ebcdicOn)) && first >= 1 && last <= UINT32_MAX &&
         LineAt(e.lines(), e.cache, e.found.line, line) && last <= line.length) {
-        first = DisplayColumnOf(line.start, uint32_t(first - 1));
-        last = DisplayColumnOf(line.start, uint32_t(last)) - 1;
+        if (utf8) {
+            first = CellsOfByte(line.start, line.length, uint32_t(first - 1)).begin + 1;
+            last = CellsOfByte(line.start, line.length, uint32_t(last - 1)).end;
+        } else {
+            first = DisplayColumnOf(line.start, uint32_t(first - 1));
+            last = DisplayColumnOf(line.start, uint32_t(last)) - 1;
+        }
     }
     if (first < e.view.column || last > uint64_t(e.view.column) + width - 1)
         e.view.column = last > width ? uint32_t(std::min<uint64_t>(last - width + 1, UINT32_MAX)) : 1;

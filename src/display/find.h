@@ -19,6 +19,9 @@ int SetFindSlash(std::string_view afterSlash);
 // The hex digits of a word that began with "'".
 int SetFindHex(std::string_view digits);
 
+// The next find starts at the view's top left: findStart = view, its column
+// the byte column of the first cell's character while text is shown as UTF-8.
+void StartFindAtView();
 int RunFind();
 int FindInText(const uint8_t* s, uint32_t n);
 int FindInHex(const uint8_t* s, uint32_t n);

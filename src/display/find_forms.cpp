@@ -33,8 +33,7 @@ int Store(const uint8_t* bytes, size_t count) {
     std::memset(settings.findString, 0, sizeof settings.findString);
     std::memcpy(settings.findString, bytes, count);
     settings.findLength = uint16_t(count);
-    FileEntry& e = CurrentEntry();
-    e.findStart = e.view;
+    StartFindAtView();
     return FIND_SET_RUN;
 }
 

@@ -11,6 +11,7 @@
 #include "display/screen_fields.h"
 #include "display/views.h"
 #include "files/file_table.h"
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -35,7 +36,7 @@ void FormatStatus() {
         std::snprintf(text, sizeof text, "File size is %u bytes", entry.size);
     } else {
         std::snprintf(text, sizeof text, "Line %u of %u, Column %u of %u", entry.view.line,
-                      entry.lineCount, entry.view.column, WidestLine(entry));
+                      entry.lineCount, entry.view.column, WidestLine(entry, ShowingUtf8()));
     }
     size_t length = std::strlen(text);
     size_t pad = length < STATUS_FIELD_WIDTH ? STATUS_FIELD_WIDTH - length : 0;
@@ -46,6 +47,18 @@ void FormatStatus() {
 // Above 4099 rows a hex page would not fit hexPageBytes; the rows below
 // stay blank.
 constexpr int MAX_HEIGHT = UINT16_MAX / 16 + 4;
+
+// The start of the last part of a name that fits in width cells as UTF-8.
+size_t Utf8Tail(const uint8_t* name, uint32_t length, uint64_t width) {
+    uint64_t cells = MeasureCells(name, length).raw;
+    uint32_t start = 0;
+    while (cells > width && start < length) {
+        TextUnit unit = NextUnit(name, length, start);
+        cells -= unit.width;
+        start += unit.length;
+    }
+    return start;
+}
 
 }  // namespace
 
@@ -72,14 +85,26 @@ void DrawMainScreen() {
     }
 }
 
+// The name's last 73 characters: bytes, or in UTF-8 the characters of its
+// last 73 cells, laid out by the panel library straight from the name.
 void ShowFileName() {
     PanelField* field = fullfind(TitlePanel, 1);
     if (field == nullptr) return;
     const char* name = CurrentEntry().name;
     size_t length = strnlen(name, NAME_SIZE);
-    const char* shown = length > TITLE_NAME_WIDTH ? name + (length - TITLE_NAME_WIDTH) : name;
-    FillField(titleNameText, TITLE_NAME_WIDTH, shown, length - size_t(shown - name));
-    field->text = titleNameText;
+    if (ShowingUtf8()) {
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(name);
+        size_t start = Utf8Tail(bytes, uint32_t(length), TITLE_NAME_WIDTH);
+        field->flags |= FLD_UTF8;
+        field->text = const_cast<uint8_t*>(bytes + start);
+        field->textLength = uint16_t(length - start);
+    } else {
+        const char* shown = length > TITLE_NAME_WIDTH ? name + (length - TITLE_NAME_WIDTH) : name;
+        FillField(titleNameText, TITLE_NAME_WIDTH, shown, length - size_t(shown - name));
+        field->flags &= uint16_t(~FLD_UTF8);
+        field->text = titleNameText;
+        field->textLength = TITLE_NAME_WIDTH;
+    }
     fullpanel(PNL_DISPLAY, TitlePanel);
 }
 

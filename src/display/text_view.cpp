@@ -1,10 +1,14 @@
 // The text view: one line of the current file per row of the data area,
 // from line view.line and display column view.column, with tabs expanded to
-// 8-column stops (tabs on, EBCDIC off), EBCDIC translation, and the bytes of
-// the last find hit shown bright.
+// 8-column stops (tabs on, EBCDIC off), EBCDIC translation, UTF-8 shown as
+// characters (columns are then screen cells), and the bytes of the last find
+// hit shown bright.
+#include <vector>
+
 #include "display/display_state.h"
 #include "display/views.h"
 #include "files/file_table.h"
+#include "panel/cell_text.h"
 
 namespace pk {
 
@@ -26,6 +30,20 @@ CellCursor SeekColumn(const uint8_t* text, uint32_t length, uint64_t first, bool
     return cursor;
 }
 
+// A row of UTF-8 text: the cells of every character the hit's bytes belong
+// to are bright.
+void BuildUtf8Row(const uint8_t* start, uint32_t length, Cell* row, uint64_t first, int64_t litFirst,
+                  int64_t litLast) {
+    static std::vector<CellSource> sources;
+    sources.resize(program.screenWidth);
+    int filled = Utf8Cells(start, length, first, settings.tabsOn != 0, row, program.screenWidth, sources.data());
+    for (int c = 0; c < filled; ++c) {
+        const CellSource& source = sources[size_t(c)];
+        bool lit = litFirst <= litLast && int64_t(source.begin) <= litLast && int64_t(source.end) > litFirst;
+        row[c].attr = lit ? ATTR_FOUND : ATTR_NORMAL;
+    }
+}
+
 }  // namespace
 
 void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lineNumber) {
@@ -38,6 +56,7 @@ void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lin
         litFirst = int64_t(entry.found.column) - 1;
         litLast = litFirst + int64_t(display.foundLength) - 1;
     }
+    if (ShowingUtf8()) return BuildUtf8Row(start, length, row, first, litFirst, litLast);
     CellCursor cursor = SeekColumn(start, length, first, expandTabs);
     for (int c = 0; c < program.screenWidth; ++c) {
         int ch = NextCell(start, length, uint32_t(first + c), cursor, expandTabs);
@@ -46,7 +65,8 @@ void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lin
         // Every blank of an expanded tab carries the tab's byte index.
         int64_t source = int64_t(cursor.position) - 1;
         bool lit = source >= litFirst && source <= litLast;
-        row[c] = Cell{shown, 0, lit ? ATTR_FOUND : ATTR_NORMAL};
+        row[c].ch = shown;  // the row is blank glyph cells already
+        row[c].attr = lit ? ATTR_FOUND : ATTR_NORMAL;
     }
 }
 

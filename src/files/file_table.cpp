@@ -18,7 +18,10 @@ void ResetFileTable() {
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
 
-uint32_t WidestLine(const FileEntry& entry) { return settings.tabsOn ? entry.longestExpanded : entry.longestRaw; }
+uint32_t WidestLine(const FileEntry& entry, bool cells) {
+    if (cells) return settings.tabsOn ? entry.widestCellsExpanded : entry.widestCellsRaw;
+    return settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
+}
 
 namespace {
 
@@ -40,6 +43,8 @@ void StoreLoaded(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResu
     entry.lineIndex = std::move(index);
     entry.longestRaw = scan.longestRaw;
     entry.longestExpanded = scan.longestExpanded;
+    entry.widestCellsRaw = scan.widestCellsRaw;
+    entry.widestCellsExpanded = scan.widestCellsExpanded;
     entry.view = FilePosition{1, 1, 0};
     entry.cache = LineCache{};
     entry.findStart = FilePosition{1, 1, 0};

@@ -30,6 +30,8 @@ struct FileEntry {
     uint32_t size = 0;
     uint32_t longestRaw = 0;
     uint32_t longestExpanded = 0;
+    uint32_t widestCellsRaw = 0;       // the widest line shown as UTF-8, in cells
+    uint32_t widestCellsExpanded = 0;
     uint32_t lineCount = 0;
     std::vector<uint32_t> lineIndex;  // line feeds before every LINE_INDEX_STEP-th byte
     LineCache cache;
@@ -52,8 +54,8 @@ void ResetFileTable();
 // The current entry (program.currentEntry).
 FileEntry& CurrentEntry();
 // Width of the entry's widest line as the text view shows it (tabs expanded
-// or not).
-uint32_t WidestLine(const FileEntry& entry);
+// or not): in bytes, or in cells when cells (text shown as UTF-8).
+uint32_t WidestLine(const FileEntry& entry, bool cells);
 
 enum LoadResult : int {
     LOAD_OK = 0,

@@ -1,6 +1,7 @@
 // The program-wide records that every subsystem reads: ProgramState (the
 // console geometry and cell blocks, the current file, the settings path) and
-// Settings (the find string and the tab setting that outlive a run).
+// Settings (the find string, the tab setting and the choice between UTF-8
+// and bytes, which outlive a run).
 #pragma once
 
 #include <climits>
@@ -30,6 +31,7 @@ struct Settings {
     uint16_t findLength = 0;          // 0 = no find string
     uint8_t findString[FIND_MAX] = {};
     uint32_t tabsOn = 0;              // 1 = expand tabs to 8-column stops
+    uint32_t utf8On = 0;              // 1 = text shown as UTF-8, 0 = as bytes
 };
 
 extern ProgramState program;

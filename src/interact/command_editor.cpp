@@ -1,43 +1,135 @@
 // The command-line editor of the keyboard loop: typing in insert and
 // overtype mode, Backspace, Delete, the cursor keys, Insert, and running the
-// line with Enter or the last command with F6.
+// line with Enter or the last command with F6. The line holds bytes; while
+// text is shown as UTF-8 the editor steps over, removes and replaces whole
+// characters, and the window counts cells.
 #include <algorithm>
 #include <cstring>
 
+#include "display/display_state.h"
 #include "interact/command_state.h"
 #include "interact/commands.h"
 #include "interact/keyboard_state.h"
+#include "panel/cell_text.h"
 #include "panel/panel.h"
+#include "text/utf8.h"
 
 namespace pk {
 
 namespace {
 
 char* Line() { return commands.commandLine; }
+const uint8_t* LineBytes() { return reinterpret_cast<const uint8_t*>(commands.commandLine); }
 
-// Removes the character at index from a text of length characters: the rest
-// moves one place left and a blank fills the last place of the text.
-void RemoveAt(int index, int length) {
-    if (index >= length) return;
-    std::memmove(Line() + index, Line() + index + 1, static_cast<size_t>(length - index - 1));
-    Line()[length - 1] = ' ';
+// The character at index: its bytes and cells (one of each as bytes).
+TextUnit UnitAt(int index) {
+    if (!ShowingUtf8() || index >= COMMAND_SIZE) return TextUnit{1, 1, true};
+    return NextUnit(LineBytes(), COMMAND_SIZE, uint32_t(index));
 }
 
-// The window follows the cursor so that it stays in view.
+int UnitBefore(int index) {
+    return ShowingUtf8() ? int(PrevUnitStart(LineBytes(), COMMAND_SIZE, uint32_t(index))) : index - 1;
+}
+
+// Removes count bytes at index from a text of length bytes: the rest moves
+// left and blanks fill the last places of the text.
+void RemoveAt(int index, int length, int count = 1) {
+    if (index >= length) return;
+    count = std::min(count, length - index);
+    std::memmove(Line() + index, Line() + index + count, static_cast<size_t>(length - index - count));
+    std::memset(Line() + length - count, ' ', static_cast<size_t>(count));
+}
+
+// The window follows the cursor so that it stays in view: at most
+// COMMAND_WINDOW cells from its start to the cursor.
 void FollowCursor(LineCursor& line) {
     if (line.cursorIndex < line.displayOffset) {
         line.displayOffset = line.cursorIndex;
-    } else if (line.cursorIndex - line.displayOffset >= COMMAND_WINDOW) {
-        line.displayOffset = line.cursorIndex - COMMAND_WINDOW;
+        return;
+    }
+    for (int cells = CursorColumn(line); cells > COMMAND_WINDOW;) {
+        TextUnit unit = UnitAt(line.displayOffset);
+        cells -= int(unit.width);
+        line.displayOffset += int(unit.length);
     }
 }
 
 void PutCursorAtEnd(LineCursor& line) {
     line.cursorIndex = CommandLength();
-    line.displayOffset = line.cursorIndex >= COMMAND_WINDOW ? line.cursorIndex - COMMAND_WINDOW : 0;
+    line.displayOffset = 0;
+    FollowCursor(line);
+}
+
+// Bytes of the UTF-8 sequence a lead byte starts (1 for any other byte).
+int SequenceLength(uint8_t ch) {
+    if (ch >= 0xC2 && ch <= 0xDF) return 2;
+    if (ch >= 0xE0 && ch <= 0xEF) return 3;
+    if (ch >= 0xF0 && ch <= 0xF4) return 4;
+    return 1;
+}
+bool IsContinuation(uint8_t ch) { return (ch & 0xC0) == 0x80; }
+
+// A byte typed while text is shown as UTF-8. The first byte of a character
+// (in overtype mode, replacing the whole character under the cursor) is
+// accepted only when all of the character fits; the bytes after it are
+// inserted behind it, or skipped when it was refused.
+uint32_t TypeUtf8Byte(LineCursor& line, uint8_t ch) {
+    if (IsContinuation(ch) && line.skipping > 0) {
+        --line.skipping;
+        return 0;
+    }
+    line.skipping = 0;
+    const bool continues = IsContinuation(ch) && line.continuing > 0;
+    const int need = continues ? 1 : SequenceLength(ch);
+    int length = CommandLength();
+    const bool replace = !continues && !keyboard.insertMode && line.cursorIndex < length;
+    const int replaced = replace ? int(UnitAt(line.cursorIndex).length) : 0;
+    const int room = line.cursorIndex <= length ? COMMAND_SIZE - length + replaced : COMMAND_SIZE - line.cursorIndex;
+    if (room < need) {
+        line.continuing = 0;
+        line.skipping = int8_t(need - 1);
+        return Refuse();
+    }
+    line.continuing = int8_t(continues ? line.continuing - 1 : need - 1);
+    if (replace) RemoveAt(line.cursorIndex, length, replaced);
+    length = CommandLength();
+    if (line.cursorIndex < length)
+        std::memmove(Line() + line.cursorIndex + 1, Line() + line.cursorIndex,
+                     static_cast<size_t>(length - line.cursorIndex));
+    Line()[line.cursorIndex++] = static_cast<char>(ch);
+    FollowCursor(line);
+    return 0;
 }
 
 }  // namespace
+
+int CursorColumn(const LineCursor& line) {
+    int from = line.displayOffset, to = line.cursorIndex;
+    if (!ShowingUtf8() || to <= from) return to - from;
+    return int(MeasureCells(LineBytes() + from, uint32_t(to - from)).raw);
+}
+
+void ShowCommandWindow(const LineCursor& line) {
+    Console* console = fullconsole();
+    console->setCursorPosition(Coord{int16_t(COMMAND_COLUMN + CursorColumn(line)), COMMAND_ROW});
+    if (!ShowingUtf8()) {
+        const uint8_t* shown = LineBytes() + line.displayOffset;
+        console->writeChars(Coord{COMMAND_COLUMN, COMMAND_ROW}, shown, COMMAND_WINDOW);
+        return;
+    }
+    // The cells keep their colours; only what they show changes.
+    Cell cells[COMMAND_WINDOW];
+    Coord size{COMMAND_WINDOW, 1};
+    Rect window{COMMAND_COLUMN, COMMAND_ROW, int16_t(COMMAND_COLUMN + COMMAND_WINDOW - 1), COMMAND_ROW};
+    console->readCells(cells, size, window);
+    for (Cell& cell : cells) {
+        cell.ch = ' ';
+        cell.kind = CELL_GLYPH;
+    }
+    Utf8Cells(LineBytes() + line.displayOffset, uint32_t(COMMAND_SIZE - line.displayOffset), 0, false, cells,
+              COMMAND_WINDOW);
+    console->writeCells(cells, size, window);
+}
 
 void BlankCommandLine(LineCursor& line) {
     std::memset(Line(), ' ', COMMAND_SIZE);
@@ -45,6 +137,7 @@ void BlankCommandLine(LineCursor& line) {
 }
 
 uint32_t TypeCharacter(LineCursor& line, uint8_t ch) {
+    if (ShowingUtf8()) return TypeUtf8Byte(line, ch);
     int length = CommandLength();
     if (keyboard.insertMode && line.cursorIndex <= length) {
         if (length == COMMAND_SIZE) return Refuse();
@@ -57,14 +150,14 @@ uint32_t TypeCharacter(LineCursor& line, uint8_t ch) {
     return 0;
 }
 
-// Moves back one place; each repeat removes the character under the cursor
-// while it is inside the text as it stood before.
+// Moves back one character; each repeat removes the character under the
+// cursor while it is inside the text as it stood before.
 uint32_t Backspace(LineCursor& line, int repeat) {
     if (line.cursorIndex == 0) return Refuse();
     int length = CommandLength();
-    --line.cursorIndex;
+    line.cursorIndex = UnitBefore(line.cursorIndex);
     for (int i = 0; i < repeat; ++i) {
-        if (line.cursorIndex < length) RemoveAt(line.cursorIndex, length);
+        if (line.cursorIndex < length) RemoveAt(line.cursorIndex, length, int(UnitAt(line.cursorIndex).length));
     }
     FollowCursor(line);
     return 0;
@@ -72,23 +165,26 @@ uint32_t Backspace(LineCursor& line, int repeat) {
 
 uint32_t DeleteCharacters(LineCursor& line, int repeat) {
     int length = CommandLength();
-    int available = length - line.cursorIndex;
-    if (available <= 0) return Refuse();
-    int count = std::min(available, repeat);
-    for (int i = 0; i < count; ++i) RemoveAt(line.cursorIndex, length);
+    if (length <= line.cursorIndex) return Refuse();
+    for (int i = 0, left = length - line.cursorIndex; i < repeat && left > 0; ++i) {
+        int count = int(UnitAt(line.cursorIndex).length);
+        RemoveAt(line.cursorIndex, length, count);
+        left -= count;
+    }
     return 0;
 }
 
 uint32_t CursorLeft(LineCursor& line, int repeat) {
     if (line.cursorIndex == 0) return Refuse();
-    line.cursorIndex -= std::min(line.cursorIndex, repeat);
+    for (int i = 0; i < repeat && line.cursorIndex > 0; ++i) line.cursorIndex = UnitBefore(line.cursorIndex);
     FollowCursor(line);
     return 0;
 }
 
 uint32_t CursorRight(LineCursor& line, int repeat) {
     if (line.cursorIndex == COMMAND_SIZE) return Refuse();
-    line.cursorIndex += std::min(COMMAND_SIZE - line.cursorIndex, repeat);
+    for (int i = 0; i < repeat && line.cursorIndex < COMMAND_SIZE; ++i)
+        line.cursorIndex = std::min(COMMAND_SIZE, line.cursorIndex + int(UnitAt(line.cursorIndex).length));
     FollowCursor(line);
     return 0;
 }

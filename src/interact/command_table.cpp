@@ -94,20 +94,28 @@ uint32_t Tab(const CommandText&) {
     return display.hexView ? 0 : CMD_REDRAW;
 }
 
+// "xla a", "xla e", "xla u": the data as bytes, from EBCDIC, or as UTF-8
+// (the title follows); "xla p", "xla o": the print translation. KEEP leaves
+// a setting as it is, so EBCDIC keeps the choice between bytes and UTF-8.
 uint32_t Translate(const CommandText& t) {
     if (t.parameter.empty()) return Message("Parameter missing");
+    constexpr int KEEP = -1;
     struct Choice {
         char letter;
-        uint32_t DisplayState::*field;
-        uint32_t value;
+        int ebcdic, utf8, print;
     };
     static constexpr Choice choices[] = {
-        {'a', &DisplayState::ebcdicOn, 0},    {'e', &DisplayState::ebcdicOn, 1},
-        {'o', &DisplayState::printXlatOn, 0}, {'p', &DisplayState::printXlatOn, 1},
+        {'a', 0, 0, KEEP}, {'e', 1, KEEP, KEEP}, {'u', 0, 1, KEEP}, {'o', KEEP, KEEP, 0}, {'p', KEEP, KEEP, 1},
+    };
+    auto set = [](uint32_t& field, int value) {
+        if (value != KEEP) field = uint32_t(value);
     };
     for (const Choice& choice : choices) {
         if (choice.letter != AsciiLower(t.parameter[0])) continue;
-        display.*choice.field = choice.value;
+        set(display.ebcdicOn, choice.ebcdic);
+        set(settings.utf8On, choice.utf8);
+        set(display.printXlatOn, choice.print);
+        ShowFileName();
         return CMD_REDRAW;
     }
     return Message("Invalid parameter");

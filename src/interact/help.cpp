@@ -54,7 +54,7 @@ constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
     "  nnnn              :Scroll vertically to line number nnnn or hex offset nnnn ",
     "  View              :Change view from text to hex or hex to text              ",
     "  Xlat prt | off    :Translate characters for PrtSc (hex display only)        ",
-    "  Xlat asc | ebc    :Treat data as ASCII; translate data from EBCDIC          ",
+    "  Xlat asc|ebc|utf  :Show data as bytes, translated from EBCDIC, or as UTF-8  ",
     "  ?                 :Retrieve last command                                    ",
     "  =                 :Execute last command                                     ",
     "  End/Quit/Z        :End File View and return to the shell                    ",

@@ -103,11 +103,7 @@ void ApplyResult(LoopState& loop, uint32_t bits) {
 void ShowEventTail(const LoopState& loop) {
     if (!(loop.bits & CMD_KEEPMSG)) ClearMessage();
     ShowStatus();
-    Console* console = fullconsole();
-    int16_t column = static_cast<int16_t>(COMMAND_COLUMN + loop.line.cursorIndex - loop.line.displayOffset);
-    console->setCursorPosition(Coord{column, COMMAND_ROW});
-    const uint8_t* shown = reinterpret_cast<const uint8_t*>(commands.commandLine + loop.line.displayOffset);
-    console->writeChars(Coord{COMMAND_COLUMN, COMMAND_ROW}, shown, COMMAND_WINDOW);
+    ShowCommandWindow(loop.line);
 }
 
 }  // namespace

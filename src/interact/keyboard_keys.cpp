@@ -45,7 +45,7 @@ uint32_t ColumnLeft(uint64_t amount) {
 }
 
 uint32_t ColumnRight(uint64_t amount) {
-    uint32_t widest = WidestLine(CurrentEntry());
+    uint32_t widest = WidestLine(CurrentEntry(), ShowingUtf8());
     if (InHexView() || widest <= program.screenWidth) return Refuse();
     uint64_t limit = widest - program.screenWidth + 1u;
     return SetColumn(static_cast<uint32_t>(std::min(CurrentEntry().view.column + amount, limit)));

@@ -34,10 +34,19 @@ void ResetKeyboard();
 
 // Where the command line's cursor and window stand; both start at 0 with
 // every call of KeyboardLoop.
+// In UTF-8 both stand at the start of a character, and the characters of a
+// line are typed one byte (one key) at a time.
 struct LineCursor {
     int32_t cursorIndex = 0;    // 0..256: where the next character goes
     int32_t displayOffset = 0;  // first character shown in the window
+    int8_t continuing = 0;      // UTF-8: bytes the character being typed still has
+    int8_t skipping = 0;        // UTF-8: bytes of a refused character still to come
 };
+
+// The column of the cursor in the command window (bytes, or cells in UTF-8).
+int CursorColumn(const LineCursor& line);
+// The command window (COMMAND_WINDOW cells from displayOffset) on the screen.
+void ShowCommandWindow(const LineCursor& line);
 
 using KeyHandler = uint32_t (*)(LineCursor& line, int repeat);
 

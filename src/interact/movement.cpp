@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "display/display_state.h"
+#include "display/find.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "interact/command_state.h"
@@ -76,7 +77,7 @@ int ScrollLeftBy(uint32_t n, bool quiet) {
 
 int ScrollRightBy(uint32_t n, bool quiet) {
     FileEntry& e = CurrentEntry();
-    uint64_t width = WidestLine(CurrentEntry());
+    uint64_t width = WidestLine(CurrentEntry(), ShowingUtf8());
     uint64_t screen = program.screenWidth;
     if (display.hexView || n == 0 || width <= screen) return Refuse(quiet);
     uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
@@ -141,8 +142,7 @@ int GoToOffset(uint32_t v) {
 }
 
 void SyncFindStart() {
-    FileEntry& e = CurrentEntry();
-    if (settings.findLength != 0) e.findStart = e.view;
+    if (settings.findLength != 0) StartFindAtView();
 }
 
 bool ShowsLastPage(const FileEntry& e) {

@@ -1,7 +1,10 @@
 // Code page 437 glyphs, colour pairs and SGR sequences for console cells.
 #include "panel/cell_glyphs.h"
 
+#include <cstring>
 #include <string_view>
+
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -53,6 +56,60 @@ constexpr short kWinToAnsi[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 
 }  // namespace
 
 char32_t Cp437Glyph(uint8_t byte) { return kCp437[byte]; }
+
+namespace {
+
+// The character and marks of a CELL_CHAR cell, and its width; width 0 when
+// the text is not a well-formed printable character.
+ShownChars CharCellShows(const Cell& cell) {
+    ShownChars shown;
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(cell.text);
+    uint32_t length = uint32_t(strnlen(cell.text, CELL_TEXT_SIZE));
+    for (uint32_t p = 0; p < length && shown.count < SHOWN_CHARS_MAX;) {
+        Utf8Sequence s = DecodeUtf8(text + p, length - p);
+        int width = s.length == 0 ? -1 : ShownWidth(s.code);
+        if (shown.count == 0 ? width < 1 : width != 0) break;
+        if (shown.count == 0) shown.width = width;
+        shown.chars[shown.count++] = s.code;
+        p += s.length;
+    }
+    return shown;
+}
+
+bool IsWideChar(const Cell& cell) { return cell.kind == CELL_CHAR && CharCellShows(cell).width == 2; }
+
+}  // namespace
+
+ShownChars CellShows(const Cell* row, int cols, int x) {
+    const Cell& cell = row[x];
+    ShownChars blank;
+    blank.chars[0] = U' ';
+    blank.count = 1;
+    blank.width = 1;
+    if (cell.kind == CELL_GLYPH) {
+        blank.chars[0] = Cp437Glyph(cell.ch);
+        return blank;
+    }
+    if (cell.kind == CELL_WIDE_TAIL) {
+        if (x > 0 && IsWideChar(row[x - 1])) blank.width = 0;
+        return blank;
+    }
+    ShownChars shown = CharCellShows(cell);
+    if (shown.width == 1) return shown;
+    if (shown.width == 2 && x + 1 < cols && row[x + 1].kind == CELL_WIDE_TAIL) return shown;
+    return blank;
+}
+
+void AppendUtf8(std::string& s, char32_t c) {
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+        return;
+    }
+    int n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    static constexpr uint8_t kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    s += static_cast<char>(kLead[n] | (c >> (6 * (n - 1))));
+    for (int i = n - 2; i >= 0; --i) s += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
+}
 
 char AsciiGlyph(uint8_t byte, bool* lineDrawing) {
     *lineDrawing = false;

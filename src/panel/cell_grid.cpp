@@ -30,7 +30,11 @@ int CellGrid::clipRow(Coord at, int count) const {
 bool CellGrid::writeChars(Coord at, const uint8_t* bytes, int count) {
     int n = clipRow(at, count);
     if (n < 0) return false;
-    for (int i = 0; i < n; ++i) cell(at.x + i, at.y).ch = bytes[i];
+    for (int i = 0; i < n; ++i) {
+        Cell& c = cell(at.x + i, at.y);
+        c.ch = bytes[i];
+        c.kind = CELL_GLYPH;
+    }
     if (n > 0) dirty_[static_cast<size_t>(at.y)] = true;
     return true;
 }
@@ -58,7 +62,10 @@ bool CellGrid::fillAttrs(uint16_t attr, int count) {
 bool CellGrid::fillChars(uint8_t ch, int count) {
     if (count < 0) return false;
     size_t n = std::min(static_cast<size_t>(count), cells_.size());
-    for (size_t i = 0; i < n; ++i) cells_[i].ch = ch;
+    for (size_t i = 0; i < n; ++i) {
+        cells_[i].ch = ch;
+        cells_[i].kind = CELL_GLYPH;
+    }
     markFirst(n);
     return true;
 }

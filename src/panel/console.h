@@ -12,15 +12,27 @@
 
 namespace pk {
 
+// What a cell shows: the code page 437 glyph of its byte, a character of
+// text (UTF-8, a character and the combining marks joined to it), or the
+// right half of the two-cell character in the cell before it.
+constexpr uint8_t CELL_GLYPH = 0;
+constexpr uint8_t CELL_CHAR = 1;
+constexpr uint8_t CELL_WIDE_TAIL = 2;
+constexpr int CELL_TEXT_SIZE = 12;
+
 // One screen cell: a character byte (shown as its code page 437 glyph) and a
 // 16-bit attribute (bits 0-3 foreground, 4-7 background; 1 blue, 2 green,
-// 4 red, 8 intensity). 4 bytes, as a console cell.
+// 4 red, 8 intensity). A CELL_CHAR cell shows text instead of ch: the UTF-8
+// bytes of a printable character, and of the marks joined to it as far as
+// they fit, NUL-padded. Writing a byte (writeChars, fillChars) makes a cell a
+// glyph cell again.
 struct Cell {
     uint8_t ch = 0;
-    uint8_t reserved = 0;
+    uint8_t kind = CELL_GLYPH;
     uint16_t attr = 0;
+    char text[CELL_TEXT_SIZE] = {};
 };
-static_assert(sizeof(Cell) == 4);
+static_assert(sizeof(Cell) == 16);
 
 struct Coord {
     int16_t x = 0;

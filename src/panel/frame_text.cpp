@@ -10,19 +10,6 @@ namespace pk {
 
 namespace {
 
-void AppendUtf8(std::string& s, char32_t c) {
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xE0 | (c >> 12));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Without UTF-8 there is no line-drawing set on the normal screen: plain
 // ASCII stands in for lines and shades.
 char PlainGlyph(uint8_t byte) {
@@ -37,7 +24,7 @@ char PlainGlyph(uint8_t byte) {
 
 bool BlankInDefault(const Cell& c, int colours) {
     CellStyle style = StyleFor(c.attr, colours);
-    return (c.ch == ' ' || c.ch == 0) && style.pair == 0 && !style.reverse;
+    return c.kind == CELL_GLYPH && (c.ch == ' ' || c.ch == 0) && style.pair == 0 && !style.reverse;
 }
 
 }  // namespace
@@ -54,8 +41,12 @@ std::string FrameText(const CellGrid& grid, int rows, int cols, int colours, boo
             const Cell& c = grid.at(x, y);
             if (c.attr != last) out += SgrFor(c.attr, colours);
             last = c.attr;
-            if (utf8) AppendUtf8(out, Cp437Glyph(c.ch));
-            else out += PlainGlyph(c.ch);
+            if (!utf8) {
+                out += c.kind == CELL_GLYPH ? PlainGlyph(c.ch) : '?';
+                continue;
+            }
+            ShownChars shown = CellShows(&grid.at(0, y), cols, x);
+            for (int i = 0; i < shown.count && shown.width > 0; ++i) AppendUtf8(out, shown.chars[i]);
         }
         out += "\033[0m\r\n";
     }

@@ -3,6 +3,7 @@
 #include "panel/memory_console.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "panel/input_decoder.h"
 
@@ -198,7 +199,11 @@ Cell MemoryConsole::cell(int x, int y) const {
 std::string MemoryConsole::rowText(int y) const {
     std::string s;
     if (y < 0 || y >= rows()) return s;
-    for (int x = 0; x < cols(); ++x) s += char(cell(x, y).ch);
+    for (int x = 0; x < cols(); ++x) {
+        const Cell c = cell(x, y);
+        if (c.kind == CELL_GLYPH) s += char(c.ch);
+        else if (c.kind == CELL_CHAR) s.append(c.text, strnlen(c.text, CELL_TEXT_SIZE));
+    }
     return s;
 }
 

@@ -75,7 +75,9 @@ public:
     int cols() const { return grid_.cols(); }
     int rows() const { return grid_.rows(); }
     Cell cell(int x, int y) const;  // an empty cell outside the grid
-    std::string rowText(int y) const;  // the raw bytes of one row
+    // The raw bytes of one row: a glyph cell's byte, a character cell's
+    // UTF-8 text, nothing for the right half of a two-cell character.
+    std::string rowText(int y) const;
     uint16_t attrAt(int x, int y) const;
     std::span<const Cell> cells() const { return grid_.cells(); }  // row after row
     // Change the grid's size (contents kept where they fit); the window

@@ -12,6 +12,7 @@ namespace pk {
 // Field flags.
 constexpr uint16_t FLD_BOTTOM = 0x0100;
 constexpr uint16_t FLD_LAST = 0x0200;
+constexpr uint16_t FLD_UTF8 = 0x0400;  // the text is shown as UTF-8 (protected fields)
 constexpr uint16_t FLD_CURSOR = 0x0800;
 constexpr uint16_t FLD_AUTOSKIP = 0x1000;
 constexpr uint16_t FLD_NOECHO = 0x2000;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "panel/cell_text.h"
 #include "panel/panel_internal.h"
 
 namespace pk {
@@ -29,8 +30,27 @@ int fullrow(const PanelField& field) {
     return State().screen.window.bottom - field.row + 1;
 }
 
+namespace {
+
+// A field shown as UTF-8: its cells laid out from the text, in its colour.
+void DrawUtf8Field(const PanelField& field, Coord start, int shown) {
+    std::unique_ptr<Cell[]> cells(new (std::nothrow) Cell[field.width]);
+    if (!cells) return;
+    std::fill_n(cells.get(), field.width, Cell{' ', CELL_GLYPH, FieldAttribute(field)});
+    if (shown > 0 && field.text != nullptr)
+        Utf8Cells(field.text + field.scrollOffset, uint32_t(shown), 0, false, cells.get(), field.width);
+    Rect target{start.x, start.y, int16_t(start.x + field.width - 1), start.y};
+    if (!Con().writeCells(cells.get(), Coord{int16_t(field.width), 1}, target)) StoreError();
+}
+
+}  // namespace
+
 void fulldraw(const PanelField& field) {
     Coord start{int16_t(field.column - 1), int16_t(fullrow(field) - 1)};
+    if (field.flags & FLD_UTF8) {
+        DrawUtf8Field(field, start, int(field.textLength) - int(field.scrollOffset));
+        return;
+    }
     // Only bytes inside the text buffer are written: with a scroll offset
     // the visible part is at most the bytes from the offset to the end.
     int shown = std::min<int>(field.width, int(field.textLength) - int(field.scrollOffset));

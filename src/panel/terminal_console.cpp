@@ -20,6 +20,7 @@
 #include "panel/terminal_curses.h"
 #include "panel/terminal_session.h"
 #include "panel/terminal_signals.h"
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -53,14 +54,6 @@ bool NoLocaleChosen() {
         if (v && *v && std::strcmp(v, "C") != 0 && std::strcmp(v, "POSIX") != 0) return false;
     }
     return true;
-}
-
-// UTF-8 output where the user's locale is UTF-8 or where none is chosen.
-bool ChooseLocale() {
-    setlocale(LC_CTYPE, "");
-    if (LocaleIsUtf8()) return true;
-    if (NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8()) return true;
-    return false;
 }
 
 std::string PasteOn() {
@@ -175,7 +168,7 @@ int Terminal::open() {
         return s.lastError = ERANGE;
     }
     s.tty = tty;
-    s.utf8 = ChooseLocale();
+    s.utf8 = ChooseTerminalLocale();
     InstallTerminalSignals(tty, saved);
     if (int error = StartCurses(s)) {
         ::close(tty);
@@ -373,6 +366,15 @@ void TakeBackAfterContinue(TerminalSession& s) {
 Console* TerminalConsole() {
     static Terminal terminal;
     return &terminal;
+}
+
+// UTF-8 output where the user's locale is UTF-8 or where none is chosen;
+// the widths of characters follow the locale.
+bool ChooseTerminalLocale() {
+    setlocale(LC_CTYPE, "");
+    bool utf8 = LocaleIsUtf8() || (NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8());
+    ReadCharacterWidths();
+    return utf8;
 }
 
 }  // namespace pk

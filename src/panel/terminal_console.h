@@ -8,4 +8,9 @@ namespace pk {
 // The process's single terminal console.
 Console* TerminalConsole();
 
+// Sets pk's character locale (LC_CTYPE): the user's, or C.UTF-8 when none
+// is chosen; true when it uses UTF-8. Called before anything measures text
+// (the widths of characters come from it) and again by the console's open.
+bool ChooseTerminalLocale();
+
 }  // namespace pk

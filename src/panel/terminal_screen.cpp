@@ -17,12 +17,19 @@ namespace pk {
 
 namespace {
 
-cchar_t CellChar(const TerminalSession& s, const Cell& c) {
+// Cell x of a row as curses shows it; width 0 for the right half of a
+// two-cell character, which is left out of the row given to curses (it
+// places each character by its width).
+cchar_t CellChar(const TerminalSession& s, const Cell* row, int cols, int x, int& width) {
+    const Cell& c = row[x];
     CellStyle style = StyleFor(c.attr, s.colours);
     attr_t a = (style.bold ? A_BOLD : A_NORMAL) | (style.reverse ? A_REVERSE : A_NORMAL);
-    wchar_t w[2] = {L' ', 0};
-    if (s.utf8) {
-        w[0] = static_cast<wchar_t>(Cp437Glyph(c.ch));
+    wchar_t w[SHOWN_CHARS_MAX + 1] = {L' ', 0};
+    width = 1;
+    if (c.kind != CELL_GLYPH || s.utf8) {
+        ShownChars shown = CellShows(row, cols, x);
+        for (int i = 0; i < shown.count; ++i) w[i] = static_cast<wchar_t>(shown.chars[i]);
+        width = shown.width;
     } else {
         bool lineDrawing = false;
         w[0] = static_cast<wchar_t>(AsciiGlyph(c.ch, &lineDrawing));
@@ -37,9 +44,15 @@ cchar_t CellChar(const TerminalSession& s, const Cell& c) {
 void DrawRow(const TerminalSession& s, int y) {
     if (y >= LINES) return;
     int n = std::min(s.grid.cols(), COLS);
-    std::vector<cchar_t> row(static_cast<size_t>(n));
-    for (int x = 0; x < n; ++x) row[static_cast<size_t>(x)] = CellChar(s, s.grid.at(x, y));
-    mvwadd_wchnstr(stdscr, y, 0, row.data(), n);
+    const Cell* cells = &s.grid.at(0, y);
+    std::vector<cchar_t> row;
+    row.reserve(static_cast<size_t>(n));
+    for (int x = 0; x < n; ++x) {
+        int width = 0;
+        cchar_t cc = CellChar(s, cells, n, x, width);
+        if (width > 0) row.push_back(cc);
+    }
+    mvwadd_wchnstr(stdscr, y, 0, row.data(), static_cast<int>(row.size()));
 }
 
 void ShowCursor(TerminalSession& s) {

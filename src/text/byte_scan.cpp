@@ -67,6 +67,7 @@ void MaskPlain(const uint8_t* p, size_t blocks, BlockMasks* out) {
         for (size_t i = 0; i < MASK_BLOCK; ++i) {
             m.lineFeeds |= static_cast<uint64_t>(p[i] == LF) << i;
             m.tabs |= static_cast<uint64_t>(p[i] == TAB) << i;
+            m.high |= static_cast<uint64_t>(p[i] >> 7) << i;
         }
         out[b] = m;
     }
@@ -82,6 +83,7 @@ void MaskSse2(const uint8_t* p, size_t blocks, BlockMasks* out) {
             __m128i v = Load16(p + 16 * i);
             m.lineFeeds |= MaskOf16(v, lf) << (16 * i);
             m.tabs |= MaskOf16(v, tab) << (16 * i);
+            m.high |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(v))) << (16 * i);
         }
         out[b] = m;
     }
@@ -98,8 +100,17 @@ PK_AVX2 inline uint64_t Mask64(const uint8_t* p, uint8_t c) {
            uint64_t(static_cast<uint32_t>(_mm256_movemask_epi8(high))) << 32;
 }
 
+// Bit i set where p[i] is above 127, for 64 bytes.
+PK_AVX2 inline uint64_t HighMask64(const uint8_t* p) {
+    __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+    return static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
+           uint64_t(static_cast<uint32_t>(_mm256_movemask_epi8(high))) << 32;
+}
+
 PK_AVX2 void MaskAvx2(const uint8_t* p, size_t blocks, BlockMasks* out) {
-    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) out[b] = BlockMasks{Mask64(p, LF), Mask64(p, TAB)};
+    for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK)
+        out[b] = BlockMasks{Mask64(p, LF), Mask64(p, TAB), HighMask64(p)};
 }
 #endif
 

@@ -17,10 +17,11 @@ VectorWidth BestVectorWidth();
 // Bytes per mask: bit i of a mask stands for byte i of a 64-byte block.
 constexpr size_t MASK_BLOCK = 64;
 
-// Where the line feeds and the tabs of one block are.
+// Where the line feeds, the tabs and the bytes above 127 of one block are.
 struct BlockMasks {
     uint64_t lineFeeds = 0;
     uint64_t tabs = 0;
+    uint64_t high = 0;
 };
 
 // The masks of `blocks` whole blocks at p, into out[0, blocks). width caps

@@ -1,7 +1,8 @@
-// Measuring lines at load time. The byte scan gives masks of the line feeds
-// and tabs of each 64-byte block; only those bytes are looked at one by one,
-// so a line of plain text costs one step at its end (ScanLineEnd, the one
-// place every line passes, where a per-line measure would go). The index is
+// Measuring lines at load time. The byte scan gives masks of the line feeds,
+// tabs and bytes above 127 of each 64-byte block; only line feeds and tabs
+// are looked at one by one, so a line of plain text costs one step at its
+// end (ScanLineEnd, the one place every line passes), and only a line that
+// holds a byte above 127 is walked again to count its cells. The index is
 // written as the scan passes each LINE_INDEX_STEP-th byte.
 #include "text/line_scan.h"
 
@@ -9,6 +10,7 @@
 #include <limits>
 
 #include "text/byte_scan.h"
+#include "text/utf8.h"
 
 namespace pk {
 
@@ -33,12 +35,23 @@ void ScanTab(ScanState& s, uint32_t p) {
 }
 
 // Ends the current line at textEnd (its text stops there) and starts the
-// next one at next.
-void ScanLineEnd(ScanState& s, uint32_t textEnd, uint32_t next) {
+// next one at next. A line with a byte above 127 is measured in cells; the
+// first line of a part is left to the join, which measures it whole (a line
+// measured from the middle of a character may come out wider).
+void ScanLineEnd(ScanState& s, const uint8_t* data, uint32_t textEnd, uint32_t next) {
     uint32_t raw = textEnd - s.lineStart;
     uint32_t expanded = Saturate(s.tabColumn - 1 + (textEnd - s.tabEnd));
     s.result.longestRaw = std::max(s.result.longestRaw, raw);
     s.result.longestExpanded = std::max(s.result.longestExpanded, expanded);
+    if (s.lineStart != s.begin || s.begin == 0) {
+        if (s.highEnd > s.lineStart) {
+            TextWidths cells = MeasureCells(data + s.lineStart, raw);
+            raw = Saturate(cells.raw);
+            expanded = Saturate(cells.expanded);
+        }
+        s.result.widestCellsRaw = std::max(s.result.widestCellsRaw, raw);
+        s.result.widestCellsExpanded = std::max(s.result.widestCellsExpanded, expanded);
+    }
     s.result.lineCount += 1;
     s.lineStart = next;
     s.tabEnd = next;
@@ -49,7 +62,13 @@ void ScanLineEnd(ScanState& s, uint32_t textEnd, uint32_t next) {
 // byte before is read only when it belongs to this scan's current line.
 void ScanLineFeed(ScanState& s, const uint8_t* data, uint32_t p) {
     uint32_t textEnd = (p > s.lineStart && data[p - 1] == CR) ? p - 1 : p;
-    ScanLineEnd(s, textEnd, p + 1);
+    ScanLineEnd(s, data, textEnd, p + 1);
+}
+
+// The bytes above 127 among the bits of high (of the block at base): the
+// offset after the last of them.
+void NoteHigh(ScanState& s, uint32_t base, uint64_t high) {
+    if (high != 0) s.highEnd = base + 64 - static_cast<uint32_t>(__builtin_clzll(high));
 }
 
 void ScanEvents(ScanState& s, const uint8_t* data, uint32_t base, BlockMasks m) {
@@ -58,6 +77,7 @@ void ScanEvents(ScanState& s, const uint8_t* data, uint32_t base, BlockMasks m) 
         uint32_t bit = static_cast<uint32_t>(__builtin_ctzll(events));
         uint32_t p = base + bit;
         if ((m.lineFeeds >> bit) & 1) {
+            NoteHigh(s, base, m.high & ((uint64_t(1) << bit) - 1));
             ScanLineFeed(s, data, p);
         } else {
             ScanTab(s, p);
@@ -72,10 +92,13 @@ void ScanRange(ScanState& s, const uint8_t* d, uint32_t p, uint32_t end) {
     while (end - p >= MASK_BLOCK) {
         size_t blocks = std::min<size_t>((end - p) / MASK_BLOCK, MASK_BATCH);
         MaskBlocks(d + p, blocks, masks);
-        for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK)
+        for (size_t b = 0; b < blocks; ++b, p += MASK_BLOCK) {
             if ((masks[b].lineFeeds | masks[b].tabs) != 0) ScanEvents(s, d, p, masks[b]);
+            NoteHigh(s, p, masks[b].high);
+        }
     }
     for (; p < end; ++p) {
+        if (d[p] > 127) s.highEnd = p + 1;
         if (d[p] == LF) {
             ScanLineFeed(s, d, p);
         } else if (d[p] == TAB) {
@@ -126,6 +149,9 @@ void JoinPart(Bytes data, ScanState& whole, const ScanState& part) {
     whole.result.lineCount += part.result.lineCount - 1;
     whole.result.longestRaw = std::max(whole.result.longestRaw, part.result.longestRaw);
     whole.result.longestExpanded = std::max(whole.result.longestExpanded, part.result.longestExpanded);
+    whole.result.widestCellsRaw = std::max(whole.result.widestCellsRaw, part.result.widestCellsRaw);
+    whole.result.widestCellsExpanded = std::max(whole.result.widestCellsExpanded, part.result.widestCellsExpanded);
+    whole.highEnd = std::max(whole.highEnd, part.highEnd);
     whole.scanned = part.scanned;
     whole.lineStart = part.lineStart;
     whole.tabEnd = part.tabEnd;
@@ -136,7 +162,7 @@ ScanResult ScanFinish(Bytes data, ScanState& s) {
     uint32_t size = static_cast<uint32_t>(data.size());
     // Bytes after the last line feed are one more line; a carriage return
     // that ends the data counts as a column here.
-    if (s.lineStart < s.scanned) ScanLineEnd(s, s.scanned, size);
+    if (s.lineStart < s.scanned) ScanLineEnd(s, data.data(), s.scanned, size);
     return s.result;
 }
 

@@ -1,5 +1,7 @@
 // The load-time measure of a block of text: its line count, its widest line
-// with and without tab expansion, and the line index (line_model.h). The
+// with and without tab expansion, in bytes and in cells, and the line index
+// (line_model.h). Cells are counted only for the lines that hold a byte
+// above 127; any other line takes as many cells as bytes. The
 // block can be measured in pieces as it arrives, and in parts apart (each by
 // its own thread) that are then joined in order; every way gives the same
 // result as one pass over the whole block.
@@ -13,10 +15,14 @@
 
 namespace pk {
 
+// The widest line in bytes, and in the screen cells it takes when shown as
+// UTF-8 (utf8.h); each with tabs as one column and expanded.
 struct ScanResult {
     uint32_t lineCount = 0;
     uint32_t longestRaw = 0;
     uint32_t longestExpanded = 0;
+    uint32_t widestCellsRaw = 0;
+    uint32_t widestCellsExpanded = 0;
 };
 
 // Entries of the line index of a block of size bytes.
@@ -30,6 +36,7 @@ struct ScanState {
     uint32_t lineStart = 0;   // offset of the current line's first byte
     uint32_t tabEnd = 0;      // offset after the current line's last tab
     uint64_t tabColumn = 1;   // expanded column the byte at tabEnd occupies
+    uint32_t highEnd = 0;     // offset after the last byte above 127 looked at
     ScanResult result;
     // The index entries of the whole data (LineIndexSize of it), filled for
     // the points the scan passes; empty: none are recorded.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "text/line_scan.h"
+#include "text/utf8.h"
 
 namespace pktest {
 
@@ -40,16 +41,21 @@ inline std::vector<RefLine> RefLines(std::string_view d) {
     return lines;
 }
 
-// The load-time measure, byte by byte as the rules describe it.
+// The load-time measure, byte by byte as the rules describe it; cells by
+// measuring every line's text as UTF-8.
 inline pk::ScanResult RefScan(std::string_view d) {
     pk::ScanResult r;
     uint64_t raw = 0, exp = 0;
-    for (size_t p = 0; p <= d.size(); ++p) {
+    for (size_t p = 0, start = 0; p <= d.size(); ++p) {
         if (p == d.size() ? raw > 0 : d[p] == '\n') {
             r.lineCount++;
             r.longestRaw = std::max<uint32_t>(r.longestRaw, uint32_t(raw));
             r.longestExpanded = std::max<uint32_t>(r.longestExpanded, uint32_t(exp));
+            pk::TextWidths cells = pk::MeasureCells(reinterpret_cast<const uint8_t*>(d.data()) + start, uint32_t(raw));
+            r.widestCellsRaw = std::max<uint32_t>(r.widestCellsRaw, uint32_t(cells.raw));
+            r.widestCellsExpanded = std::max<uint32_t>(r.widestCellsExpanded, uint32_t(cells.expanded));
             raw = exp = 0;
+            start = p + 1;
         } else if (p < d.size() && !(d[p] == '\r' && p + 1 < d.size() && d[p + 1] == '\n')) {
             raw++;
             exp += d[p] == '\t' ? 8 - exp % 8 : 1;
@@ -76,7 +82,9 @@ inline std::vector<uint32_t> RefCells(std::string_view text, bool expandTabs) {
     return cells;
 }
 
-inline auto Tie(const pk::ScanResult& r) { return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded); }
+inline auto Tie(const pk::ScanResult& r) {
+    return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded, r.widestCellsRaw, r.widestCellsExpanded);
+}
 
 inline std::string At(const char* rule, uint64_t a, uint64_t b = 0, uint64_t c = 0) {
     return std::string(rule) + " (" + std::to_string(a) + ", " + std::to_string(b) + ", " + std::to_string(c) + ")";

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,6 +19,7 @@
 #include "panel/memory_console.h"
 #include "panel/panel.h"
 #include "text/line_scan.h"
+#include "text/utf8.h"
 
 namespace pktest {
 
@@ -57,6 +59,8 @@ public:
         e.lineCount = scan.lineCount;
         e.longestRaw = scan.longestRaw;
         e.longestExpanded = scan.longestExpanded;
+        e.widestCellsRaw = scan.widestCellsRaw;
+        e.widestCellsExpanded = scan.widestCellsExpanded;
         e.view = {1, 1, 0};
         e.findStart = {1, 1, 0};
         std::snprintf(e.name, sizeof e.name, "%s", name);
@@ -101,6 +105,13 @@ private:
         pk::fullreset();
     }
 };
+
+// Text widths as in a UTF-8 locale (C.UTF-8), as pk reads them at start.
+inline bool UseUtf8Locale() {
+    if (setlocale(LC_CTYPE, "C.UTF-8") == nullptr) return false;
+    pk::ReadCharacterWidths();
+    return true;
+}
 
 // Stores a find string directly, as the settings file would.
 inline void SetFindString(std::string_view s) {

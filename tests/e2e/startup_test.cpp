@@ -117,10 +117,10 @@ TEST(StartUp, WholeRunsWriteTheSettingsFile) {
     dir.write("b.txt", "second file\n");
     std::string appdata = dir / "appdata", ini = appdata + "/pk/pk.ini";
     EXPECT_EQ(RunAndEnd({"a.txt", "b.txt"}, appdata, dir.path(), dir / "b.txt"), 0);
-    EXPECT_EQ(pktest::ReadAll(ini), "[common]\ntabs=0\n");
-    std::ofstream(ini, std::ios::trunc) << "; mine\n[x]\ny=1\n[common]\ntabs=5\nflen=1\nfind=7878\n";
+    EXPECT_EQ(pktest::ReadAll(ini), "[common]\ntabs=0\nutf8=1\n");
+    std::ofstream(ini, std::ios::trunc) << "; mine\n[x]\ny=1\n[common]\ntabs=5\nflen=1\nfind=7878\nutf8=0\n";
     EXPECT_EQ(RunAndEnd({"a.txt"}, appdata, dir.path(), "first file"), 0);
-    EXPECT_EQ(pktest::ReadAll(ini), "; mine\n[x]\ny=1\n[common]\ntabs=1\nflen=1\nfind=7878\n");
+    EXPECT_EQ(pktest::ReadAll(ini), "; mine\n[x]\ny=1\n[common]\ntabs=1\nflen=1\nfind=7878\nutf8=0\n");
 }
 
 // Standard input from a pipe and from a file: "(standard input)" is the

@@ -1,6 +1,7 @@
 // The text view of pk on a real terminal: tab expansion against coreutils
 // expand; line ends, control and high bytes as code page 437 glyphs; file
-// bytes that would be escape sequences changing nothing in the terminal.
+// bytes that would be escape sequences changing nothing in the terminal,
+// shown as UTF-8 or as bytes.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -48,20 +49,28 @@ TEST(TextView, LineEndsControlHighAndEscapeBytesAreGlyphs) {
         {high + "\xB0\xC4\xDB\xE1\xE3\xF8\xFE\r\n",
          "\u00C7\u00FC\u00E9\u00E2\u00E4\u00E0\u00E5\u00E7\u00EA\u00EB\u00E8\u00EF\u00EE\u00EC\u00C4\u00C5"
          "\u2591\u2500\u2588\u00DF\u03C0\u00B0\u25A0"},
-        {"\x1b[2J\x1b[H\x1b[31;1mRED\x1b[0m\x1b]0;pwned\x07\x1b[?1049l\x1b[?25l\x9b" "2J\n",
-         "\u2190[2J\u2190[H\u2190[31;1mRED\u2190[0m\u2190]0;pwned\u2022\u2190[?1049l\u2190[?25l\u00A2" "2J"},
-        {"after\n", "after"},
+        // Also as UTF-8: a C1 control (CSI) and a direction control.
+        {"\x1b[2J\x1b[H\x1b[31;1mRED\x1b[0m\x1b]0;pwned\x07\x1b[?1049l\x1b[?25l\x9b" "2J\xC2\x9B" "2J\xE2\x80\xAE\n",
+         "\u2190[2J\u2190[H\u2190[31;1mRED\u2190[0m\u2190]0;pwned\u2022\u2190[?1049l\u2190[?25l\u00A2" "2J\u252C\u00A2"
+         "2J\u0393\u00C7\u00AB"},
+        {"after \xC3\xA9\n", ""},  // é, or its two bytes: tells the modes apart
     };
     pktest::Pk pk;
     std::string text;
     for (const auto& r : rows) text += r[0];
     ASSERT_TRUE(pk.start({pk.dir.write("bytes.txt", text)}));
-    ASSERT_TRUE(pk.t.waitFor("after", pktest::kWait, 8)) << pk.t.screenText();
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(pk.t.rowText(3 + i), Pad(rows[i][1])) << "row " << i;
-        for (int x = 0; x < 80; ++x) {
-            pktest::PtyTerm::CellInfo c = pk.t.cell(3 + i, x);
-            EXPECT_TRUE(c.fgDefault && c.bgDefault && !c.bold && !c.reverse) << "row " << i << " column " << x;
+    // None of the other bytes is a character: the same glyphs as bytes and
+    // as UTF-8 (each switch waits for the row that shows it was made).
+    const std::string modes[][2] = {{"xla a\r", "after \u251C\u2310"}, {"xla u\r", "after \u00E9 "}};
+    for (const auto& [mode, after] : modes) {
+        pk.t.send(mode);
+        ASSERT_TRUE(pk.t.waitFor(after, pktest::kWait, 8)) << pk.t.screenText();
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(pk.t.rowText(3 + i), Pad(rows[i][1])) << mode << " row " << i;
+            for (int x = 0; x < 80; ++x) {
+                pktest::PtyTerm::CellInfo c = pk.t.cell(3 + i, x);
+                EXPECT_TRUE(c.fgDefault && c.bgDefault && !c.bold && !c.reverse) << "row " << i << " column " << x;
+            }
         }
     }
     // The terminal's own state is as pk set it.

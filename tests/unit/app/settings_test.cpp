@@ -1,6 +1,6 @@
-// The settings file on disk: first run, round trips of the find string and
-// the tab setting, lenient reading, what stands at the file's place, a failed
-// write losing nothing, and two runs ending at once.
+// The settings file on disk: first run, round trips of the find string, the
+// tab setting and the UTF-8 choice, lenient reading, what stands at the
+// file's place, a failed write losing nothing, and two runs ending at once.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -60,33 +61,41 @@ protected:
     std::string path = dir / "pk.ini";
 };
 
-// Each run: the find string and tabs it ends with ("-" for none set), the file
-// it writes, and what a fresh read of that file gives.
+// Each run: the find string, tabs and UTF-8 choice it ends with ("-" for no
+// find string), the file it writes, and what a fresh read of that file gives.
 TEST_F(SettingsTest, RunsWriteAndReadBack) {
     const std::string zero("a\0\xff", 3), longest(pk::FIND_MAX, '\x7f');
     struct Run {
         std::string find;
-        uint32_t tabs;
+        uint32_t tabs, utf8;
         std::string file, findRead;
     } runs[] = {
-        {"-", 0, "[common]\ntabs=0\n", ""},  // first run
-        {zero, 1, "[common]\ntabs=1\nflen=3\nfind=6100FF60\n", zero},
-        {"-", 0, "[common]\ntabs=0\nflen=3\nfind=6100FF60\n", zero},  // the stored one is kept
-        {longest, 0, "", longest},
+        {"-", 0, 0, "[common]\ntabs=0\nutf8=0\n", ""},  // first run
+        {zero, 1, 1, "[common]\ntabs=1\nutf8=1\nflen=3\nfind=6100FF60\n", zero},
+        {"-", 0, 0, "[common]\ntabs=0\nutf8=0\nflen=3\nfind=6100FF60\n", zero},  // the stored one is kept
+        {longest, 0, 1, "", longest},
     };
-    pk::ReadSettings();
-    EXPECT_EQ(pk::settings.findLength, 0);
-    EXPECT_EQ(pk::settings.tabsOn, 0u);
+    // Nothing stored: UTF-8 when the locale uses it.
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        ASSERT_NE(setlocale(LC_CTYPE, locale), nullptr);
+        pk::ReadSettings();
+        EXPECT_EQ(pk::settings.findLength, 0);
+        EXPECT_EQ(pk::settings.tabsOn, 0u);
+        EXPECT_EQ(pk::settings.utf8On, locale[1] == '.' ? 1u : 0u) << locale;
+    }
+    setlocale(LC_CTYPE, "C");
     for (const Run& r : runs) {
         pk::settings = pk::Settings{};
         if (r.find != "-") pktest::SetFindString(r.find);
         pk::settings.tabsOn = r.tabs;
+        pk::settings.utf8On = r.utf8;
         EXPECT_EQ(pk::WriteSettings(), 1);
         EXPECT_EQ(r.file.empty() ? "" : ReadAll(path), r.file);
         pk::settings = pk::Settings{};
         pk::ReadSettings();
         EXPECT_EQ(Find(), r.findRead);
         EXPECT_EQ(pk::settings.tabsOn, r.tabs);
+        EXPECT_EQ(pk::settings.utf8On, r.utf8);
     }
     EXPECT_EQ(Leftovers(), 0u);
 }
@@ -179,8 +188,8 @@ TEST_F(SettingsTest, OnlyARegularFileIsReplacedAlsoThroughLinks) {
         EXPECT_EQ(pk::WriteSettings(), c.target[0] ? 1 : 0) << c.setup;
         EXPECT_EQ(fs::symlink_status(p).type(), before) << c.setup;  // the link or the thing itself stays
         if (c.target[0]) {
-            EXPECT_EQ(ReadAll(d / c.target), std::string(c.target) == "real/new.ini" ? "[common]\ntabs=1\n"
-                                                                                   : "; mine\n[common]\ntabs=1\n")
+            EXPECT_EQ(ReadAll(d / c.target), std::string(c.target) == "real/new.ini" ? "[common]\ntabs=1\nutf8=0\n"
+                                                                                   : "; mine\n[common]\ntabs=1\nutf8=0\n")
                 << c.setup;
         }
         for (const auto& entry : fs::recursive_directory_iterator(d.path())) {
@@ -218,7 +227,7 @@ TEST_F(SettingsTest, ARunWritesOnlyWhatItChangedUnderALock) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << "[common]\ntabs=1\nflen=1\nfind=7979\n";
     pk::settings.tabsOn = 1;
     EXPECT_EQ(pk::WriteSettings(), 1);
-    EXPECT_EQ(ReadAll(path), "[common]\ntabs=1\nflen=1\nfind=7979\n");
+    EXPECT_EQ(ReadAll(path), "[common]\ntabs=1\nflen=1\nfind=7979\nutf8=0\n");
 
     // This run sets "z" while another holds the lock; the other switches tabs
     // off before it lets go, and both changes stay.
@@ -245,7 +254,7 @@ TEST_F(SettingsTest, ARunWritesOnlyWhatItChangedUnderALock) {
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadAll(path), "[common]\ntabs=0\nflen=1\nfind=7A7A\n");
+    EXPECT_EQ(ReadAll(path), "[common]\ntabs=0\nflen=1\nfind=7A7A\nutf8=0\n");
 }
 
 }  // namespace

@@ -101,4 +101,40 @@ TEST(TextView, ColumnSeekMatchesAWalkFromTheLineStart) {
     }
 }
 
+// UTF-8 rows: characters in one or two cells, a wide character cut by
+// either edge shown as a blank, glyphs for the rest, tabs to 8-cell stops,
+// and the hit lit on every cell of the characters its bytes belong to.
+TEST(TextView, Utf8RowsCountCells) {
+    ASSERT_TRUE(pktest::UseUtf8Locale());
+    const std::string wide = "\xE6\x97\xA5", accent = "\xC3\xA9";
+    struct Case {
+        std::string line;
+        uint32_t column, tabs;
+        uint32_t hitColumn, hitLength;  // byte column; 0: no hit
+        std::string want, lit;
+    } const cases[] = {
+        {"Caf" + accent + " " + wide + "\xF0\x9F\x98\x80\x80\xC2\x9B!", 1, 0, 0, 0,
+         "Caf" + accent + " " + wide + "\xF0\x9F\x98\x80\x80\xC2\x9B!", ""},
+        {wide + wide + "x", 2, 0, 0, 0, " " + wide + "x", ""},            // the right half of a cut one
+        {std::string(79, 'a') + wide, 1, 0, 0, 0, std::string(79, 'a'), ""},
+        {wide + "\tx", 1, 1, 0, 0, wide + "      x", ""},
+        {wide + "\tx", 5, 1, 0, 0, "    x", ""},                          // into the tab
+        {"e\xCC\x81" + wide + "b", 1, 0, 1, 2, "e\xCC\x81" + wide + "b", "0-0"},  // a hit on part of a character
+        {"ab" + accent + wide + "c", 1, 0, 4, 3, "ab" + accent + wide + "c", "2-4"},
+        {"ab" + accent + wide + "c", 4, 0, 3, 5, wide + "c", "0-1"},        // a hit partly left of the screen
+        {"ab" + accent + wide + "c", 5, 0, 2, 2, " c", ""},                 // and wholly
+    };
+    for (const Case& c : cases) {
+        pktest::TestScreen s;
+        s.load(c.line + "\n").view = {1, c.column, 0};
+        pk::settings.utf8On = 1;
+        pk::settings.tabsOn = c.tabs;
+        if (c.hitLength != 0) s.found(1, c.hitColumn, c.hitColumn - 1, c.hitLength);
+        pk::DrawTextView();
+        std::string row = s.dataRow(0);
+        EXPECT_EQ(row.substr(0, row.find_last_not_of(' ') + 1), c.want) << c.line << " column " << c.column;
+        EXPECT_EQ(s.lit(3), c.lit) << c.line;
+    }
+}
+
 }  // namespace

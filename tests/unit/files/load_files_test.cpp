@@ -229,7 +229,7 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
     std::mt19937 rng(31);
     for (int file = 0; file < 4; ++file) {
         std::string bytes(300000 + file * 400000 + rng() % 1000, 'x');
-        for (char& c : bytes) c = "ab\t\r\n\n"[rng() % (file == 3 ? 4 : 6)];  // the last has no line feed
+        for (char& c : bytes) c = "ab\t\r\xC3\xA9\n\n"[rng() % (file == 3 ? 6 : 8)];  // the last has no line feed
         std::string path = dir.write("random" + std::to_string(file), bytes);
         const pk::Bytes data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         std::vector<uint32_t> wantIndex(pk::LineIndexSize(uint32_t(bytes.size())));
@@ -242,8 +242,10 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
             ASSERT_EQ(pk::ReadAndMeasure(fd, block.data(), uint32_t(block.size()), parts, index, got, error), pk::LOAD_OK);
             close(fd);
             EXPECT_TRUE(std::equal(block.begin(), block.end(), data.begin())) << parts;
-            EXPECT_EQ(std::tie(got.lineCount, got.longestRaw, got.longestExpanded),
-                      std::tie(want.lineCount, want.longestRaw, want.longestExpanded)) << file << " " << parts;
+            EXPECT_EQ(std::tie(got.lineCount, got.longestRaw, got.longestExpanded, got.widestCellsRaw, got.widestCellsExpanded),
+                      std::tie(want.lineCount, want.longestRaw, want.longestExpanded, want.widestCellsRaw,
+                               want.widestCellsExpanded))
+                << file << " " << parts;
             EXPECT_EQ(index, wantIndex) << file << " " << parts;
         }
         int ends[2];
@@ -260,7 +262,8 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
         pk::ReleaseFileBlock(stream.block, stream.size);
         ASSERT_EQ(Load(path), pk::LOAD_OK);
         const pk::FileEntry& e = pk::CurrentEntry();
-        EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.lineIndex), std::tie(want.lineCount, want.longestExpanded, wantIndex));
+        EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.widestCellsExpanded, e.lineIndex),
+                  std::tie(want.lineCount, want.longestExpanded, want.widestCellsExpanded, wantIndex));
     }
 }
 

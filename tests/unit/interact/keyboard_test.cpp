@@ -60,6 +60,42 @@ TEST(KeyboardEditor, EditingKeysAndRepeatCounts) {
     }
 }
 
+// In UTF-8 the editor steps over, removes and replaces whole characters, a
+// character that does not fit is refused whole, and the cursor column and
+// the window count cells.
+TEST(KeyboardEditor, Utf8EditsWholeCharacters) {
+    ASSERT_TRUE(pktest::UseUtf8Locale());
+    const std::string e = "\xC3\xA9", ri = "\xE6\x97\xA5", ben = "\xE6\x9C\xAC";
+    std::string wides;
+    for (int i = 0; i < 40; ++i) wides += ri;
+    struct Case { std::string typed; std::vector<Key> keys; std::string then, line; int column, beeps; };
+    const Case cases[] = {
+        {"a" + e + ri + "b", {{SCAN_LEFT, 2}, {SCAN_BACK, 1, 8}}, "", "a" + ri + "b", 13, 0},
+        {ri + ben + "c", {{SCAN_HOME}, {SCAN_RIGHT}, {SCAN_DELETE}}, "", ri + "c", 14, 0},
+        {"abc", {{SCAN_HOME}}, ri, ri + "bc", 14, 0},                           // overtype replaces a character
+        {ri + "bc", {{SCAN_HOME}}, "x", "xbc", 13, 0},                          // ... and a wide one
+        {"ab", {{SCAN_INSERT}, {SCAN_HOME}}, e, e + "ab", 13, 0},
+        {std::string(255, 'x'), {{SCAN_HOME}, {SCAN_INSERT}}, ri + "y", "y" + std::string(255, 'x'), 13, 1},
+        {wides, {}, "", wides, 12 + 66, 0},                                    // the window scrolls by characters
+    };
+    for (const Case& c : cases) {
+        KeyboardScreen s;
+        pk::settings.utf8On = 1;
+        s.console.text(c.typed);
+        for (const Key& k : c.keys) s.key(k.scan, k.repeat, k.ch, k.state);
+        s.console.text(c.then);
+        s.run();
+        EXPECT_EQ(s.line(), c.line) << c.line;
+        EXPECT_EQ(s.console.cursor.x, c.column) << c.line;
+        EXPECT_EQ(s.console.beeps, c.beeps) << c.line;
+        if (c.line == wides) {  // 33 of them in the 67-cell window, its last cell blank
+            std::string shown;
+            for (int i = 0; i < 33; ++i) shown += ri;
+            EXPECT_EQ(s.row(2).substr(12, shown.size() + 1), shown + " ");
+        }
+    }
+}
+
 TEST(KeyboardPaste, CtrlVNeedsOneCtrlKeyAndNothingElse) {
     const struct { uint32_t state; const char* line; } cases[] = {
         {pk::LEFT_CTRL_PRESSED, "abcdef"},

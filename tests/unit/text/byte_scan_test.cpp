@@ -29,13 +29,14 @@ size_t Plain(const std::string& d, size_t from, const std::string& s, bool fold)
 TEST(ByteScan, BlockMasksMatchPlainLoop) {
     std::mt19937 rng(7);
     std::string d(64 * 40, 'x');
-    for (char& c : d) c = "\n\t\tx\xFF"[rng() % 5];
+    for (char& c : d) c = "\n\t\tx\xFF\x80\x7F"[rng() % 7];
     for (int width = pk::VECTORS_NONE; width <= pk::VECTORS_AVX2; ++width) {
         pk::BlockMasks masks[40];
         pk::MaskBlocks(reinterpret_cast<const uint8_t*>(d.data()), 40, masks, pk::VectorWidth(width));
         for (size_t i = 0; i < d.size(); ++i) {
             ASSERT_EQ(masks[i / 64].lineFeeds >> (i % 64) & 1, d[i] == '\n' ? 1u : 0u) << width << " " << i;
             ASSERT_EQ(masks[i / 64].tabs >> (i % 64) & 1, d[i] == '\t' ? 1u : 0u) << width << " " << i;
+            ASSERT_EQ(masks[i / 64].high >> (i % 64) & 1, uint8_t(d[i]) > 127 ? 1u : 0u) << width << " " << i;
         }
     }
 }

@@ -19,6 +19,23 @@ using pk::Bytes;
 constexpr uint32_t kStep = pk::LINE_INDEX_STEP;
 constexpr uint32_t kPieces[] = {1, 7, 64, 65, 40000};
 
+// Cells as a UTF-8 locale gives them.
+const bool kUtf8Widths = [] {
+    setlocale(LC_CTYPE, "C.UTF-8");
+    pk::ReadCharacterWidths();
+    return true;
+}();
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// UTF-8 pieces for test data: wide, accented, four bytes, a joined mark, a
+// lone mark, a broken byte.
+const char* const kUtf8Pieces[] = {"\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "e\xCC\x81", "\xCC\x81", "\x80"};
+
 // Compares every operation with the reference from every cache position,
 // with the index and without it.
 void CheckAgainstReference(const std::string& d) {
@@ -43,14 +60,25 @@ void CheckAgainstReference(const std::string& d) {
 }
 
 TEST(LineModel, HandWorkedCases) {
-    struct Case { std::string data; uint32_t lines, raw, expanded; } cases[] = {
-        {"A\r\nB\r\n", 2, 1, 1}, {"A\rB\n", 1, 3, 3},     {"abc\r", 1, 4, 4},      {"\n\nX", 3, 1, 1},
-        {"\r\n", 1, 0, 0},       {"1234567\t\n", 1, 8, 8}, {"12345678\t", 1, 9, 16}, {"x\ty\tz\r\n\t", 2, 5, 17},
-        {"", 0, 0, 0},
+    struct Case {
+        std::string data;
+        uint32_t lines, raw, expanded, cellsRaw, cellsExpanded;
+    } cases[] = {
+        {"A\r\nB\r\n", 2, 1, 1, 1, 1},          {"A\rB\n", 1, 3, 3, 3, 3},
+        {"abc\r", 1, 4, 4, 4, 4},                {"\n\nX", 3, 1, 1, 1, 1},
+        {"\r\n", 1, 0, 0, 0, 0},                 {"1234567\t\n", 1, 8, 8, 8, 8},
+        {"12345678\t", 1, 9, 16, 9, 16},         {"x\ty\tz\r\n\t", 2, 5, 17, 5, 17},
+        {"", 0, 0, 0, 0, 0},
+        // UTF-8: wide characters and a tab in one block, a joined mark, a
+        // lone one, a line across two blocks.
+        {Repeat("\xE6\x97\xA5", 20) + "\tx\nabcd\n", 2, 62, 65, 42, 49},
+        {"e\xCC\x81\n\xCC\x81x", 2, 3, 3, 3, 3},
+        {"ab" + std::string(60, 'e') + "\xF0\x9F\x98\x80\xCC\x81\r\n", 1, 68, 68, 64, 64},  // across a block
     };
     for (const Case& c : cases) {
         pk::ScanResult r = pk::ScanLines(B(c.data));
-        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded)) << testing::PrintToString(c.data);
+        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded, c.cellsRaw, c.cellsExpanded))
+            << testing::PrintToString(c.data);
         CheckAgainstReference(c.data);
     }
 }
@@ -76,7 +104,8 @@ TEST(LineModel, IndexedWalksMatchReference) {
     std::string random;
     while (random.size() < 5 * kStep) {
         size_t length = rng() % 50 == 0 ? kStep + rng() % kStep : rng() % 300;
-        random += std::string(length, "x\ty"[rng() % 3]) + (rng() % 5 ? "\n" : "\r\n");
+        random += std::string(length, "x\ty"[rng() % 3]) + (rng() % 4 ? "" : kUtf8Pieces[rng() % 6]) +
+                  (rng() % 5 ? "\n" : "\r\n");
     }
     std::vector<std::string> sets = {random + "tail", std::string(5 * kStep + 17, 'x'), std::string(5 * kStep, '\n')};
     for (int delta : {-2, -1, 0, 1}) {
@@ -116,9 +145,15 @@ TEST(LineModel, PartsJoinAsOnePass) {
             uint32_t start = uint32_t(d.size());
             d += std::string(3, 'w') + "\t\tacross the index point\t" + std::string(6000, 'w') + "\r\n";
             for (uint32_t at : {0u, 3u, 4u, 5u, 27u, 28u, 3000u, 6028u, 6029u, 6030u}) cuts.push_back(start + at);
+            // The widest in cells: 3500 emoji, which measured from a cut
+            // inside one would come out one cell wider.
+            start = uint32_t(d.size());
+            d += Repeat(kUtf8Pieces[2], 3500) + "\n";
+            for (uint32_t at : {1u, 2u, 3u, 4u, 7001u}) cuts.push_back(start + at);
         }
         size_t at = d.size();
-        d += std::string(rng() % 120, 'a') + (rng() % 3 ? "\t" : "") + std::string(rng() % 9, 'b') + "\r\n";
+        d += std::string(rng() % 120, 'a') + (rng() % 3 ? "\t" : "") + (rng() % 3 ? "" : kUtf8Pieces[rng() % 6]) +
+             std::string(rng() % 9, 'b') + "\r\n";
         if (rng() % 20 == 0) cuts.push_back(uint32_t(at + rng() % (d.size() - at)));
     }
     for (size_t p = d.find_first_of("\r\t"); p != std::string::npos; p = d.find_first_of("\r\t", p + 1))
@@ -127,6 +162,7 @@ TEST(LineModel, PartsJoinAsOnePass) {
     Measured whole(d);
     ASSERT_EQ(Tie(whole.scan), Tie(RefScan(d)));
     ASSERT_GT(whole.scan.longestExpanded, 6000u);
+    ASSERT_EQ(whole.scan.widestCellsRaw, 7000u);
     auto scanParts = [&](std::vector<uint32_t> bounds) {
         std::vector<uint32_t> index(whole.index.size(), 12345);
         bounds.insert(bounds.begin(), 0);
@@ -159,7 +195,7 @@ TEST(LineModel, DegenerateLargeData) {
         std::string d(c.size, c.fill);
         std::vector<uint32_t> index(pk::LineIndexSize(c.size));
         pk::ScanResult r = pk::ScanLines(B(d), index);
-        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded)) << int(c.fill);
+        EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded, c.raw, c.expanded)) << int(c.fill);
         EXPECT_EQ(index.back(), c.fill == '\n' ? (index.size() - 1) * kStep : 0u);
         const pk::TextLines t{B(d), r.lineCount, index};
         pk::LineCache cache;

@@ -1,0 +1,222 @@
+// UTF-8 decoding and the units of a line shown as UTF-8 (see utf8.h). Every
+// walk classifies the same pieces the same way, so the widths measured at
+// load time, the columns of a seek and the cells drawn always agree.
+#include "text/utf8.h"
+
+#include <cstring>
+#include <cwchar>
+#include <mutex>
+
+namespace pk {
+
+namespace {
+
+constexpr uint8_t TAB = '\t';
+constexpr char32_t FIRST_BEYOND_C1 = 0xA0;
+constexpr uint32_t TABLE_SIZE = 0x10000;
+
+// The invisible direction controls: joined to a character they would reach
+// the terminal, which may reorder what it shows by them, so each of their
+// bytes is a glyph instead.
+constexpr char32_t DIRECTION_CONTROLS[][2] = {{0x061C, 0x061C}, {0x200E, 0x200F}, {0x202A, 0x202E}, {0x2066, 0x2069}};
+
+bool DirectionControl(char32_t c) {
+    for (const auto& range : DIRECTION_CONTROLS)
+        if (c >= range[0] && c <= range[1]) return true;
+    return false;
+}
+
+bool Control(char32_t c) { return c < 0x20 || (c >= 0x7F && c < FIRST_BEYOND_C1) || DirectionControl(c); }
+
+// ShownWidth of every character below U+10000 in the locale of the last
+// read; characters above it ask the C library each time.
+struct WidthTable {
+    int8_t width[TABLE_SIZE];
+    void read() {
+        for (uint32_t c = 0; c < TABLE_SIZE; ++c)
+            width[c] = Control(c) ? -1 : static_cast<int8_t>(wcwidth(static_cast<wchar_t>(c)));
+    }
+};
+
+WidthTable table;
+std::once_flag tableRead;
+
+// The table, read at the first use when ReadCharacterWidths has not been
+// called (threads that measure text at once read it once).
+const WidthTable& Widths() {
+    std::call_once(tableRead, [] { table.read(); });
+    return table;
+}
+
+// What a piece of text at one position is, before joining: a character
+// with its width, a zero-width character (a mark), a tab, or a byte that
+// can only be a glyph.
+enum PieceKind : uint32_t { CHAR, MARK, TAB_BYTE, GLYPH };
+
+struct Piece {
+    uint32_t length;
+    uint32_t width;
+    PieceKind kind;
+};
+
+bool PrintableAscii(uint8_t b) { return b >= 0x20 && b != 0x7F; }
+
+inline Utf8Sequence Decode(const uint8_t* p, uint32_t available) {
+    if (available == 0) return {};
+    const uint8_t b0 = p[0];
+    auto continuation = [&](uint32_t i) { return (p[i] & 0xC0) == 0x80; };
+    if (b0 < 0x80) return {b0, 1};
+    if (b0 < 0xC2 || b0 > 0xF4) return {};
+    if (b0 < 0xE0) {
+        if (available < 2 || !continuation(1)) return {};
+        return {char32_t((b0 & 0x1F) << 6 | (p[1] & 0x3F)), 2};
+    }
+    if (b0 < 0xF0) {
+        // E0 needs A0-BF next (no overlong form), ED 80-9F (no surrogate).
+        const uint8_t low = b0 == 0xE0 ? 0xA0 : 0x80, high = b0 == 0xED ? 0x9F : 0xBF;
+        if (available < 3 || p[1] < low || p[1] > high || !continuation(2)) return {};
+        return {char32_t((b0 & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)), 3};
+    }
+    // F0 needs 90-BF next (no overlong form), F4 80-8F (at most U+10FFFF).
+    const uint8_t low = b0 == 0xF0 ? 0x90 : 0x80, high = b0 == 0xF4 ? 0x8F : 0xBF;
+    if (available < 4 || p[1] < low || p[1] > high || !continuation(2) || !continuation(3)) return {};
+    return {char32_t((b0 & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F)), 4};
+}
+
+inline Piece Classify(const uint8_t* text, uint32_t length, uint32_t pos, const WidthTable& widths) {
+    uint8_t b = text[pos];
+    if (b < 0x80) {
+        if (PrintableAscii(b)) return {1, 1, CHAR};
+        return {1, 1, b == TAB ? TAB_BYTE : GLYPH};
+    }
+    Utf8Sequence s = Decode(text + pos, length - pos);
+    if (s.length == 0) return {1, 1, GLYPH};
+    int w = s.code < TABLE_SIZE ? widths.width[s.code] : wcwidth(static_cast<wchar_t>(s.code));
+    if (w < 0) return {1, 1, GLYPH};
+    if (w == 0) return {s.length, 0, MARK};
+    return {s.length, static_cast<uint32_t>(w), CHAR};
+}
+
+// True when the 8 bytes at p are all below 0x80 and none is a tab that is
+// to be expanded: each of them is one unit of one cell.
+bool PlainRun(const uint8_t* p, bool tabsMatter) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    constexpr uint64_t HIGH = 0x8080808080808080u;
+    constexpr uint64_t ONES = 0x0101010101010101u;
+    if ((w & HIGH) != 0) return false;
+    if (!tabsMatter) return true;
+    uint64_t x = w ^ (ONES * TAB);
+    return ((x - ONES) & ~x & HIGH) == 0;
+}
+
+constexpr uint32_t RUN = 8;
+
+uint64_t NextTabStop(uint64_t column) { return column + 8 - column % 8; }
+
+}  // namespace
+
+void ReadCharacterWidths() {
+    Widths();
+    table.read();
+}
+
+Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available) { return Decode(p, available); }
+
+int ShownWidth(char32_t c) {
+    if (c < TABLE_SIZE) return Widths().width[c];
+    return wcwidth(static_cast<wchar_t>(c));
+}
+
+TextUnit NextUnit(const uint8_t* text, uint32_t length, uint32_t pos) {
+    // Printable ASCII that no mark follows, the common case, at once.
+    if (PrintableAscii(text[pos]) && text[pos] < 0x80 && (pos + 1 == length || text[pos + 1] < 0x80))
+        return {1, 1, false};
+    const WidthTable& widths = Widths();
+    Piece first = Classify(text, length, pos, widths);
+    if (first.kind != CHAR) return {1, 1, true};
+    uint32_t end = pos + first.length;
+    while (end < length && text[end] >= 0x80) {
+        Piece mark = Classify(text, length, end, widths);
+        if (mark.kind != MARK) break;
+        end += mark.length;
+    }
+    return {end - pos, uint16_t(first.width), false};
+}
+
+CellPoint WalkCells(const uint8_t* text, uint32_t length, uint64_t column, uint32_t byte, bool expandTabs) {
+    const WidthTable& widths = Widths();
+    uint32_t p = 0;
+    uint64_t col = 0;
+    CellPoint unit;          // the last unit started
+    bool joinable = false;   // a mark here joins that unit
+    for (;;) {
+        Piece piece{0, 0, GLYPH};
+        if (p < length) {
+            // Eight one-cell units at once, while none of them is the answer.
+            if (length - p >= RUN && p + RUN - 1 < byte && col + RUN - 1 < column && PlainRun(text + p, expandTabs)) {
+                unit = {p + RUN - 1, col + RUN - 1};
+                joinable = PrintableAscii(text[p + RUN - 1]);
+                p += RUN;
+                col += RUN;
+                continue;
+            }
+            piece = Classify(text, length, p, widths);
+            if (piece.kind == MARK && joinable) {
+                p += piece.length;
+                continue;
+            }
+        }
+        // A new unit (or the end of the text) starts at p, col.
+        if (p > byte || col > column) return unit;
+        if (p == byte || col == column || p >= length) return {p, col};
+        unit = {p, col};
+        if (piece.kind == CHAR) {
+            col += piece.width;
+            p += piece.length;
+            joinable = true;
+            continue;
+        }
+        col = piece.kind == TAB_BYTE && expandTabs ? NextTabStop(col) : col + 1;
+        p += 1;
+        joinable = false;
+    }
+}
+
+TextWidths MeasureCells(const uint8_t* text, uint32_t length) {
+    const WidthTable& widths = Widths();
+    TextWidths w;
+    bool joinable = false;
+    for (uint32_t p = 0; p < length;) {
+        if (length - p >= RUN && PlainRun(text + p, true)) {
+            w.raw += RUN;
+            w.expanded += RUN;
+            joinable = PrintableAscii(text[p + RUN - 1]);
+            p += RUN;
+            continue;
+        }
+        Piece piece = Classify(text, length, p, widths);
+        if (piece.kind == MARK && joinable) {
+            p += piece.length;
+        } else if (piece.kind == CHAR) {
+            w.raw += piece.width;
+            w.expanded += piece.width;
+            p += piece.length;
+            joinable = true;
+        } else {
+            w.raw += 1;
+            w.expanded = piece.kind == TAB_BYTE ? NextTabStop(w.expanded) : w.expanded + 1;
+            p += 1;
+            joinable = false;
+        }
+    }
+    return w;
+}
+
+uint32_t PrevUnitStart(const uint8_t* text, uint32_t length, uint32_t pos) {
+    uint32_t last = 0;
+    for (uint32_t p = 0; p < pos && p < length; p += NextUnit(text, length, p).length) last = p;
+    return last;
+}
+
+}  // namespace pk

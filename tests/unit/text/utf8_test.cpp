@@ -1,0 +1,150 @@
+// UTF-8 as shown: the sequence rules, the units of a line (joined marks,
+// controls and broken bytes as glyphs, wide characters) and the walks and
+// widths built on them, all in the C.UTF-8 locale.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+#include "text/utf8.h"
+
+namespace {
+
+const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+
+class Utf8 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+        pk::ReadCharacterWidths();
+    }
+};
+
+TEST_F(Utf8, SequenceRules) {
+    struct Case {
+        std::string bytes;
+        uint32_t available;  // bytes the text still has from here
+        char32_t code;       // 0 with length 0: not well-formed
+        uint32_t length;
+    } const cases[] = {
+        {"A", 1, 'A', 1},
+        {"\x7F", 1, 0x7F, 1},
+        {"\xC2\x80", 2, 0x80, 2},                  // the first two-byte form (a C1 control)
+        {"\xDF\xBF", 2, 0x7FF, 2},
+        {"\xE0\xA0\x80", 3, 0x800, 3},
+        {"\xED\x9F\xBF", 3, 0xD7FF, 3},            // just below the surrogates
+        {"\xEF\xBF\xBF", 3, 0xFFFF, 3},
+        {"\xF0\x90\x80\x80", 4, 0x10000, 4},
+        {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF, 4},
+        {"\xC0\x80", 2, 0, 0},                     // overlong forms
+        {"\xC1\xBF", 2, 0, 0},
+        {"\xE0\x9F\xBF", 3, 0, 0},
+        {"\xF0\x8F\xBF\xBF", 4, 0, 0},
+        {"\xED\xA0\x80", 3, 0, 0},                 // surrogates
+        {"\xED\xBF\xBF", 3, 0, 0},
+        {"\xF4\x90\x80\x80", 4, 0, 0},             // beyond U+10FFFF
+        {"\xF5\x80\x80\x80", 4, 0, 0},
+        {"\xFF", 1, 0, 0},
+        {"\x80", 1, 0, 0},                         // a stray continuation byte
+        {"\xC3(", 2, 0, 0},                        // a missing one
+        {"\xE6\x97\xA5", 2, 0, 0},                 // cut by the line's end
+        {"\xF0\x9F\x98\x80", 3, 0, 0},
+        {"\xC3\xA9", 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        pk::Utf8Sequence s = pk::DecodeUtf8(Bytes(c.bytes), c.available);
+        EXPECT_EQ(s.length, c.length) << c.bytes;
+        EXPECT_EQ(s.code, c.code) << c.bytes;
+    }
+}
+
+// Units written as "w<width>:<length>" for characters and "g" for glyphs.
+std::string Units(const std::string& text) {
+    std::string out;
+    for (uint32_t p = 0; p < text.size();) {
+        pk::TextUnit u = pk::NextUnit(Bytes(text), uint32_t(text.size()), p);
+        if (!out.empty()) out += ' ';
+        out += u.glyph ? "g" : "w" + std::to_string(u.width) + ":" + std::to_string(u.length);
+        EXPECT_TRUE(!u.glyph || (u.length == 1 && u.width == 1)) << text;
+        p += u.length;
+    }
+    return out;
+}
+
+// The cell column of every unit, walked unit by unit with tabs expanded or
+// not: what WalkCells and MeasureCells must agree with.
+struct Layout {
+    std::vector<uint32_t> starts;
+    std::vector<uint64_t> columns;
+    uint64_t width = 0;
+};
+Layout Walk(const std::string& text, bool expandTabs) {
+    Layout l;
+    for (uint32_t p = 0; p < text.size();) {
+        pk::TextUnit u = pk::NextUnit(Bytes(text), uint32_t(text.size()), p);
+        l.starts.push_back(p);
+        l.columns.push_back(l.width);
+        l.width = expandTabs && text[p] == '\t' ? l.width + 8 - l.width % 8 : l.width + u.width;
+        p += u.length;
+    }
+    return l;
+}
+
+TEST_F(Utf8, UnitsWidthsAndWalks) {
+    struct Case {
+        std::string text;
+        std::string units;
+        uint64_t raw, expanded;
+    } const cases[] = {
+        {"Caf\xC3\xA9", "w1:1 w1:1 w1:1 w1:2", 4, 4},
+        {"\xE6\x97\xA5\xE6\x9C\xAC", "w2:3 w2:3", 4, 4},                    // wide
+        {"\xF0\x9F\x98\x80!", "w2:4 w1:1", 3, 3},                            // an emoji
+        {"\xC2\xA7\xE2\x91\xA0", "w1:2 w1:3", 2, 2},                         // ambiguous widths: one cell
+        {"e\xCC\x81\xCC\xA3x", "w1:5 w1:1", 2, 2},                           // two marks join the e
+        {"\xE6\x97\xA5\xEF\xB8\x8F", "w2:6", 2, 2},                          // a mark joins a wide one
+        {"\xCC\x81" "a", "g g w1:1", 3, 3},                                  // nothing before it to join
+        {"\t\xCC\x81", "g g g", 3, 10},                                      // nor after a tab
+        {"\x01\xCC\x81", "g g g", 3, 3},                                     // nor after a control
+        {"\xC2\x85\x7F\x1B", "g g g g", 4, 4},                               // C1, DEL, ESC
+        {"\xE2\x80\xA8", "g g g", 3, 3},                                     // a character the locale cannot show
+        {"a\xE2\x80\xAE" "b", "w1:1 g g g w1:1", 5, 5},                       // a direction control never joins
+        {"\xC3(\x80\xE6\x97", "g w1:1 g g g", 5, 5},                         // broken and cut sequences
+        {"\xE6\x97\xA5\tx", "w2:3 g w1:1", 4, 9},                            // a tab after a wide character
+        {"abcdefgh\xCC\x81ijklmnop\tq", std::string(), 18, 25},              // a mark after a run of eight
+    };
+    for (const Case& c : cases) {
+        const std::string& t = c.text;
+        const uint32_t n = uint32_t(t.size());
+        if (!c.units.empty()) {
+            EXPECT_EQ(Units(t), c.units) << t;
+        }
+        pk::TextWidths w = pk::MeasureCells(Bytes(t), n);
+        EXPECT_EQ(w.raw, c.raw) << t;
+        EXPECT_EQ(w.expanded, c.expanded) << t;
+        for (bool expand : {false, true}) {
+            Layout l = Walk(t, expand);
+            EXPECT_EQ(l.width, expand ? c.expanded : c.raw) << t;
+            // Every column and every byte lands on the unit that holds it.
+            for (size_t i = 0; i < l.starts.size(); ++i) {
+                uint64_t end = i + 1 < l.columns.size() ? l.columns[i + 1] : l.width;
+                uint32_t last = i + 1 < l.starts.size() ? l.starts[i + 1] : n;
+                for (uint64_t col = l.columns[i]; col < end; ++col) {
+                    pk::CellPoint at = pk::WalkCells(Bytes(t), n, col, UINT32_MAX, expand);
+                    EXPECT_EQ(at.byte, l.starts[i]) << t << " column " << col;
+                    EXPECT_EQ(at.column, l.columns[i]) << t << " column " << col;
+                }
+                for (uint32_t b = l.starts[i]; b < last; ++b) {
+                    pk::CellPoint at = pk::WalkCells(Bytes(t), n, UINT64_MAX, b, expand);
+                    EXPECT_EQ(at.byte, l.starts[i]) << t << " byte " << b;
+                    EXPECT_EQ(at.column, l.columns[i]) << t << " byte " << b;
+                }
+                EXPECT_EQ(pk::PrevUnitStart(Bytes(t), n, last), l.starts[i]) << t;
+            }
+            pk::CellPoint end = pk::WalkCells(Bytes(t), n, l.width + 3, UINT32_MAX, expand);
+            EXPECT_EQ(end.byte, n);
+            EXPECT_EQ(end.column, l.width);
+        }
+    }
+}
+
+}  // namespace
