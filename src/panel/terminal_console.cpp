@@ -314,16 +314,22 @@ void Terminal::leaveScreen(bool dropLastLine) {
     }
 }
 
+// The terminal's keys signal pk again from the moment it is given back
+// until the program started has it, and again after it ended: in those
+// moments they do nothing (held, then dropped).
 void Terminal::suspend() {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     FlushOutput(s);
     LeaveScreenModes(s);
 }
 
 void Terminal::resume() {
     TerminalSession& s = Session();
-    if (s.opened && !s.active) EnterScreen(s);
+    if (!s.opened || s.active) return;
+    EnterScreen(s);
+    DropKeySignals();
 }
 
 }  // namespace

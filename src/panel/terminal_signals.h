@@ -39,6 +39,14 @@ bool TerminalResizePending();
 bool TakeTerminalResized();
 void MarkTerminalResized();
 
+// While pk hands its terminal to another program, the terminal's keys
+// (Ctrl+C, Ctrl+\, Ctrl+Z) raise signals again, and pk has the terminal
+// until the program takes it: Hold blocks those signals from before the
+// handover, Drop discards any that came and unblocks them once pk has the
+// terminal back without them.
+void HoldKeySignals();
+void DropKeySignals();
+
 // Stops pk's process group as the terminal's suspend key would, when a
 // shell with job control can bring it back; otherwise does nothing.
 void StopAsJob();
