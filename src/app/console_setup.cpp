@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/startup_output.h"
 #include "display/screen.h"
 #include "files/program_state.h"
+#include "files/system_error.h"
 #include "interact/command_state.h"
 #include "panel/panel.h"
 
@@ -25,18 +28,18 @@ void ReportInitFailure(Console* console) {
     int error = console ? console->lastError() : 0;
     if (error == ENOTSUP) {  // one line only: nothing else reached the terminal
         const char* term = std::getenv("TERM");
-        std::fprintf(stderr, "pk cannot run on TERM=%s: that terminal cannot move its cursor.\n",
-                     term ? term : "");
+        PrintError(std::string("pk cannot run on TERM=") + (term ? term : "") +
+                   ": that terminal cannot move its cursor.");
         return;
     }
     ScreenInfo info;
     if (error == ERANGE && console && console->queryScreen(info)) {
-        std::printf("The terminal must be at least %d columns by %d rows; it is %d columns by %d rows.\n",
-                    MIN_COLUMNS, MIN_ROWS, info.bufferSize.x, info.bufferSize.y);
+        std::fprintf(stderr, "The terminal must be at least %d columns by %d rows; it is %d columns by %d rows.\n",
+                     MIN_COLUMNS, MIN_ROWS, info.bufferSize.x, info.bufferSize.y);
     } else if (error == ERANGE) {
-        std::printf("The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
+        std::fprintf(stderr, "The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
     }
-    std::printf("fullinit error, rc = %u\n", static_cast<unsigned>(error));
+    std::fprintf(stderr, "fullinit error, rc = %s\n", SystemErrorText(static_cast<uint32_t>(error)).c_str());
 }
 
 void SetStartCursor(Console* console) {
@@ -75,8 +78,8 @@ int ConsoleSetUp() {
     if (program.viewCells == nullptr) {
         // Give the terminal back first, so that the line stays visible.
         console->restoreScreen();
-        std::printf("Insufficient memory (%u bytes) for screen buffer.\n",
-                    static_cast<unsigned>(ScreenCells() * sizeof(Cell)));
+        std::fprintf(stderr, "Insufficient memory (%u bytes) for screen buffer.\n",
+                     static_cast<unsigned>(ScreenCells() * sizeof(Cell)));
         return START_FAILED;
     }
     SaveScreen(console);

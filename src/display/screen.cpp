@@ -116,8 +116,10 @@ void ToggleView() {
             entry.found.offset =
                 LineColumnToOffset(text, entry.cache, entry.found.line, entry.found.column);
     } else {
+        // The conversion walks the lines: "wait..." is shown before it starts.
         SetMessage("wait...");
         ShowStatus();
+        if (fullconsole() != nullptr) fullconsole()->updateScreen();
         entry.view.line = TopLineForOffset(text, entry.view.offset, entry.cache);
         if (foundShown)
             OffsetToLineColumn(text, entry.cache, entry.found.offset, entry.found.line,

@@ -108,6 +108,9 @@ public:
     // rectangle target; the block's origin goes to target's top left.
     virtual bool writeCells(const Cell* block, Coord blockSize, const Rect& target) = 0;
     virtual bool readCells(Cell* block, Coord blockSize, const Rect& source) = 0;
+    // Show what was written now, before a long piece of work; otherwise the
+    // screen is brought up to date when input is next waited for.
+    virtual void updateScreen() = 0;
 
     // Wait for one input event. False when the input has failed for good
     // (end of file, hang-up) or an ending signal arrived. A resize is an

@@ -129,6 +129,7 @@ public:
     bool fillChars(uint8_t ch, int count) override;
     bool writeCells(const Cell* block, Coord blockSize, const Rect& target) override;
     bool readCells(Cell* block, Coord blockSize, const Rect& source) override;
+    void updateScreen() override { FlushOutput(Session()); }
     bool readInput(InputRecord& record) override;
     void flushInput() override;
     bool pushInput(const InputRecord& record) override;

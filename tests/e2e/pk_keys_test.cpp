@@ -131,6 +131,12 @@ TEST(PkKeys, HexViewKeys) {
         {Wheel(kDown) + Wheel(kUp), {}, 0, "00000280", 3},
     }));
     EXPECT_EQ(pk.t.bells, 5);
+    // Back to text view: "wait..." reaches the terminal while the position
+    // is converted, and the message field is empty afterwards.
+    EXPECT_EQ(pk.t.output().find("wait..."), std::string::npos);
+    EXPECT_TRUE(pk.run({{"view\r", {}, 0, "Line 1 of 1"}}));
+    EXPECT_NE(pk.t.output().find("wait..."), std::string::npos);
+    EXPECT_EQ(pk.status().substr(0, 21), std::string(21, ' '));
 }
 
 TEST(PkKeys, RepeatFindStartsAgainAfterAMissAndF6RepeatsTheCommand) {
