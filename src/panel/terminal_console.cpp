@@ -294,9 +294,12 @@ bool Terminal::readClipboard(std::string& text) {
     return fail(ENOENT);
 }
 
+// At the end pk gives the terminal back before it writes its settings: from
+// then on the terminal's keys signal nothing to pk.
 void Terminal::restoreScreen() {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     LeaveScreenModes(s);
     if (!s.altScreen) WriteTty(s, Capability("clear"));  // no saved screen to go back to
 }
@@ -304,6 +307,7 @@ void Terminal::restoreScreen() {
 void Terminal::leaveScreen(bool dropLastLine) {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     LeaveScreenModes(s);
     int rows = dropLastLine ? s.rows - 1 : s.rows;
     if (s.altScreen) {

@@ -39,11 +39,10 @@ bool TerminalResizePending();
 bool TakeTerminalResized();
 void MarkTerminalResized();
 
-// While pk hands its terminal to another program, the terminal's keys
-// (Ctrl+C, Ctrl+\, Ctrl+Z) raise signals again, and pk has the terminal
-// until the program takes it: Hold blocks those signals from before the
-// handover, Drop discards any that came and unblocks them once pk has the
-// terminal back without them.
+// Once pk gives its terminal back, at the end or to another program, the
+// terminal's keys (Ctrl+C, Ctrl+\, Ctrl+Z) raise signals again while pk
+// still runs: Hold blocks those signals from before that, Drop discards any
+// that came and unblocks them once pk has the terminal back without them.
 void HoldKeySignals();
 void DropKeySignals();
 
