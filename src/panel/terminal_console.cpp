@@ -287,9 +287,12 @@ bool Terminal::readClipboard(std::string& text) {
     return fail(ENOENT);
 }
 
+// At the end pk gives the terminal back before it writes its settings: from
+// then on the terminal's keys signal nothing to pk.
 void Terminal::restoreScreen() {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     LeaveScreenModes(s);
     if (!s.altScreen) WriteTty(s, Capability("clear"));  // no saved screen to go back to
 }
@@ -297,6 +300,7 @@ void Terminal::restoreScreen() {
 void Terminal::leaveScreen(bool dropLastLine) {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     LeaveScreenModes(s);
     int rows = dropLastLine ? s.rows - 1 : s.rows;
     if (s.altScreen) {
@@ -308,16 +312,22 @@ void Terminal::leaveScreen(bool dropLastLine) {
     }
 }
 
+// The terminal's keys signal pk again from the moment it is given back
+// until the program started has it, and again after it ended: in those
+// moments they do nothing (held, then dropped).
 void Terminal::suspend() {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     FlushOutput(s);
     LeaveScreenModes(s);
 }
 
 void Terminal::resume() {
     TerminalSession& s = Session();
-    if (s.opened && !s.active) EnterScreen(s);
+    if (!s.opened || s.active) return;
+    EnterScreen(s);
+    DropKeySignals();
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ volatile sig_atomic_t gResetLength = 0;
 
 constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
 constexpr int kFatalSignals[] = {SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int kKeySignals[] = {SIGINT, SIGQUIT, SIGTSTP};
 
 void Wake(char c) {
     int saved = errno;
@@ -172,6 +173,31 @@ bool TakeTerminalResized() {
 }
 
 void MarkTerminalResized() { gResized = 1; }
+
+sigset_t KeySignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : kKeySignals) sigaddset(&set, s);
+    return set;
+}
+
+void HoldKeySignals() {
+    sigset_t set = KeySignalSet();
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void DropKeySignals() {
+    // Ignoring a pending signal discards it.
+    for (int s : kKeySignals) {
+        struct sigaction ignore {}, old {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(s, &ignore, &old);
+        sigaction(s, &old, nullptr);
+    }
+    sigset_t set = KeySignalSet();
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
 
 void StopAsJob() {
     if (JobControlAvailable()) kill(0, SIGTSTP);

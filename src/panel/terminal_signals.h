@@ -39,6 +39,13 @@ bool TerminalResizePending();
 bool TakeTerminalResized();
 void MarkTerminalResized();
 
+// Once pk gives its terminal back, at the end or to another program, the
+// terminal's keys (Ctrl+C, Ctrl+\, Ctrl+Z) raise signals again while pk
+// still runs: Hold blocks those signals from before that, Drop discards any
+// that came and unblocks them once pk has the terminal back without them.
+void HoldKeySignals();
+void DropKeySignals();
+
 // Stops pk's process group as the terminal's suspend key would, when a
 // shell with job control can bring it back; otherwise does nothing.
 void StopAsJob();

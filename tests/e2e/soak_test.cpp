@@ -121,7 +121,8 @@ struct Soak {
             for (int burst = 1 + Pick(30); burst > 0 && t().running(); --burst, ++done) Event();
             if (Answers()) continue;
             std::string state = ReadAll("/proc/" + std::to_string(t().pid()) + "/stat");  // when it hangs
-            ASSERT_EQ(t().exitCode(kWait), 0) << "after " << done << " events, " << state << "\n" << t().screenText();
+            ASSERT_EQ(t().exitCode(kWait), 0) << "after " << done << " events, wait status " << t().wait(0) << " "
+                                              << state << "\n" << t().screenText();
             ASSERT_TRUE(TerminalBack(t()));
             ASSERT_TRUE(Start());
         }
