@@ -5,7 +5,7 @@ set -euo pipefail
 
 need=(g++ cmake make pkg-config libncurses-dev)
 if [ "${1:-}" = "test" ]; then
-  need+=(libvterm-dev libgtest-dev libbenchmark-dev xxd coreutils libc-bin tmux clang libclang-rt-dev)
+  need+=(libvterm-dev libgtest-dev libbenchmark-dev xxd coreutils libc-bin tmux clang libclang-rt-dev groff-base dpkg-dev)
 fi
 
 missing=()

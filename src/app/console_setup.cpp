@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/startup_output.h"
 #include "display/screen.h"
 #include "files/program_state.h"
+#include "files/system_error.h"
 #include "interact/command_state.h"
 #include "panel/panel.h"
 
@@ -23,23 +26,20 @@ constexpr int START_CURSOR_SIZE = 12;
 // Explains a refused fullinit; a terminal that is too small says so first.
 void ReportInitFailure(Console* console) {
     int error = console ? console->lastError() : 0;
+    if (error == ENOTSUP) {  // one line only: nothing else reached the terminal
+        const char* term = std::getenv("TERM");
+        PrintError(std::string("pk cannot run on TERM=") + (term ? term : "") +
+                   ": that terminal cannot move its cursor.");
+        return;
+    }
     ScreenInfo info;
     if (error == ERANGE && console && console->queryScreen(info)) {
-        std::printf("The terminal must be at least %d columns by %d rows; it is %d columns by %d rows.\n",
-                    MIN_COLUMNS, MIN_ROWS, info.bufferSize.x, info.bufferSize.y);
+        std::fprintf(stderr, "The terminal must be at least %d columns by %d rows; it is %d columns by %d rows.\n",
+                     MIN_COLUMNS, MIN_ROWS, info.bufferSize.x, info.bufferSize.y);
     } else if (error == ERANGE) {
-        std::printf("The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
+        std::fprintf(stderr, "The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
     }
-    std::printf("fullinit error, rc = %u\n", static_cast<unsigned>(error));
-}
-
-void TakeGeometry(const ConsoleState& state) {
-    const Rect& window = state.screen.window;
-    program.window = window;
-    program.screenWidth = static_cast<uint16_t>(window.right - window.left + 1);
-    program.screenHeight = static_cast<uint16_t>(window.bottom - window.top + 1);
-    program.dataRows = static_cast<uint16_t>(program.screenHeight - 4);
-    program.hexPageBytes = static_cast<uint16_t>(program.dataRows * 16);
+    std::fprintf(stderr, "fullinit error, rc = %s\n", SystemErrorText(static_cast<uint32_t>(error)).c_str());
 }
 
 void SetStartCursor(Console* console) {
@@ -60,13 +60,6 @@ void SaveScreen(Console* console) {
     console->readCells(program.savedCells, size, program.window);
 }
 
-void PutKeysOnLastRow() {
-    for (PanelField* field = KeysPanel;; ++field) {
-        field->row = program.screenHeight;
-        if (field->flags & FLD_LAST) break;
-    }
-}
-
 }  // namespace
 
 int ConsoleSetUp() {
@@ -77,15 +70,16 @@ int ConsoleSetUp() {
         return START_FAILED;
     }
     fullattr(START_ATTRIBUTES);
-    TakeGeometry(*state);
+    const Rect& window = state->screen.window;
+    SetScreenLayout(window.right - window.left + 1, window.bottom - window.top + 1);
     SetStartCursor(console);
 
     program.viewCells = static_cast<Cell*>(std::calloc(ScreenCells(), sizeof(Cell)));
     if (program.viewCells == nullptr) {
         // Give the terminal back first, so that the line stays visible.
         console->restoreScreen();
-        std::printf("Insufficient memory (%u bytes) for screen buffer.\n",
-                    static_cast<unsigned>(ScreenCells() * sizeof(Cell)));
+        std::fprintf(stderr, "Insufficient memory (%u bytes) for screen buffer.\n",
+                     static_cast<unsigned>(ScreenCells() * sizeof(Cell)));
         return START_FAILED;
     }
     SaveScreen(console);
@@ -93,7 +87,6 @@ int ConsoleSetUp() {
     ReadSettings();  // first: the title shows the name as UTF-8 or as bytes
     fullpanel(PNL_CLEAR, TitlePanel);
     ShowFileName();
-    PutKeysOnLastRow();
     std::memset(commands.commandLine, ' ', COMMAND_SIZE);
     commands.commandLine[COMMAND_SIZE] = '\0';
     return START_OK;

@@ -12,6 +12,7 @@
 
 #include "app/startup_output.h"
 #include "files/program_state.h"
+#include "files/system_error.h"
 
 namespace pk {
 
@@ -91,8 +92,8 @@ void SetSettingsPath() {
             return;
         }
         std::string line = "Could not create application data folder ";
-        line.append(folder).append(", system return code ").append(std::to_string(error));
-        PrintLine(line);
+        line.append(folder).append(", system return code ").append(SystemErrorText(error));
+        PrintError(line);
     }
     char own[NAME_SIZE - 8];  // leaves room for "/pk.ini"
     ProgramFolder(own, sizeof own);

@@ -1,6 +1,7 @@
 // Start-up's first phase: the settings path, the command line (help options,
-// --help, --version) and loading every argument, with each failure reported
-// as one line on standard output (control bytes of names escaped).
+// --help, --version) and loading every argument ("-" and no argument with
+// input piped in read standard input), with each failure reported as one line
+// on standard error (control bytes of names escaped).
 #include <cstring>
 
 #include "app/settings_path.h"
@@ -8,6 +9,7 @@
 #include "app/startup_output.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
+#include "files/standard_input.h"
 
 namespace pk {
 
@@ -25,7 +27,9 @@ constexpr const char* USAGE_TEXT[] = {
     "Peekra is a program used to view disk files, in either text or",
     "hexadecimal format. Command syntax:",
     " ",
-    "        pk  [d:][path]filename[.ext]",
+    "        pk  [--help] [--version] [-] file|pattern...",
+    " ",
+    "\"-\" reads standard input; so does no file name when input is piped in.",
     "",
 };
 
@@ -48,11 +52,33 @@ void ShowUsage() {
     }
 }
 
+namespace {
+
+// Loads one argument; a failure's long message goes to standard error.
+// Ctrl+C while standard input is read fails without a message.
+bool LoadArgument(const char* argument) {
+    static char fullName[NAME_SIZE];
+    static char message[MESSAGE_BUFFER];
+    uint32_t systemError = 0;
+    bool standardInput = NamesStandardInput(argument);
+    LoadResult result = standardInput ? LoadStandardInput(fullName, systemError)
+                                      : LoadFiles(argument, fullName, systemError);
+    if (result == LOAD_OK) return true;
+    if (result == LOAD_INTERRUPTED) return false;
+    const char* typed = standardInput ? STANDARD_INPUT_TITLE : argument;
+    LongLoadMessage(message, sizeof message, result, typed, fullName, systemError);
+    PrintError(message);
+    return false;
+}
+
+}  // namespace
+
 int StartUpFirstPhase(int argc, char** argv) {
     SetSettingsPath();
     if (argc < 2) {
-        PrintLine("");
-        PrintLine("Please include a filename on the command line.");
+        if (StandardInputHasData()) return LoadArgument("-") ? START_OK : START_FAILED;
+        PrintError("");
+        PrintError("Please include a filename on the command line.");
         return START_FAILED;
     }
     if (IsHelpOption(argv[1])) {
@@ -63,16 +89,8 @@ int StartUpFirstPhase(int argc, char** argv) {
         PrintLine(VERSION_LINE);
         return START_USAGE;
     }
-    static char fullName[NAME_SIZE];
-    static char message[MESSAGE_BUFFER];
     for (int i = 1; i < argc; ++i) {
-        uint32_t systemError = 0;
-        LoadResult result = LoadFiles(argv[i], fullName, systemError);
-        if (result != LOAD_OK) {
-            LongLoadMessage(message, sizeof message, result, argv[i], fullName, systemError);
-            PrintLine(message);
-            return START_FAILED;
-        }
+        if (!LoadArgument(argv[i])) return START_FAILED;
     }
     return START_OK;
 }

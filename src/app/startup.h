@@ -14,8 +14,8 @@ int IsHelpOption(const char* text);
 // The usage text on standard output.
 void ShowUsage();
 
-// First phase: settings path, argument checks, LoadFiles for each argument,
-// long messages on standard output.
+// First phase: settings path, argument checks, loading each argument (or
+// standard input), long messages on standard error.
 int StartUpFirstPhase(int argc, char** argv);
 // Second phase: panel library, geometry, cursor, cell blocks, the fixed
 // fields of the main screen, the command line, the settings.

@@ -58,11 +58,18 @@ std::string EscapeControls(std::string_view text) {
     return out;
 }
 
-void PrintLine(std::string_view text) {
+namespace {
+
+void WriteLine(std::string_view text, std::FILE* stream) {
     std::string line = EscapeControls(text);
     line.push_back('\n');
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fflush(stream);
 }
+
+}  // namespace
+
+void PrintLine(std::string_view text) { WriteLine(text, stdout); }
+void PrintError(std::string_view text) { WriteLine(text, stderr); }
 
 }  // namespace pk

@@ -1,6 +1,6 @@
-// The lines pk prints on standard output outside its screen (the usage, the
-// reasons a start failed): control bytes in them are written escaped, so a
-// file name cannot steer the terminal.
+// The lines pk prints outside its screen, the usage on standard output and
+// the reasons a start failed on standard error: control bytes in them are
+// written escaped, so a file name cannot steer the terminal.
 #pragma once
 
 #include <string>
@@ -12,7 +12,9 @@ namespace pk {
 // well-formed UTF-8 sequence) written as a backslash and three octal digits;
 // every other byte as it is.
 std::string EscapeControls(std::string_view text);
-// text escaped and a line feed, on standard output at once.
+// text escaped and a line feed, at once: on standard output (usage, help,
+// version) or on standard error (start-up errors).
 void PrintLine(std::string_view text);
+void PrintError(std::string_view text);
 
 }  // namespace pk

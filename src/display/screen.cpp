@@ -1,11 +1,15 @@
-// The main screen's run-time fields (file name, message, status text, scroll
-// amount) and the switch between text and hex view, which carries the view
-// position and the last find hit over to the other view.
+// The main screen's layout and drawing, its run-time fields (file name,
+// message, status text, scroll amount) and the switch between text and hex
+// view, which carries the view position and the last find hit over to the
+// other view.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "display/screen.h"
 #include "display/screen_fields.h"
+#include "display/views.h"
 #include "files/file_table.h"
 #include "text/utf8.h"
 
@@ -40,6 +44,10 @@ void FormatStatus() {
     std::memcpy(display.statusText + pad, text, length + 1);
 }
 
+// Above 4099 rows a hex page would not fit hexPageBytes; the rows below
+// stay blank.
+constexpr int MAX_HEIGHT = UINT16_MAX / 16 + 4;
+
 // The start of the last part of a name that fits in width cells as UTF-8.
 size_t Utf8Tail(const uint8_t* name, uint32_t length, uint64_t width) {
     uint64_t cells = MeasureCells(name, length).raw;
@@ -53,6 +61,29 @@ size_t Utf8Tail(const uint8_t* name, uint32_t length, uint64_t width) {
 }
 
 }  // namespace
+
+void SetScreenLayout(int width, int height) {
+    width = std::clamp(width, 1, int(INT16_MAX));
+    height = std::clamp(height, 5, MAX_HEIGHT);
+    program.window = Rect{0, 0, int16_t(width - 1), int16_t(height - 1)};
+    program.screenWidth = uint16_t(width);
+    program.screenHeight = uint16_t(height);
+    program.dataRows = uint16_t(height - 4);
+    program.hexPageBytes = uint16_t(program.dataRows * 16);
+    for (int i = 0; i < KEYS_FIELD_COUNT; ++i) KeysPanel[i].row = uint16_t(height);
+}
+
+void DrawMainScreen() {
+    fullpanel(PNL_CLEAR, TitlePanel);
+    ShowFileName();
+    ShowStatus();
+    ShowScrollAmount();
+    if (display.hexView) {
+        DrawHexView();
+    } else {
+        DrawTextView();
+    }
+}
 
 // The name's last 73 characters: bytes, or in UTF-8 the characters of its
 // last 73 cells, laid out by the panel library straight from the name.
@@ -110,8 +141,10 @@ void ToggleView() {
             entry.found.offset =
                 LineColumnToOffset(text, entry.cache, entry.found.line, entry.found.column);
     } else {
+        // The conversion walks the lines: "wait..." is shown before it starts.
         SetMessage("wait...");
         ShowStatus();
+        if (fullconsole() != nullptr) fullconsole()->updateScreen();
         entry.view.line = TopLineForOffset(text, entry.view.offset, entry.cache);
         if (foundShown)
             OffsetToLineColumn(text, entry.cache, entry.found.offset, entry.found.line,

@@ -21,10 +21,12 @@ size_t PageSize() {
 
 size_t RoundUp(size_t n, size_t unit) { return (n + unit - 1) / unit * unit; }
 
+size_t MappedLength(size_t size) { return RoundUp(size == 0 ? 1 : size, PageSize()); }
+
 }  // namespace
 
 uint8_t* AllocateFileBlock(size_t size, uint32_t& error) {
-    size_t length = RoundUp(size == 0 ? 1 : size, PageSize());
+    size_t length = MappedLength(size);
     bool huge = length >= HUGE_PAGE;
     size_t mapped = huge ? length + HUGE_PAGE : length;
     void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -45,9 +47,24 @@ uint8_t* AllocateFileBlock(size_t size, uint32_t& error) {
     return block;
 }
 
+uint8_t* ResizeFileBlock(uint8_t* block, size_t oldSize, size_t newSize, uint32_t& error) {
+    size_t from = MappedLength(oldSize), to = MappedLength(newSize);
+    if (to <= from) {
+        if (to < from) munmap(block + to, from - to);
+        return block;
+    }
+    void* p = mremap(block, from, to, MREMAP_MAYMOVE);
+    if (p == MAP_FAILED) {
+        error = static_cast<uint32_t>(errno);
+        return nullptr;
+    }
+    if (to >= HUGE_PAGE) madvise(p, to, MADV_HUGEPAGE);
+    return static_cast<uint8_t*>(p);
+}
+
 void ReleaseFileBlock(uint8_t* block, size_t size) {
     if (block == nullptr) return;
-    munmap(block, RoundUp(size == 0 ? 1 : size, PageSize()));
+    munmap(block, MappedLength(size));
 }
 
 }  // namespace pk

@@ -1,9 +1,10 @@
-// The 16 file slots: which one is current, finding a free or an already
-// loaded slot, switching to the next loaded file, closing the current one
-// and releasing everything at shutdown.
+// The 16 file slots: which one is current, filling a slot with a loaded
+// file, finding a free or an already loaded slot, switching to the next
+// loaded file, closing the current one and releasing everything at shutdown.
 #include "files/file_table.h"
 
 #include <cstring>
+#include <utility>
 
 #include "files/file_memory.h"
 
@@ -33,6 +34,23 @@ void FreeSlot(int slot) {
 }
 
 }  // namespace
+
+void StoreLoaded(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResult& scan,
+                 std::vector<uint32_t>& index) {
+    entry.data = block;
+    entry.size = size;
+    entry.lineCount = scan.lineCount;
+    entry.lineIndex = std::move(index);
+    entry.longestRaw = scan.longestRaw;
+    entry.longestExpanded = scan.longestExpanded;
+    entry.widestCellsRaw = scan.widestCellsRaw;
+    entry.widestCellsExpanded = scan.widestCellsExpanded;
+    entry.view = FilePosition{1, 1, 0};
+    entry.cache = LineCache{};
+    entry.findStart = FilePosition{1, 1, 0};
+    entry.found = FilePosition{};
+    entry.findFlags = 0;
+}
 
 int FindFreeEntry() {
     for (int slot = 0; slot < FILE_SLOTS; ++slot) {

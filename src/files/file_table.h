@@ -8,10 +8,12 @@
 
 #include "files/program_state.h"
 #include "text/line_model.h"
+#include "text/line_scan.h"
 
 namespace pk {
 
 constexpr int FILE_SLOTS = 16;
+constexpr uint32_t MAX_FILE_SIZE = 2147483647;
 
 // Text view: line and column (1-based); hex view: offset (0-based).
 struct FilePosition {
@@ -58,7 +60,7 @@ uint32_t WidestLine(const FileEntry& entry, bool cells);
 enum LoadResult : int {
     LOAD_OK = 0,
     LOAD_PATH_ERROR = 1,
-    LOAD_IS_FOLDER = 2,         // message only: a matched folder gives 5
+    LOAD_IS_FOLDER = 2,         // a name without wildcards names a folder
     LOAD_EMPTY = 3,
     LOAD_PATH_NOT_FOUND = 4,
     LOAD_NOT_FOUND = 5,
@@ -69,6 +71,8 @@ enum LoadResult : int {
     LOAD_READ_ERROR = 10,
     LOAD_TABLE_FULL = 11,
     LOAD_TOO_LARGE = 12,
+    LOAD_INTERRUPTED = 13,        // Ctrl+C while standard input was read: no message
+    LOAD_INPUT_IS_TERMINAL = 14,  // "-" with standard input a terminal
 };
 
 constexpr int ERROR_SHARING_VIOLATION = 32;
@@ -77,6 +81,7 @@ constexpr int ERROR_SHARING_VIOLATION = 32;
 // (NAME_SIZE bytes) receives the full path; systemError the error code for
 // the results that keep one. FIFOs, devices and sockets are never opened for
 // reading: they give LOAD_OPEN_ERROR with ENODEV ("Error opening %s, rc = 19").
+// "-" only finds standard input's slot (standard_input.h).
 LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError);
 // Reads the slot's file (name and size already set) whole and measures its
 // lines: LOAD_OK, LOAD_NO_MEMORY, LOAD_OPEN_ERROR (error 32 when another
@@ -84,6 +89,11 @@ LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemErro
 // A size of 0 (a /proc file) reads to the end and sets size; nothing there
 // gives LOAD_EMPTY, more than 64 MiB LOAD_TOO_LARGE.
 LoadResult ReadFileData(int slot, uint32_t& systemError);
+// Makes entry a newly loaded file: block (size bytes, from
+// AllocateFileBlock) with its measure and line index, every position at the
+// top. The name and the file's identity are the caller's.
+void StoreLoaded(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResult& scan,
+                 std::vector<uint32_t>& index);
 int FindFreeEntry();                          // -1 for none
 // A loaded slot holding this path, or the same file (device and inode) under
 // another name; -1 for none.
@@ -93,7 +103,7 @@ int CloseCurrentEntry();                      // 1 closed, 0 it is the only one
 // Release every loaded slot (shutdown).
 void ReleaseAllEntries();
 
-// The long message (start-up, standard output) and the short one (message
+// The long message (start-up, standard error) and the short one (message
 // field, at most 21 characters) of a load result, formatted into out.
 void LongLoadMessage(char* out, int outSize, LoadResult result, const char* typedName,
                      const char* fullName, uint32_t systemError);

@@ -1,7 +1,7 @@
 // Loading files into the table: LoadFiles resolves the typed name, searches
 // its folder and loads every match into a free slot; ReadFileData reads one
 // file whole under a shared lock and measures its lines while reading
-// (file_read.cpp).
+// (file_read.cpp, or stream_read.cpp for a file whose size says 0).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -18,16 +18,15 @@
 #include "files/file_table.h"
 #include "files/folder_search.h"
 #include "files/full_path.h"
+#include "files/standard_input.h"
+#include "files/stream_read.h"
 
 namespace pk {
 
 namespace {
 
-constexpr uint64_t MAX_FILE_SIZE = 2147483647;
-// A file of unknown size is read in pieces of this size.
-constexpr size_t READ_CHUNK = size_t(1) << 20;
 // A file whose size says 0 (as /proc files do) is read to its end, up to this.
-constexpr size_t MAX_UNSIZED = size_t(64) << 20;
+constexpr uint32_t MAX_UNSIZED = uint32_t(64) << 20;
 
 // Copies text into a NAME_SIZE buffer, cut to fit.
 void CopyName(char* out, const char* text) {
@@ -65,34 +64,10 @@ int OpenShared(const char* name, struct stat& st, uint32_t& error) {
     return fd;
 }
 
-// Reads a file whose size says 0 to its end: LOAD_OK with the block and its
-// size, LOAD_EMPTY when nothing came, LOAD_TOO_LARGE or LOAD_READ_ERROR.
-LoadResult ReadUnsized(int fd, uint8_t*& block, uint32_t& size, uint32_t& error) {
-    std::vector<uint8_t> text;
-    size_t done = 0;
-    for (;;) {
-        text.resize(done + READ_CHUNK);
-        ssize_t got = read(fd, text.data() + done, READ_CHUNK);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            error = static_cast<uint32_t>(errno);
-            return LOAD_READ_ERROR;
-        }
-        if (got == 0) break;
-        done += static_cast<size_t>(got);
-        if (done > MAX_UNSIZED) return LOAD_TOO_LARGE;
-    }
-    if (done == 0) return LOAD_EMPTY;
-    block = AllocateFileBlock(done, error);
-    if (block == nullptr) return LOAD_NO_MEMORY;
-    std::memcpy(block, text.data(), done);
-    size = static_cast<uint32_t>(done);
-    return LOAD_OK;
-}
-
-// What the size of a match says before anything is read.
-LoadResult SizeCheck(const FolderMatch& match) {
-    if (match.folder) return LOAD_NOT_FOUND;
+// What the size of a match says before anything is read. A folder is "not
+// found" among a pattern's matches, and a folder when named alone.
+LoadResult SizeCheck(const FolderMatch& match, bool named) {
+    if (match.folder) return named ? LOAD_IS_FOLDER : LOAD_NOT_FOUND;
     if (!match.regular) return LOAD_OPEN_ERROR;
     if (match.size > MAX_FILE_SIZE) return LOAD_TOO_LARGE;
     if (match.size == 0) return LOAD_EMPTY;
@@ -105,6 +80,7 @@ struct LoadRun {
     int first = -1;
     int slot = -1;  // the free slot the next new file goes into
     uint32_t error = 0;  // the system error of the standing result
+    bool named = false;  // a name without wildcards
 };
 
 void Fail(LoadRun& run, LoadResult result, uint32_t error) {
@@ -112,17 +88,9 @@ void Fail(LoadRun& run, LoadResult result, uint32_t error) {
     run.error = error;
 }
 
-void FreshPositions(FileEntry& entry) {
-    entry.view = FilePosition{1, 1, 0};
-    entry.cache = LineCache{};
-    entry.findStart = FilePosition{1, 1, 0};
-    entry.found = FilePosition{};
-    entry.findFlags = 0;
-}
-
 // One match of the search. False when the table has no free slot left.
 bool LoadMatch(LoadRun& run, const std::string& folder, const FolderMatch& match) {
-    LoadResult check = SizeCheck(match);
+    LoadResult check = SizeCheck(match, run.named);
     // A size of 0 may still hide content (/proc files): such a file is read
     // to its end, and is empty only when nothing comes.
     bool unsized = check == LOAD_EMPTY;
@@ -152,7 +120,6 @@ bool LoadMatch(LoadRun& run, const std::string& folder, const FolderMatch& match
         else Fail(run, read, error);
         return true;
     }
-    FreshPositions(entry);
     ++run.loaded;
     if (run.first < 0) run.first = run.slot;
     run.slot = FindFreeEntry();
@@ -172,17 +139,11 @@ LoadResult SearchFailure(SearchResult search) {
     return LOAD_SEARCH_ERROR;
 }
 
-void Store(FileEntry& entry, uint8_t* block, const ScanResult& scan, std::vector<uint32_t>& index,
+void Store(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResult& scan, std::vector<uint32_t>& index,
            const struct stat& st) {
-    entry.lineCount = scan.lineCount;
-    entry.lineIndex = std::move(index);
-    entry.longestRaw = scan.longestRaw;
-    entry.longestExpanded = scan.longestExpanded;
-    entry.widestCellsRaw = scan.widestCellsRaw;
-    entry.widestCellsExpanded = scan.widestCellsExpanded;
+    StoreLoaded(entry, block, size, scan, index);
     entry.device = static_cast<uint64_t>(st.st_dev);
     entry.inode = static_cast<uint64_t>(st.st_ino);
-    entry.data = block;
 }
 
 LoadResult ReadUnsizedFileData(FileEntry& entry, uint32_t& systemError) {
@@ -193,18 +154,14 @@ LoadResult ReadUnsizedFileData(FileEntry& entry, uint32_t& systemError) {
         systemError = error;
         return LOAD_OPEN_ERROR;
     }
-    uint8_t* block = nullptr;
-    uint32_t size = 0;
-    LoadResult result = ReadUnsized(fd, block, size, error);
+    StreamData data;
+    LoadResult result = ReadStream(fd, MAX_UNSIZED, StreamWatch{}, data, error);
     close(fd);
     if (result != LOAD_OK) {
         if (KeepsError(result)) systemError = error;
         return result;
     }
-    entry.size = size;
-    std::vector<uint32_t> index(LineIndexSize(size));
-    ScanResult scan = ScanLines(Bytes(block, size), index);
-    Store(entry, block, scan, index, st);
+    Store(entry, data.block, data.size, data.scan, data.index, st);
     return LOAD_OK;
 }
 
@@ -235,7 +192,7 @@ LoadResult ReadFileData(int slot, uint32_t& systemError) {
         systemError = error;
         return result;
     }
-    Store(entry, block, scan, index, st);
+    Store(entry, block, entry.size, scan, index, st);
     return LOAD_OK;
 }
 
@@ -244,6 +201,7 @@ LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemErro
     LoadRun run;
     run.slot = FindFreeEntry();
     if (run.slot < 0) return LOAD_TABLE_FULL;
+    if (NamesStandardInput(typedName)) return FindStandardInput(fullName);
     char path[NAME_SIZE];
     uint32_t error = 0;
     if (FullPathName(typedName, path, sizeof path, error) == 0) {
@@ -258,6 +216,7 @@ LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemErro
         return SearchFailure(search);
     }
     std::string folder(FolderPart(path));
+    run.named = !HasWildcards(std::string_view(path).substr(folder.size()));
     // The result that stands is the last failure met.
     for (const FolderMatch& match : matches) {
         if (!LoadMatch(run, folder, match)) break;

@@ -1,8 +1,11 @@
 // The two wordings of every load result: the long line printed at start-up
-// and the short text (at most 21 characters) for the message field.
+// (a system error number followed by the system's text for it) and the short
+// text (at most 21 characters) for the message field.
 #include <cstdio>
+#include <string>
 
 #include "files/file_table.h"
+#include "files/system_error.h"
 
 namespace pk {
 
@@ -19,19 +22,23 @@ struct LoadMessage {
     Arguments shortArguments;
 };
 
+// The error number is put in as text: the number alone in a short message,
+// with the system's text in a long one.
 constexpr LoadMessage MESSAGES[] = {
-    {LOAD_PATH_ERROR, "GetFullPathName error, rc = %u, file = %s.", ERROR_TYPED, "Path error %u", ERROR},
-    {LOAD_IS_FOLDER, "%s is a path.", FULL, "No filename", NONE},
+    {LOAD_PATH_ERROR, "GetFullPathName error, rc = %s, file = %s.", ERROR_TYPED, "Path error %s", ERROR},
+    {LOAD_IS_FOLDER, "%s is a folder.", FULL, "No filename", NONE},
     {LOAD_EMPTY, "File %s is empty.", FULL, "File is empty", NONE},
     {LOAD_PATH_NOT_FOUND, "Path %s not found.", FULL, "Path not found", NONE},
     {LOAD_NOT_FOUND, "File %s not found.", FULL, "File not found.", NONE},
-    {LOAD_SEARCH_ERROR, "FindFirstFile error, rc = %u, file %s.", ERROR_FULL, "FindFirstFile rc %u", ERROR},
-    {LOAD_SEARCH_NEXT_ERROR, "FindNextFile error, rc = %u, file %s.", ERROR_FULL, "FindNextFile rc %u", ERROR},
-    {LOAD_NO_MEMORY, "Memory allocation error, system return code %u", ERROR, "Insufficient memory", NONE},
-    {LOAD_OPEN_ERROR, "Error opening %s, rc = %u", TYPED_ERROR, "File open error", NONE},
-    {LOAD_READ_ERROR, "Error reading %s, rc = %u", TYPED_ERROR, "File read error", NONE},
+    {LOAD_SEARCH_ERROR, "FindFirstFile error, rc = %s, file %s.", ERROR_FULL, "FindFirstFile rc %s", ERROR},
+    {LOAD_SEARCH_NEXT_ERROR, "FindNextFile error, rc = %s, file %s.", ERROR_FULL, "FindNextFile rc %s", ERROR},
+    {LOAD_NO_MEMORY, "Memory allocation error, system return code %s", ERROR, "Insufficient memory", NONE},
+    {LOAD_OPEN_ERROR, "Error opening %s, rc = %s", TYPED_ERROR, "File open error", NONE},
+    {LOAD_READ_ERROR, "Error reading %s, rc = %s", TYPED_ERROR, "File read error", NONE},
     {LOAD_TABLE_FULL, "Cannot load file, file table full.", NONE, "File table full", NONE},
     {LOAD_TOO_LARGE, "Sorry, file is too large for pk to load.", NONE, "File too large", NONE},
+    {LOAD_INPUT_IS_TERMINAL, "Standard input is a terminal: pipe data to pk (command | pk) or name a file.", NONE,
+     "Input is a terminal", NONE},
 };
 
 constexpr const char* SHARING_VIOLATION_TEXT = "Error opening %s, sharing violation";
@@ -44,7 +51,7 @@ const LoadMessage* MessageOf(LoadResult result) {
 }
 
 void Format(char* out, int outSize, const char* text, Arguments arguments, const char* typed, const char* full,
-            uint32_t error) {
+            const char* error) {
     switch (arguments) {
         case NONE: std::snprintf(out, outSize, "%s", text); break;
         case ERROR: std::snprintf(out, outSize, text, error); break;
@@ -63,18 +70,20 @@ void LongLoadMessage(char* out, int outSize, LoadResult result, const char* type
     if (outSize <= 0) return;
     out[0] = '\0';
     if (result == LOAD_OPEN_ERROR && systemError == ERROR_SHARING_VIOLATION) {
-        Format(out, outSize, SHARING_VIOLATION_TEXT, TYPED, typedName, fullName, systemError);
+        Format(out, outSize, SHARING_VIOLATION_TEXT, TYPED, typedName, fullName, "");
         return;
     }
     const LoadMessage* m = MessageOf(result);
-    if (m != nullptr) Format(out, outSize, m->longText, m->longArguments, typedName, fullName, systemError);
+    std::string error = SystemErrorText(systemError);
+    if (m != nullptr) Format(out, outSize, m->longText, m->longArguments, typedName, fullName, error.c_str());
 }
 
 void ShortLoadMessage(char* out, int outSize, LoadResult result, uint32_t systemError) {
     if (outSize <= 0) return;
     out[0] = '\0';
     const LoadMessage* m = MessageOf(result);
-    if (m != nullptr) Format(out, outSize, m->shortText, m->shortArguments, "", "", systemError);
+    std::string error = std::to_string(systemError);
+    if (m != nullptr) Format(out, outSize, m->shortText, m->shortArguments, "", "", error.c_str());
 }
 
 }  // namespace pk

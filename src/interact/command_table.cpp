@@ -224,6 +224,8 @@ static_assert(NameOf("p") == "" && NameOf("Pe") == "peekra" && NameOf("BXYZ") ==
 
 const Command* FindCommand(std::string_view word) { return Lookup(word); }
 
+std::span<const Command> CommandTable() { return COMMANDS; }
+
 uint32_t NumberOrShell(const CommandText& t) {
     if (display.hexView) {
         if (t.rest.size() <= 8 && AllOf(t.rest, IsHexDigit)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace pk {
@@ -29,6 +30,9 @@ struct Command {
 // The first command, in table order, whose minimum number of leading
 // characters the word matches (letters in either case); nullptr if none.
 const Command* FindCommand(std::string_view word);
+
+// Every command, in table order.
+std::span<const Command> CommandTable();
 
 // A word that names no command: a line number (text view) or a hexadecimal
 // offset (hex view) when it is all digits, else a command for the shell.

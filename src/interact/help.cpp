@@ -1,13 +1,16 @@
 // The help screen: a framed box of 31 protected fields drawn over the
 // viewer's screen until a key ends it, after which the screen and the cursor
-// are put back exactly as they were.
+// are put back exactly as they were. A resize meanwhile draws the box again
+// on the new screen and, at the end, the viewer's screen at the new size.
 #include "interact/help.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "display/screen.h"
 #include "files/program_state.h"
+#include "interact/screen_size.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -33,14 +36,14 @@ constexpr uint16_t BRIGHT = 2;
 constexpr uint32_t HELP_FLAGS = PNL_DISPLAY | PNL_CLEAR | PNL_ENTEREND | PNL_INPUT | PNL_ESCEND;
 
 constexpr std::string_view NOTICE = "Written by the pk developers";
-constexpr std::string_view TITLE = "Help for Windows Peekra 1.3.3.0  ";
+constexpr std::string_view TITLE = "Help for Linux Peekra 1.3.3.0    ";
 constexpr std::string_view PROMPT = "<Press any key to end help>";
 
 constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
     "  F sss....         :Find first occurrance of string sss....                  ",
     "  /sss....          :Find first occurrance of string sss....                  ",
     "  'hxhxhx....       :Find first occurrance of hex string hxhx....             ",
-    "  Tabs on | off     :Expand/don't expand tabs (initial value is on)           ",
+    "  Tabs on | off     :Expand/don't expand tabs (initial value is off)          ",
     "                    :Case u = disregard case on finds (initial value)         ",
     "  Case u | m | ?    :Case m = exact case on finds                             ",
     "                    :Case ? = show current case setting                       ",
@@ -54,9 +57,9 @@ constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
     "  Xlat asc|ebc|utf  :Show data as bytes, translated from EBCDIC, or as UTF-8  ",
     "  ?                 :Retrieve last command                                    ",
     "  =                 :Execute last command                                     ",
-    "  End/Quit/Z        :End File View and return to DOS                          ",
+    "  End/Quit/Z        :End File View and return to the shell                    ",
     "  Only the first character of most commands is required. Unrecognized         ",
-    "  commands will be shelled to Windows.                                        ",
+    "  commands are run by your shell in a window of their own.                    ",
 };
 
 constexpr bool AllHelpLinesFit() {
@@ -163,12 +166,18 @@ void ShowHelp() {
         console->readCells(saved, size, screen);
         haveCursor = console->queryScreen(info);
     }
-    fullpanel(HELP_FLAGS, HelpPanel());
-    if (saved != nullptr) {
+    bool resized = false;
+    while (fullpanel(HELP_FLAGS, HelpPanel()) == PNL_RESIZED) {
+        FollowScreenSize();
+        resized = true;
+    }
+    if (resized) {
+        DrawMainScreen();  // the copy has the old size
+    } else if (saved != nullptr) {
         console->writeCells(saved, size, screen);
         if (haveCursor) console->setCursorPosition(info.cursor);
-        std::free(saved);
     }
+    std::free(saved);
 }
 
 }  // namespace pk

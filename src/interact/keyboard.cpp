@@ -1,7 +1,8 @@
 // The keyboard loop: reads one event at a time, turns a click on a key label
-// into that key, dispatches keys to the editor and the key table, acts on
-// the CMD_* bits they return, and after each event shows the message, the
-// status and the command window.
+// into that key, dispatches keys to the editor and the key table and wheel
+// notches to the view, follows a new screen size, acts on the CMD_* bits
+// they return, and after each event shows the message, the status and the
+// command window.
 #include "interact/keyboard.h"
 
 #include "display/display_state.h"
@@ -11,6 +12,7 @@
 #include "files/file_table.h"
 #include "interact/command_state.h"
 #include "interact/keyboard_state.h"
+#include "interact/screen_size.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -39,6 +41,10 @@ bool IsPasteKey(const InputRecord& record) {
            (record.controlState == LEFT_CTRL_PRESSED || record.controlState == RIGHT_CTRL_PRESSED);
 }
 
+bool IsWheel(const InputRecord& record) {
+    return record.eventType == MOUSE_EVENT && (record.eventFlags & (MOUSE_WHEELED | MOUSE_HWHEELED));
+}
+
 // A left-button press on a key label becomes that function key; false for
 // every other event that is no key press.
 bool AsKeyPress(InputRecord& record) {
@@ -56,8 +62,17 @@ bool AsKeyPress(InputRecord& record) {
     return record.eventType == KEY_EVENT && record.keyDown;
 }
 
+// Ctrl+C blanks a typed line as Esc does; on an empty line it ends the run
+// as the End command does. (Pasted bytes carry no Ctrl: they are typed.)
+uint32_t Interrupt(LineCursor& line) {
+    if (CommandLength() == 0) return CMD_END;
+    BlankCommandLine(line);
+    return 0;
+}
+
 uint32_t Dispatch(LineCursor& line, const InputRecord& record) {
     int repeat = record.repeatCount;
+    if (record.ch == CtrlChar('C') && (record.controlState & CTRL_PRESSED)) return Interrupt(line);
     switch (record.ch) {
         case 0: return DispatchScanCode(line, record.scanCode, record.controlState, repeat);
         case CH_BACKSPACE: return Backspace(line, repeat);
@@ -103,6 +118,20 @@ int KeyboardLoop() {
             // An ending signal ends the run as End does; a dead input as Z.
             loop.result = fullconsole()->endRequested() ? KEY_END : KEY_READFAIL;
             break;
+        }
+        if (record.eventType == RESIZE_EVENT) {
+            // The screen at its new size; the line keeps its text, cursor
+            // and scroll, the message stays.
+            FollowScreenSize();
+            DrawMainScreen();
+            loop.bits = CMD_KEEPMSG;
+            ShowEventTail(loop);
+            continue;
+        }
+        if (IsWheel(record)) {
+            ApplyResult(loop, WheelScroll(record));
+            ShowEventTail(loop);
+            continue;
         }
         if (!AsKeyPress(record)) continue;
         if (IsPasteKey(record)) {

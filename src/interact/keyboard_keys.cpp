@@ -1,9 +1,10 @@
 // The key table: every key without a character, by scan code, with its Ctrl
 // and Alt forms, and the view keys that move by rules of their own (Top,
-// page left and right, Bottom, column left and right). Each handler returns
-// CMD_* bits; a refused key beeps and returns 0.
+// page left and right, Bottom, column left and right); and the mouse wheel.
+// Each handler returns CMD_* bits; a refused key beeps and returns 0.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "display/display_state.h"
 #include "display/key_labels.h"
@@ -12,6 +13,7 @@
 #include "files/program_state.h"
 #include "interact/command_state.h"
 #include "interact/help.h"
+#include "interact/keyboard.h"
 #include "interact/keyboard_state.h"
 #include "interact/movement.h"
 #include "panel/panel.h"
@@ -130,6 +132,11 @@ struct KeyBinding {
     KeyHandler alt;   // none: Alt is ignored for this key
 };
 
+// A wheel notch moves three lines (rows of 16 bytes in hex view) as Up and
+// Down do, and eight columns sideways in the text view.
+constexpr uint32_t WHEEL_LINES = 3;
+constexpr uint32_t WHEEL_COLUMNS = 8;
+
 constexpr KeyBinding KEY_TABLE[] = {
     {FunctionKeyScan(1), Help, nullptr, nullptr},
     {FunctionKeyScan(2), SwitchScrollAmount, nullptr, nullptr},
@@ -164,10 +171,29 @@ KeyHandler Choose(const KeyBinding& binding, uint32_t controlState) {
 
 }  // namespace
 
+// Nothing beeps at either end: a wheel keeps turning. Shift turns a
+// vertical notch sideways (forward, up, is left), as a tilted wheel is.
+uint32_t WheelScroll(const InputRecord& record) {
+    const bool forward = int32_t(record.buttonState) > 0;
+    if ((record.eventFlags & MOUSE_HWHEELED) || (record.controlState & SHIFT_PRESSED)) {
+        if (InHexView()) return 0;
+        bool right = (record.eventFlags & MOUSE_HWHEELED) ? forward : !forward;
+        return AfterMove(ScrollQuietly(right ? Direction::Right : Direction::Left, WHEEL_COLUMNS));
+    }
+    uint32_t amount = InHexView() ? WHEEL_LINES * 16 : WHEEL_LINES;
+    return AfterMove(ScrollQuietly(forward ? Direction::Up : Direction::Down, amount));
+}
+
 uint32_t DispatchScanCode(LineCursor& line, uint16_t scanCode, uint32_t controlState, int repeat) {
     for (const KeyBinding& binding : KEY_TABLE)
         if (binding.scanCode == scanCode) return Choose(binding, controlState)(line, repeat);
     return 0;
+}
+
+KeyForms KeyTableRow(int index) {
+    if (index < 0 || index >= int(std::size(KEY_TABLE))) return KeyForms{};
+    const KeyBinding& binding = KEY_TABLE[index];
+    return KeyForms{binding.scanCode, binding.ctrl != nullptr, binding.alt != nullptr};
 }
 
 }  // namespace pk

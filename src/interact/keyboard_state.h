@@ -81,5 +81,7 @@ bool TakePastedKey(InputRecord& record);
 // --- key table (keyboard_keys.cpp) ---
 // Runs the binding of a key without a character.
 uint32_t DispatchScanCode(LineCursor& line, uint16_t scanCode, uint32_t controlState, int repeat);
+// A notch of the mouse wheel (a MOUSE_EVENT with a wheel flag).
+uint32_t WheelScroll(const InputRecord& record);
 
 }  // namespace pk

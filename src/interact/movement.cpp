@@ -18,8 +18,8 @@ namespace pk {
 
 namespace {
 
-int Refuse() {
-    Beep();
+int Refuse(bool quiet) {
+    if (!quiet) Beep();
     return 0;
 }
 
@@ -32,65 +32,80 @@ uint32_t LastTopLine(const FileEntry& e) {
     return e.lineCount - program.dataRows + 1;
 }
 
-int HexScrollDown(FileEntry& e, uint32_t n) {
+int HexScrollDown(FileEntry& e, uint32_t n, bool quiet) {
     uint64_t step = n & ~uint32_t(15);
     uint64_t page = program.hexPageBytes;
-    if (step == 0 || e.size <= page) return Refuse();
-    if (e.size <= uint64_t(e.view.offset) + page - 1) return Refuse();
+    if (step == 0 || e.size <= page) return Refuse(quiet);
+    if (e.size <= uint64_t(e.view.offset) + page - 1) return Refuse(quiet);
     uint64_t target = std::min(uint64_t(e.view.offset) + step, RowEnd(e) - page);
-    if (target == e.view.offset) return Refuse();
+    if (target == e.view.offset) return Refuse(quiet);
     e.view.offset = uint32_t(target);
     return 1;
 }
 
-int TextScrollDown(FileEntry& e, uint32_t n) {
+int TextScrollDown(FileEntry& e, uint32_t n, bool quiet) {
     uint32_t last = LastTopLine(e);
-    if (n == 0 || e.view.line >= last) return Refuse();
+    if (n == 0 || e.view.line >= last) return Refuse(quiet);
     e.view.line = uint32_t(std::min<uint64_t>(uint64_t(e.view.line) + n, last));
+    return 1;
+}
+
+int ScrollDownBy(uint32_t n, bool quiet) {
+    FileEntry& e = CurrentEntry();
+    return display.hexView ? HexScrollDown(e, n, quiet) : TextScrollDown(e, n, quiet);
+}
+
+int ScrollUpBy(uint32_t n, bool quiet) {
+    FileEntry& e = CurrentEntry();
+    if (display.hexView) {
+        uint32_t step = n & ~uint32_t(15);
+        if (e.view.offset == 0 || step == 0) return Refuse(quiet);
+        e.view.offset = e.view.offset > step ? e.view.offset - step : 0;
+        return 1;
+    }
+    if (n == 0 || e.view.line <= 1) return Refuse(quiet);
+    e.view.line = e.view.line > n ? e.view.line - n : 1;
+    return 1;
+}
+
+int ScrollLeftBy(uint32_t n, bool quiet) {
+    FileEntry& e = CurrentEntry();
+    if (display.hexView || n == 0 || e.view.column <= 1) return Refuse(quiet);
+    e.view.column -= std::min(n, e.view.column - 1);
+    return 1;
+}
+
+int ScrollRightBy(uint32_t n, bool quiet) {
+    FileEntry& e = CurrentEntry();
+    uint64_t width = WidestLine(CurrentEntry(), ShowingUtf8());
+    uint64_t screen = program.screenWidth;
+    if (display.hexView || n == 0 || width <= screen) return Refuse(quiet);
+    uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
+    if (width <= lastShown) return Refuse(quiet);
+    e.view.column += uint32_t(std::min<uint64_t>(n, width - lastShown));
     return 1;
 }
 
 }  // namespace
 
-int ScrollDown(uint32_t n) {
-    FileEntry& e = CurrentEntry();
-    return display.hexView ? HexScrollDown(e, n) : TextScrollDown(e, n);
-}
+int ScrollDown(uint32_t n) { return ScrollDownBy(n, false); }
+int ScrollUp(uint32_t n) { return ScrollUpBy(n, false); }
+int ScrollLeft(uint32_t n) { return ScrollLeftBy(n, false); }
+int ScrollRight(uint32_t n) { return ScrollRightBy(n, false); }
 
-int ScrollUp(uint32_t n) {
-    FileEntry& e = CurrentEntry();
-    if (display.hexView) {
-        uint32_t step = n & ~uint32_t(15);
-        if (e.view.offset == 0 || step == 0) return Refuse();
-        e.view.offset = e.view.offset > step ? e.view.offset - step : 0;
-        return 1;
+int ScrollQuietly(Direction direction, uint32_t n) {
+    switch (direction) {
+        case Direction::Down: return ScrollDownBy(n, true);
+        case Direction::Up: return ScrollUpBy(n, true);
+        case Direction::Left: return ScrollLeftBy(n, true);
+        case Direction::Right: return ScrollRightBy(n, true);
     }
-    if (n == 0 || e.view.line <= 1) return Refuse();
-    e.view.line = e.view.line > n ? e.view.line - n : 1;
-    return 1;
-}
-
-int ScrollLeft(uint32_t n) {
-    FileEntry& e = CurrentEntry();
-    if (display.hexView || n == 0 || e.view.column <= 1) return Refuse();
-    e.view.column -= std::min(n, e.view.column - 1);
-    return 1;
-}
-
-int ScrollRight(uint32_t n) {
-    FileEntry& e = CurrentEntry();
-    uint64_t width = WidestLine(CurrentEntry(), ShowingUtf8());
-    uint64_t screen = program.screenWidth;
-    if (display.hexView || n == 0 || width <= screen) return Refuse();
-    uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
-    if (width <= lastShown) return Refuse();
-    e.view.column += uint32_t(std::min<uint64_t>(n, width - lastShown));
-    return 1;
+    return 0;
 }
 
 int GoTop() {
     FileEntry& e = CurrentEntry();
-    if (e.view.line == 1 && e.view.offset == 0) return Refuse();
+    if (e.view.line == 1 && e.view.offset == 0) return Refuse(false);
     e.view.line = 1;
     e.view.offset = 0;
     return 1;
@@ -99,14 +114,14 @@ int GoTop() {
 int GoBottom() {
     FileEntry& e = CurrentEntry();
     if (display.hexView) {
-        if (e.size <= program.hexPageBytes) return Refuse();
+        if (e.size <= program.hexPageBytes) return Refuse(false);
         uint32_t target = uint32_t(RowEnd(e) - program.hexPageBytes);
-        if (target == e.view.offset) return Refuse();
+        if (target == e.view.offset) return Refuse(false);
         e.view.offset = target;
         return 1;
     }
     uint32_t target = LastTopLine(e);
-    if (target == e.view.line) return Refuse();
+    if (target == e.view.line) return Refuse(false);
     e.view.line = target;
     return 1;
 }
@@ -128,6 +143,28 @@ int GoToOffset(uint32_t v) {
 
 void SyncFindStart() {
     if (settings.findLength != 0) StartFindAtView();
+}
+
+bool ShowsLastPage(const FileEntry& e) {
+    if (display.hexView) {
+        uint64_t page = program.hexPageBytes, end = uint64_t(e.view.offset) + page;
+        return e.size > page && end >= e.size && end - 16 < e.size;
+    }
+    return e.lineCount > program.dataRows && e.view.line == LastTopLine(e);
+}
+
+void KeepLastPage(FileEntry& e) {
+    if (!display.hexView) {
+        e.view.line = LastTopLine(e);
+        return;
+    }
+    // The row holding the last byte, on the view's own row boundaries, goes
+    // to the last row; a file that now fits starts at the first boundary.
+    uint32_t phase = e.view.offset % 16;
+    if (e.size <= phase) return;
+    uint64_t lastRow = phase + (uint64_t(e.size) - 1 - phase) / 16 * 16;
+    uint64_t above = uint64_t(program.dataRows - 1) * 16;
+    e.view.offset = uint32_t(lastRow >= above + phase ? lastRow - above : phase);
 }
 
 uint32_t AfterMove(int moved) {

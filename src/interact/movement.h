@@ -1,21 +1,34 @@
-// View movement shared by keys and commands: scroll by lines, bytes and
-// columns, top, bottom, line numbers and offsets. Each returns 1 when the
-// view moved and 0 after a beep, changing nothing.
+// View movement shared by keys, commands and the mouse wheel: scroll by
+// lines, bytes and columns, top, bottom, line numbers and offsets, and the
+// bottom rule across a change of the screen's size. Each move returns 1 when
+// the view moved and 0 after a beep (none when quiet), changing nothing.
 #pragma once
 
 #include <cstdint>
 
 namespace pk {
 
+struct FileEntry;
+
 int ScrollDown(uint32_t n);
 int ScrollUp(uint32_t n);
 int ScrollLeft(uint32_t n);
 int ScrollRight(uint32_t n);
+// The same four moves without a beep when they cannot be made.
+enum class Direction { Down, Up, Left, Right };
+int ScrollQuietly(Direction direction, uint32_t n);
 int GoTop();
 int GoBottom();
 int GoToLine(uint32_t n);
 int GoToOffset(uint32_t v);
 void SyncFindStart();
+
+// Whether a file's view stands where the bottom rule puts it, so that its
+// last line (text) or byte (hex) is on the last row, with earlier data above.
+bool ShowsLastPage(const FileEntry& e);
+// Moves such a view to stand there again for the current layout; a hex view
+// keeps its row boundaries (its offset modulo 16).
+void KeepLastPage(FileEntry& e);
 
 // The CMD_* bits of a movement's outcome: a view that moved takes the
 // find's start along and needs a redraw; a refused move has beeped already.

@@ -67,12 +67,15 @@ constexpr uint32_t FROM_LEFT_2ND_BUTTON_PRESSED = 0x0004;
 // Event types of an InputRecord.
 constexpr uint16_t KEY_EVENT = 0x0001;
 constexpr uint16_t MOUSE_EVENT = 0x0002;
+constexpr uint16_t RESIZE_EVENT = 0x0004;  // the screen has a new size
 constexpr uint16_t PASTE_EVENT = 0x0100;  // text the terminal itself pasted
 
 // One input event. For a key: keyDown, repeatCount, virtualKey, scanCode,
 // ch (the character byte, 0 for keys without one) and controlState. For a
-// mouse event: position, buttonState, controlState and eventFlags. For a
-// paste: the pasted bytes in text, untouched.
+// mouse event: position, buttonState, controlState and eventFlags (a wheel
+// notch: buttonState's high 16 bits signed, positive up or right). For a
+// resize: the new columns and rows in position; the screen queries report
+// the new size from then on. For a paste: the pasted bytes in text.
 struct InputRecord {
     uint16_t eventType = 0;
     bool keyDown = false;
@@ -94,7 +97,9 @@ class Console {
 public:
     virtual ~Console() = default;
 
-    // Prepare the console: raw input, screen, colours. 0 or an error code.
+    // Prepare the console: raw input, screen, colours. 0 or an error code;
+    // ENOTSUP for a terminal that cannot address its cursor (TERM=dumb),
+    // refused before anything is written to it.
     virtual int open() = 0;
     virtual bool queryScreen(ScreenInfo& info) = 0;
     // Ask for a window of the given rectangle (the 80 by 25 request).
@@ -115,9 +120,14 @@ public:
     // rectangle target; the block's origin goes to target's top left.
     virtual bool writeCells(const Cell* block, Coord blockSize, const Rect& target) = 0;
     virtual bool readCells(Cell* block, Coord blockSize, const Rect& source) = 0;
+    // Show what was written now, before a long piece of work; otherwise the
+    // screen is brought up to date when input is next waited for.
+    virtual void updateScreen() = 0;
 
     // Wait for one input event. False when the input has failed for good
-    // (end of file, hang-up) or an ending signal arrived.
+    // (end of file, hang-up) or an ending signal arrived. A resize is an
+    // event; Ctrl+Z never arrives from a terminal, which stops the program
+    // as a shell job instead.
     virtual bool readInput(InputRecord& record) = 0;
     // Drop every waiting event except pasted text, which stays queued.
     virtual void flushInput() = 0;

@@ -113,4 +113,7 @@ enum ControlState : uint32_t {
     CTRL_PRESSED = RIGHT_CTRL_PRESSED | LEFT_CTRL_PRESSED,
 };
 
+// The character Ctrl with a letter types: CtrlChar('C') is 3.
+constexpr uint8_t CtrlChar(char letter) { return uint8_t(letter & 0x1F); }
+
 }  // namespace pk

@@ -113,6 +113,7 @@ bool MemoryConsole::readInput(InputRecord& record) {
     if (failReads || input.empty()) return fail(failCode);
     record = input.front();
     input.pop_front();
+    if (record.eventType == RESIZE_EVENT) resize(record.position.x, record.position.y);
     return true;
 }
 
@@ -135,6 +136,13 @@ bool MemoryConsole::readClipboard(std::string& text) {
 void MemoryConsole::leaveScreen(bool dropLastLine) {
     ++leaveCalls;
     lastDropLastLine = dropLastLine;
+}
+
+void MemoryConsole::resizeEvent(int newCols, int newRows) {
+    InputRecord r;
+    r.eventType = RESIZE_EVENT;
+    r.position = {int16_t(newCols), int16_t(newRows)};
+    event(r);
 }
 
 void MemoryConsole::event(const InputRecord& record) {

@@ -37,6 +37,7 @@ public:
     bool fillChars(uint8_t ch, int count) override;
     bool writeCells(const Cell* block, Coord blockSize, const Rect& target) override;
     bool readCells(Cell* block, Coord blockSize, const Rect& source) override;
+    void updateScreen() override {}
     bool readInput(InputRecord& record) override;
     void flushInput() override;
     bool pushInput(const InputRecord& record) override;
@@ -61,6 +62,8 @@ public:
     void text(std::string_view bytes);
     void mouse(int x, int y, uint32_t buttons, uint32_t flags = 0);
     void paste(std::string_view bytes);
+    // A resize to cols x rows, which the grid takes when it is read.
+    void resizeEvent(int cols, int rows);
     void event(const InputRecord& record);
     // Events scripted after this call arrive only once the program has
     // drained what was queued before, so a flush does not drop them: they

@@ -29,6 +29,9 @@ constexpr uint32_t PNL_ENTEREND = 0x1000;
 constexpr uint32_t PNL_RESET = 0x2000;
 constexpr uint32_t PNL_CLEAR = 0x4000;
 constexpr uint32_t PNL_DISPLAY = 0x8000;
+// fullpanel's result when its input step ended because the screen changed
+// size; the caller lays its screen out anew and shows the panel again.
+constexpr uint32_t PNL_RESIZED = 0x10000;
 
 // One field of a panel: a rectangle of one screen line, a colour and a text
 // buffer owned by the caller (exactly textLength bytes, not NUL-terminated).

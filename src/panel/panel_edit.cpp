@@ -104,7 +104,7 @@ uint32_t fulledit(uint32_t flags, int count, PanelField* panel) {
     PlaceCursor(e);
     for (;;) {
         fullkey(e.ch, e.scan, e.repeat);
-        if (e.ch == 0 && e.scan == 0) return 0;
+        if (e.ch == 0 && e.scan == 0) return TakeResized();
         Outcome out = HandleKey(e);
         switch (out.step) {
             case Step::End: return out.result;

@@ -1,5 +1,6 @@
 // The panel library's keyboard side: the key reader fullkey, fullwait for a
 // panel without input fields, fullpush and the input step of fullpanel.
+#include "panel/key_decode.h"
 #include "panel/panel_internal.h"
 
 namespace pk {
@@ -68,6 +69,10 @@ void fullkey(int32_t& ch, int32_t& scanCode, int32_t& repeat) {
     for (;;) {
         if (!Con().readInput(r)) return StoreError();
         if (r.eventType == PASTE_EVENT) Library().heldPastes.push_back(std::move(r));
+        if (r.eventType == RESIZE_EVENT) {
+            Library().resized = true;
+            return;
+        }
         if (r.eventType != KEY_EVENT || !r.keyDown) continue;
         if (TakeStateKey(r.virtualKey)) continue;
         MapModifiedKey(r);
@@ -83,7 +88,7 @@ uint32_t fullwait(uint32_t flags) {
     for (;;) {
         int32_t ch = 0, scan = 0, repeat = 0;
         fullkey(ch, scan, repeat);
-        if (ch == 0) return uint32_t(scan);
+        if (ch == 0) return scan != 0 ? uint32_t(scan) : TakeResized();
         if (ch == '\r') return 0;
         if (ch == kEsc && (flags & PNL_ESCEND)) return kEsc;
     }
@@ -91,17 +96,21 @@ uint32_t fullwait(uint32_t flags) {
 
 int fullpush() {
     if (State().insertMode == 0) return 0;
-    InputRecord r;
-    r.eventType = KEY_EVENT;
+    // An Insert key-up record, as a console queues when the key is released.
+    InputRecord r = MakeKey(VKEY_INSERT, SCAN_INSERT, 0, 0);
     r.keyDown = false;
     r.repeatCount = 0;
-    r.virtualKey = VKEY_INSERT;
-    r.scanCode = SCAN_INSERT;
     if (!Con().pushInput(r)) return Failed(0);
     return 1;
 }
 
 namespace panel_detail {
+
+uint32_t TakeResized() {
+    bool resized = Library().resized;
+    Library().resized = false;
+    return resized ? PNL_RESIZED : 0;
+}
 
 uint32_t InputStep(uint32_t flags, int count, PanelField* panel) {
     bool editor = false;

@@ -16,6 +16,7 @@ struct PanelLibrary {
     // Text the terminal pasted while the library read keys: no key for a
     // panel, so it is kept and handed back to the console afterwards.
     std::vector<InputRecord> heldPastes;
+    bool resized = false;  // the key reader met a resize (see TakeResized)
 };
 
 PanelLibrary& Library();
@@ -30,6 +31,10 @@ T Failed(T result) {
     StoreError();
     return result;
 }
+
+// What the input step returns for a key reader that came back without a
+// key: PNL_RESIZED after a resize, else 0 (a failed read).
+uint32_t TakeResized();
 
 // An input field is any field that is not protected.
 inline bool IsInputField(const PanelField& f) { return (f.flags & FLD_PROTECTED) == 0; }

@@ -26,32 +26,22 @@ namespace pk {
 
 namespace {
 
-constexpr int kMinCols = 80;
-constexpr int kMinRows = 24;
 constexpr int kResizeWaitMs = 500;
 constexpr const char* kModesOn = "\033[?1000h\033[?1006h";
 constexpr const char* kModesOff = "\033[?1006l\033[?1000l";
 
-bool TerminalSize(int tty, int& cols, int& rows) {
-    struct winsize ws{};
-    if (ioctl(tty, TIOCGWINSZ, &ws) != 0 || ws.ws_col == 0 || ws.ws_row == 0) return false;
-    cols = ws.ws_col;
-    rows = ws.ws_row;
-    return true;
-}
-
 // A terminal smaller than 80 x 24 is asked to grow (xterm's CSI 8 t) and
 // given half a second to do so.
 bool EnsureMinimumSize(int tty, int& cols, int& rows) {
-    if (cols >= kMinCols && rows >= kMinRows) return true;
-    std::string ask = "\033[8;" + std::to_string(std::max(rows, kMinRows)) + ";" +
-                      std::to_string(std::max(cols, kMinCols)) + "t";
+    if (cols >= MIN_COLUMNS && rows >= MIN_ROWS) return true;
+    std::string ask = "\033[8;" + std::to_string(std::max(rows, MIN_ROWS)) + ";" +
+                      std::to_string(std::max(cols, MIN_COLUMNS)) + "t";
     (void)!write(tty, ask.data(), ask.size());
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kResizeWaitMs);
     while (std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         TerminalSize(tty, cols, rows);
-        if (cols >= kMinCols && rows >= kMinRows) return true;
+        if (cols >= MIN_COLUMNS && rows >= MIN_ROWS) return true;
     }
     return false;
 }
@@ -132,6 +122,7 @@ public:
     bool fillChars(uint8_t ch, int count) override;
     bool writeCells(const Cell* block, Coord blockSize, const Rect& target) override;
     bool readCells(Cell* block, Coord blockSize, const Rect& source) override;
+    void updateScreen() override { FlushOutput(Session()); }
     bool readInput(InputRecord& record) override;
     void flushInput() override;
     bool pushInput(const InputRecord& record) override;
@@ -162,6 +153,10 @@ int Terminal::open() {
         s.lastError = errno;
         ::close(tty);
         return s.lastError;
+    }
+    if (!CanAddressCursor(tty)) {  // refused before anything is written
+        ::close(tty);
+        return s.lastError = ENOTSUP;
     }
     int cols = 0, rows = 0;
     TerminalSize(tty, cols, rows);
@@ -292,9 +287,12 @@ bool Terminal::readClipboard(std::string& text) {
     return fail(ENOENT);
 }
 
+// At the end pk gives the terminal back before it writes its settings: from
+// then on the terminal's keys signal nothing to pk.
 void Terminal::restoreScreen() {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     LeaveScreenModes(s);
     if (!s.altScreen) WriteTty(s, Capability("clear"));  // no saved screen to go back to
 }
@@ -302,6 +300,7 @@ void Terminal::restoreScreen() {
 void Terminal::leaveScreen(bool dropLastLine) {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     LeaveScreenModes(s);
     int rows = dropLastLine ? s.rows - 1 : s.rows;
     if (s.altScreen) {
@@ -313,16 +312,22 @@ void Terminal::leaveScreen(bool dropLastLine) {
     }
 }
 
+// The terminal's keys signal pk again from the moment it is given back
+// until the program started has it, and again after it ended: in those
+// moments they do nothing (held, then dropped).
 void Terminal::suspend() {
     TerminalSession& s = Session();
     if (!s.active) return;
+    HoldKeySignals();
     FlushOutput(s);
     LeaveScreenModes(s);
 }
 
 void Terminal::resume() {
     TerminalSession& s = Session();
-    if (s.opened && !s.active) EnterScreen(s);
+    if (!s.opened || s.active) return;
+    EnterScreen(s);
+    DropKeySignals();
 }
 
 }  // namespace
@@ -346,9 +351,26 @@ void LeaveScreenModes(TerminalSession& s) {
 void EnterScreen(TerminalSession& s) {
     s.active = true;
     s.shapeShown = 0;
+    FitCursesToTerminal(s);  // the size may have changed while the terminal was away
     RedrawAll(s);  // the first refresh also enters curses' mode again after endwin
     WriteTty(s, kModesOn + PasteOn());
     SetTerminalResetSequence(ResetSequence(s));
+}
+
+// Curses never saw the stop, so its own endwin is not called again: that
+// would leave the normal screen's cursor at its bottom row and put it back
+// there at the end, over what the shell wrote meanwhile. Entering the
+// alternate screen anew saves the cursor where the shell left it.
+void TakeBackAfterContinue(TerminalSession& s) {
+    Continued continued = TakeTerminalContinued();
+    if (continued == Continued::No || !s.active) return;
+    reset_prog_mode();
+    std::string enter = continued == Continued::AfterStop && s.altScreen ? Capability("smcup") : "";
+    WriteTty(s, enter + Capability("smkx") + kModesOn + PasteOn());
+    curs_set(1);  // what the reset wrote; the next flush sets pk's own
+    s.shapeShown = 0;
+    FitCursesToTerminal(s);
+    RedrawAll(s);
 }
 
 Console* TerminalConsole() {

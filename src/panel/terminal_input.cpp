@@ -1,6 +1,8 @@
 // Input of the terminal console: what curses' reader returns (characters
 // and key codes) goes as units to the input decoder, whose records fill the
-// session's queue; waiting for input and discarding it.
+// session's queue; waiting for input and discarding it. Between events the
+// reader takes the terminal back after a stop and follows resizes; Ctrl+Z
+// stops pk as a job instead of reaching the program.
 #include <poll.h>
 #include <sys/ioctl.h>
 
@@ -31,20 +33,21 @@ int64_t NowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-enum class Read { Unit, Resize, Nothing };
+enum class Read { Unit, Nothing };
 
-// One unit from curses' reader within waitMs.
+// One unit from curses' reader within waitMs. Resizes come through
+// SIGWINCH; a KEY_RESIZE of curses' own is passed over.
 Read NextUnit(const TerminalSession& s, int waitMs, InputUnit& unit) {
     wint_t wc = 0;
     wtimeout(stdscr, waitMs);
     int r = wget_wch(stdscr, &wc);
+    while (r == KEY_CODE_YES && wc == KEY_RESIZE) r = wget_wch(stdscr, &wc);
     if (r == ERR) return Read::Nothing;
     if (r != KEY_CODE_YES) {
         unit.bytes = CharBytes(wc);
         return Read::Unit;
     }
     int code = static_cast<int>(wc);
-    if (code == KEY_RESIZE) return Read::Resize;
     unit.bytes = KeyCodeBytes(code);
     unit.kind = code == s.mouseCode        ? InputUnit::MouseReport
                 : code == s.pasteBeginCode ? InputUnit::PasteBegin
@@ -54,23 +57,25 @@ Read NextUnit(const TerminalSession& s, int waitMs, InputUnit& unit) {
     return Read::Unit;
 }
 
-// Decodes what the terminal has sent up to the end of one event, waiting
-// as long as the decoder asks for the rest of it. False when nothing was
-// there.
+bool IsCtrlKey(const InputRecord& r, char letter) {
+    return r.eventType == KEY_EVENT && r.ch == CtrlChar(letter) && (r.controlState & CTRL_PRESSED) &&
+           !(r.controlState & ALT_PRESSED);
+}
+
+}  // namespace
+
+// Waits as long as the decoder asks for the rest of an event.
 bool DecodeNext(TerminalSession& s) {
     do {
         InputUnit unit;
         Read got = NextUnit(s, s.decoder.waitMs(), unit);
         if (got == Read::Nothing && s.decoder.idle()) return false;
         if (got == Read::Nothing) s.decoder.expire(s.queue);
-        else if (got == Read::Resize) RedrawAll(s);
         else s.decoder.feed(unit, NowMs(), s.queue);
     } while (!s.decoder.idle());
     return true;
 }
 
-// Blocks until the terminal has input or a signal woke the reader. False
-// when the terminal is gone (hang-up, end of file, error).
 bool WaitForInput(TerminalSession& s) {
     struct pollfd fds[2] = {{s.tty, POLLIN, 0}, {TerminalSignalFd(), POLLIN, 0}};
     int r = poll(fds, 2, -1);
@@ -92,23 +97,26 @@ bool WaitForInput(TerminalSession& s) {
     return true;
 }
 
-}  // namespace
+bool IsSuspendKey(const InputRecord& r) { return IsCtrlKey(r, 'Z'); }
+bool IsInterruptKey(const InputRecord& r) { return IsCtrlKey(r, 'C'); }
 
 bool ReadInputEvent(TerminalSession& s, InputRecord& record) {
     for (;;) {
         if (!s.queue.empty()) {
             record = std::move(s.queue.front());
             s.queue.pop_front();
-            return true;
+            if (!IsSuspendKey(record)) return true;
+            StopAsJob();
+            continue;
         }
         if (TerminalEndRequested()) {
             s.lastError = EINTR;
             return false;
         }
-        if (TakeTerminalContinued() && s.active) {
-            // The stop handler put the terminal back; curses takes it again.
-            LeaveScreenModes(s);
-            EnterScreen(s);
+        TakeBackAfterContinue(s);
+        if (TerminalResizePending()) {
+            if (!FollowResize(s)) return false;
+            continue;
         }
         FlushOutput(s);
         if (DecodeNext(s)) continue;
@@ -119,7 +127,8 @@ bool ReadInputEvent(TerminalSession& s, InputRecord& record) {
 void FlushInputEvents(TerminalSession& s) {
     while (DecodeNext(s)) {
     }
-    std::erase_if(s.queue, [](const InputRecord& r) { return r.eventType != PASTE_EVENT; });
+    // Pasted text stays, and so does a resize.
+    std::erase_if(s.queue, [](const InputRecord& r) { return r.eventType == KEY_EVENT || r.eventType == MOUSE_EVENT; });
 }
 
 }  // namespace pk

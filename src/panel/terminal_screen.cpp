@@ -9,6 +9,7 @@
 #include "panel/terminal_curses.h"
 #include "panel/cell_glyphs.h"
 #include "panel/terminal_session.h"
+#include "panel/terminal_signals.h"
 
 #include <ncursesw/term.h>  // last: it defines a macro for every capability name
 
@@ -89,6 +90,7 @@ void InitColours(TerminalSession& s) {
 
 void FlushOutput(TerminalSession& s) {
     if (!s.active) return;
+    if (TerminalResizePending()) FitCursesToTerminal(s);  // draw inside the terminal as it is now
     for (int y = 0; y < s.grid.rows(); ++y)
         if (s.grid.dirty(y)) DrawRow(s, y);
     s.grid.clearDirty();
@@ -126,6 +128,17 @@ std::string Capability(const char* name) {
         out += *p;
     }
     return out;
+}
+
+bool CanAddressCursor(int tty) {
+    int status = 0;
+    TERMINAL* previous = cur_term;
+    if (setupterm(nullptr, tty, &status) != OK) return true;
+    const char* cup = tigetstr("cup");
+    bool addressable = cup && cup != reinterpret_cast<char*>(-1);
+    del_curterm(cur_term);
+    set_curterm(previous);
+    return addressable;
 }
 
 std::string CursorTo(int row, int col) {

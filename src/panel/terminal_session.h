@@ -10,6 +10,7 @@
 #include "panel/cell_grid.h"
 #include "panel/console.h"
 #include "panel/input_decoder.h"
+#include "panel/panel.h"
 
 struct screen;  // ncurses' SCREEN
 
@@ -24,7 +25,7 @@ struct TerminalSession {
     bool cursorShapes = false;     // the terminal description has DECSCUSR
     bool utf8 = true;              // output in UTF-8; else the ASCII fallback
     int colours = 16;              // 16, 8 or 0 (see StyleFor)
-    int cols = 0;                  // start-up size
+    int cols = 0;                  // the size the program draws for (the grid's)
     int rows = 0;
     CellGrid grid;                 // the screen as pk last wrote it
     Coord cursor;
@@ -45,6 +46,9 @@ TerminalSession& Session();
 // terminal_console.cpp: handing the terminal back and taking it again.
 void LeaveScreenModes(TerminalSession& s);  // modes off, curses' endwin
 void EnterScreen(TerminalSession& s);       // curses' mode, pk's modes, full redraw
+// After a SIGCONT: the terminal taken again (once more into the alternate
+// screen only when the stop handler had left it) and redrawn.
+void TakeBackAfterContinue(TerminalSession& s);
 
 // terminal_screen.cpp: colours, drawing the shadow grid, flushing output.
 void InitColours(TerminalSession& s);
@@ -55,6 +59,9 @@ void WriteTty(const TerminalSession& s, std::string_view bytes);
 // when it has none.
 std::string Capability(const char* name);
 std::string CursorTo(int row, int col);  // the cursor-address sequence
+// False when TERM names a description without cursor addressing (dumb, a
+// printing terminal); an unknown TERM passes (curses falls back to xterm).
+bool CanAddressCursor(int tty);
 
 // terminal_keymap.cpp: key codes of the curses reader.
 void BuildKeyMap(TerminalSession& s);
@@ -64,5 +71,27 @@ std::string KeyCodeBytes(int code);
 // terminal_input.cpp: reading and discarding input.
 bool ReadInputEvent(TerminalSession& s, InputRecord& record);
 void FlushInputEvents(TerminalSession& s);
+// Decodes what the terminal has sent up to the end of one event into the
+// queue; false when nothing was there.
+bool DecodeNext(TerminalSession& s);
+// Blocks until the terminal has input or a signal woke the reader; false
+// when the terminal is gone.
+bool WaitForInput(TerminalSession& s);
+// Ctrl+Z as a key: never handed on, it stops pk as a job.
+bool IsSuspendKey(const InputRecord& record);
+bool IsInterruptKey(const InputRecord& record);  // Ctrl+C
+
+// terminal_resize.cpp: following the terminal's size.
+// The terminal's size from the kernel, at most what a Coord holds; false
+// when it reports none.
+bool TerminalSize(int tty, int& cols, int& rows);
+// Curses' idea of the size made the terminal's, so that nothing is drawn
+// outside it; marks a resize pending when it differs from the grid's.
+void FitCursesToTerminal(TerminalSession& s);
+// A pending resize taken, after any burst of them has passed: the grid and
+// curses get the new size and a RESIZE_EVENT is queued. Below the smallest
+// size only a notice is shown until the terminal is large enough. False when
+// the run is to end meanwhile (Ctrl+C, an ending signal, a dead terminal).
+bool FollowResize(TerminalSession& s);
 
 }  // namespace pk

@@ -1,15 +1,15 @@
 // A main screen on an in-memory console for unit tests: the program's
-// geometry and cell block, the panel library on the console, the key row on
-// the last line, and file data put straight into slot 0 as loading would.
+// layout and cell block, the panel library on the console, and file data
+// put straight into slot 0 as loading would.
 // Every global the tests touch starts and ends cleared.
 #pragma once
 
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "display/display_state.h"
 #include "display/screen.h"
@@ -25,22 +25,18 @@ namespace pktest {
 
 class TestScreen {
 public:
-    explicit TestScreen(int cols = 80, int rows = 25)
-        : console(cols, rows), cells(size_t(cols) * size_t(rows)) {
+    explicit TestScreen(int cols = 80, int rows = 25) : console(cols, rows) {
         Clear();
-        pk::program.screenWidth = uint16_t(cols);
-        pk::program.screenHeight = uint16_t(rows);
-        pk::program.dataRows = uint16_t(rows - 4);
-        pk::program.hexPageBytes = uint16_t((rows - 4) * 16);
-        pk::program.viewCells = cells.data();
+        pk::SetScreenLayout(cols, rows);
+        pk::program.viewCells = static_cast<pk::Cell*>(std::calloc(size_t(cols) * size_t(rows), sizeof(pk::Cell)));
         pk::fullconsole(&console);
         pk::fullinit();
-        for (int i = 0; i < pk::KEYS_FIELD_COUNT; ++i) pk::KeysPanel[i].row = uint16_t(rows);
     }
     ~TestScreen() {
         // Slot 0's bytes belong to the fixture; anything a test loaded is freed.
         if (pk::fileTable[0].data == borrowed_) pk::fileTable[0].data = nullptr;
         pk::ReleaseAllEntries();
+        std::free(pk::program.viewCells);  // a resize may have replaced it
         Clear();
     }
     TestScreen(const TestScreen&) = delete;
@@ -98,7 +94,6 @@ public:
     std::string dataRow(int r) const { return console.rowText(3 + r); }
 
     pk::MemoryConsole console;
-    std::vector<pk::Cell> cells;
     std::string data;
 
 private:

@@ -18,11 +18,8 @@ TEST(PanelDemo, FieldsInTheirColoursAndAnEditingError) {
     EXPECT_EQ(t.rowText(2).substr(0, 12), "Name:    abc");
     EXPECT_EQ(t.rowText(4).substr(0, 9), "Code:    ");
     EXPECT_EQ(t.rowText(24).substr(0, 31), "F1=Help  Enter=Done  Esc=Cancel");
-    struct Case {
-        int row, col;
-        int fg, bg;  // palette index, -1 for the terminal's default
-        bool reverse;
-    };
+    // fg, bg: palette index, -1 for the terminal's default
+    struct Case { int row, col; int fg, bg; bool reverse; };
     const Case cases[] = {
         {0, 0, 15, 4, false},   // 0x1F title, also past its text (width 30)
         {0, 29, 15, 4, false},

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <string>
 #include <vector>
@@ -28,6 +29,17 @@ struct Step {
     int row = 1;
     int col = -1;
 };
+
+// Every mode pk set is back: main screen, no mouse reports, no bracketed
+// paste, the line discipline echoing and cooked.
+inline ::testing::AssertionResult TerminalBack(const PtyTerm& t) {
+    struct termios modes {};
+    if (!t.slaveModes(modes)) return ::testing::AssertionFailure() << "no terminal modes";
+    if (t.altScreen || t.mouseMode != 0 || t.decMode(2004) || !(modes.c_lflag & ECHO) || !(modes.c_lflag & ICANON))
+        return ::testing::AssertionFailure() << "alt " << t.altScreen << " mouse " << t.mouseMode << " paste "
+                                             << t.decMode(2004) << " lflag " << std::hex << modes.c_lflag;
+    return ::testing::AssertionSuccess();
+}
 
 struct Pk {
     explicit Pk(int rows = 25, int cols = 80) : t(rows, cols) {}
@@ -55,6 +67,8 @@ struct Pk {
     }
 
     std::string status() const { return t.rowText(1); }
+    // Every row and the cursor, for comparing whole screens.
+    std::string shot() const { return t.screenText() + "@" + std::to_string(t.cursorRow) + "," + std::to_string(t.cursorCol); }
     std::string window() const { return t.rowText(2).substr(12, 67); }
     bool waitWindow(const std::string& text) {
         return t.waitUntil([&] { return window().find(text) != std::string::npos; }, kWait);

@@ -1,7 +1,8 @@
 // Every binding of the key table on the real terminal, in text and hex view:
 // scrolling limits and beeps, clicks on the key labels, the page amount that
 // follows the F2 label, the column keys with tabs expanded and not, F5 after
-// a miss, F6, F10 and F3 (F3 on the last file is among the endings).
+// a miss, F6, F10 and F3 (F3 on the last file is among the endings); and the
+// mouse wheel, which never beeps.
 #include <cstdio>
 #include <string>
 
@@ -22,6 +23,10 @@ std::string Click(int col, int button = 0, int row = 25) {
     std::string at = std::to_string(button) + ";" + std::to_string(col) + ";" + std::to_string(row);
     return "\x1b[<" + at + "M\x1b[<" + at + "m";
 }
+
+// A wheel notch: up, down, left, right; with Shift.
+enum Notch { kUp = 64, kDown, kLeft, kRight, kShift = 4 };
+std::string Wheel(int notch) { return "\x1b[<" + std::to_string(notch) + ";10;10M"; }
 
 TEST(PkKeys, ShortFileBeepsAndClicksOnKeyLabels) {
     Pk pk;
@@ -65,6 +70,12 @@ TEST(PkKeys, VerticalKeysAndThePageAmount) {
         {"", VTERM_KEY_END, VTERM_MOD_CTRL, "Line 80 of 100"},
     }));
     EXPECT_TRUE(pk.t.waitFor("line 100", kWait, 23));
+    EXPECT_TRUE(pk.run({
+        {Wheel(kDown) + Wheel(kUp), {}, 0, "Line 77 of 100"},  // three lines, no beep at the bottom
+        {Wheel(kDown), {}, 0, "Line 80 of 100"},
+        {"", Fn(4), 0, "Line 1 of 100"},
+        {Wheel(kUp) + Wheel(kDown), {}, 0, "Line 4 of 100"},  // nor at the top
+    }));
     EXPECT_EQ(pk.t.bells, 1);
 }
 
@@ -78,6 +89,10 @@ TEST(PkKeys, ColumnKeysFollowTheTabSetting) {
     EXPECT_TRUE(pk.run({
         {"", Fn(12)}, {"", Fn(8)}, {"", Fn(11)}, {"", Fn(7)},
         {"tabs\r", {}, 0, "Column 1 of 200"},
+        {Wheel(kLeft) + Wheel(kShift + kDown), {}, 0, "Column 9 of 200"},  // eight columns
+        {Wheel(kShift + kUp), {}, 0, "Column 1 of 200"},
+        {Wheel(kRight), {}, 0, "Column 9 of 200"},
+        {Wheel(kLeft), {}, 0, "Column 1 of 200"},
         {"", Fn(12), 0, "Column 2 of 200"},   {"", Fn(8), 0, "Column 42 of 200"},
         {"", Fn(8), 0, "Column 82 of 200"},   {"", Fn(8), 0, "Column 121 of 200"},
         {"", Fn(11), 0, "Column 120 of 200"}, {"", Fn(7), 0, "Column 80 of 200"},
@@ -111,8 +126,17 @@ TEST(PkKeys, HexViewKeys) {
         {"", Fn(7)}, {"", Fn(8)}, {"", Fn(11)}, {"", Fn(12)},
         {"", VTERM_KEY_HOME, VTERM_MOD_CTRL, "00000000", 3},
         {"", VTERM_KEY_PAGEUP},
+        {Wheel(kUp) + Wheel(kShift + kDown) + Wheel(kDown), {}, 0, "00000030", 3},  // three rows
+        {"", VTERM_KEY_END, VTERM_MOD_CTRL, "000002B0", 3},
+        {Wheel(kDown) + Wheel(kUp), {}, 0, "00000280", 3},
     }));
     EXPECT_EQ(pk.t.bells, 5);
+    // Back to text view: "wait..." reaches the terminal while the position
+    // is converted, and the message field is empty afterwards.
+    EXPECT_EQ(pk.t.output().find("wait..."), std::string::npos);
+    EXPECT_TRUE(pk.run({{"view\r", {}, 0, "Line 1 of 1"}}));
+    EXPECT_NE(pk.t.output().find("wait..."), std::string::npos);
+    EXPECT_EQ(pk.status().substr(0, 21), std::string(21, ' '));
 }
 
 TEST(PkKeys, RepeatFindStartsAgainAfterAMissAndF6RepeatsTheCommand) {

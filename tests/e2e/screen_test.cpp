@@ -1,7 +1,8 @@
 // The main screen of pk on a real terminal (pty + libvterm), cell by cell
 // with attributes, on 80x25 with a name longer than the title field and on
 // 132x43: title, status ending at column 80, "COMMAND ==>", data area, and
-// the key row in reverse video on the last line.
+// the key row in reverse video on the last line; then the same screens
+// after resizes, and the notice below 80x24.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,6 +65,51 @@ TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
             EXPECT_EQ(cell.reverse, !digit) << "column " << x + 1;
         }
     }
+}
+
+// One line down (text) or one row (hex, via View), "abc" typed and the
+// cursor one place back.
+bool Prepare(pktest::Pk& p, bool hex) {
+    if (hex && !p.run({{"view\r", {}, 0, "File size is"}})) return false;
+    return p.run({{"", VTERM_KEY_DOWN, 0, hex ? "00000010:" : "Line 2 of", hex ? 3 : 1},
+                  {"abc", {}, 0, "abc", 2},
+                  {"", VTERM_KEY_LEFT, 0, "abc", 2, 14}});
+}
+
+// A resized pk shows what one started at the new size shows after the same keys.
+TEST(MainScreen, ResizesFollowedInBothViewsWithANoticeBelow80x24) {
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += "row " + std::to_string(i) + " " + std::string(150, char('a' + i % 26)) + "\n";
+    pktest::Pk pk;
+    const std::string file = pk.dir.write("r.txt", text);
+    auto reference = [&](int rows, int cols, bool hex) {
+        pktest::Pk ref(rows, cols);
+        EXPECT_TRUE(ref.start({file}) && Prepare(ref, hex));
+        ref.t.settle();
+        return ref.shot();
+    };
+    auto resizeTo = [&](int rows, int cols, const std::string& want) {
+        pk.t.resize(rows, cols);
+        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == want; }, pktest::kWait)) << pk.shot() << "\n" << want;
+    };
+    ASSERT_TRUE(pk.start({file}) && Prepare(pk, false));
+    const std::string start = pk.shot();
+    for (auto [rows, cols] : {std::pair{43, 132}, {30, 100}, {24, 80}}) resizeTo(rows, cols, reference(rows, cols, false));
+
+    pk.t.resize(20, 60);
+    EXPECT_TRUE(pk.t.waitFor("Terminal too small: 60x20, pk needs 80x24" + B(19), pktest::kWait, 0));
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.screenText().find("abc") == std::string::npos; }));
+    resizeTo(25, 80, start);
+    const size_t mark = pk.t.output().size();
+    for (int i = 0; i < 50; ++i) pk.t.resize(24 + i % 20, 80 + i * 7 % 60);
+    resizeTo(25, 80, start);
+    int clears = 0;  // a burst is drawn once (up to three times if the test was held up midway)
+    for (size_t at = mark; (at = pk.t.output().find("\033[H\033[2J", at)) != std::string::npos; ++at) ++clears;
+    EXPECT_LE(clears, 3);
+
+    ASSERT_TRUE(pk.run({{"\x1b", {}, 0, B(67), 2, 12}, {"", pktest::Fn(4), 0, "Line 1 of"}}));
+    ASSERT_TRUE(Prepare(pk, true));
+    for (auto [rows, cols] : {std::pair{43, 132}, {24, 80}}) resizeTo(rows, cols, reference(rows, cols, true));
 }
 
 }  // namespace

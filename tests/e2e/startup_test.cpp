@@ -1,24 +1,34 @@
 // The command line end to end with the built pk: no argument, help options
 // and texts that only look like them, --version, loading failures with their
-// long messages, an unusable settings folder, and the settings file whole
-// runs leave behind.
+// long messages on standard error, an unusable settings folder, the settings
+// file whole runs leave behind, and standard input read as a file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
 #include "harness/process.h"
-#include "harness/pty_term.h"
+#include "pk_driver.h"
 #include "temp_dir.h"
 
 namespace {
 
+using pktest::Fn;
+using pktest::kWait;
+
 const std::string kUsage =
     " \nPeekra Version 1.3.3.0\nWritten for viewing files whole, read-only, in a terminal.\n \n"
     "Peekra is a program used to view disk files, in either text or\nhexadecimal format. Command syntax:\n \n"
-    "        pk  [d:][path]filename[.ext]\n";
+    "        pk  [--help] [--version] [-] file|pattern...\n \n"
+    "\"-\" reads standard input; so does no file name when input is piped in.\n";
+const std::string kNoFile = "\nPlease include a filename on the command line.\n";
+
+// The shell runs pk ("$0") with the redirection or pipe of script.
+std::vector<std::string> Shell(const std::string& script) { return {"/bin/sh", "-c", script, PK_BINARY}; }
 
 // Runs pk on args in a pty until text shows, then ends it with "end";
 // returns the exit status.
@@ -32,29 +42,29 @@ int RunAndEnd(std::vector<std::string> args, const std::string& appdata, const s
     return t.exitCode(10000);
 }
 
-// Each command line: standard output and exit status, with no terminal.
+// Each command line with no terminal: the exit status and what it prints,
+// on standard output for status 0 and on standard error otherwise.
 TEST(StartUp, CommandLines) {
     pktest::TempDir dir;
     dir.write("other.txt", "x\n");
     dir.write("a.txt", "a\n");
     dir.write("empty.txt", "");
+    dir.mkdir("sub");
     dir.write("t\x1b]0;X\x07.txt", "");
     const std::string longName(PATH_MAX + 10, 'n');
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-        int exitCode;
-    };
+    struct Case { std::vector<std::string> args; std::string out; int exitCode; };
     std::vector<Case> cases = {
-        {{}, "\nPlease include a filename on the command line.\n", 2},
+        {{}, "File (standard input) is empty.\n", 2},  // an empty pipe
+        {Shell("exec \"$0\" </dev/null"), kNoFile, 2},
         {{"--version"}, "Peekra Version 1.3.3.0\n", 0},
         {{"other.txt", "/h"}, "File /h not found.\n", 2},  // a later help option is a name
         {{"a.txt", "missing.txt", "nowhere/x"}, "File " + (dir / "missing.txt") + " not found.\n", 2},
         {{"nowhere/x", "a.txt"}, "Path " + (dir / "nowhere/x") + " not found.\n", 2},
         {{"a.txt", "empty.txt"}, "File " + (dir / "empty.txt") + " is empty.\n", 2},
         {{"t\x1b]0;X\x07.txt"}, "File " + (dir / "t\\033]0;X\\007.txt") + " is empty.\n", 2},  // no title set
-        {{"/dev/null"}, "Error opening /dev/null, rc = 19\n", 2},
-        {{longName}, "GetFullPathName error, rc = 36, file = " + longName + ".\n", 2},  // refused, not cut
+        {{"sub"}, (dir / "sub") + " is a folder.\n", 2},
+        {{"/dev/null"}, "Error opening /dev/null, rc = 19 (No such device)\n", 2},
+        {{longName}, "GetFullPathName error, rc = 36 (File name too long), file = " + longName + ".\n", 2},
     };
     for (const char* option : {"?", "/?", "-?", "/h", "-h", "/H", "-H", "--help"})
         cases.push_back({{option, "other.txt"}, kUsage, 0});
@@ -62,9 +72,10 @@ TEST(StartUp, CommandLines) {
         cases.push_back({{text}, "File " + (text[0] == '/' ? text : dir / text) + " not found.\n", 2});
     for (Case& c : cases) {
         std::string shown = c.args.empty() ? "(none)" : c.args[0];
-        c.args.insert(c.args.begin(), PK_BINARY);
+        if (shown != "/bin/sh") c.args.insert(c.args.begin(), PK_BINARY);
         pktest::RunResult r = pktest::Run(c.args, {"APPDATA=" + dir.path() + "/appdata"}, dir.path());
-        EXPECT_EQ(r.out, c.out) << shown;
+        EXPECT_EQ(c.exitCode == 0 ? r.out : r.err, c.out) << shown;
+        EXPECT_EQ(c.exitCode == 0 ? r.err : r.out, "") << shown;
         EXPECT_EQ(r.exitCode, c.exitCode) << shown;
     }
     // The settings folder was settled first; nothing was written after a
@@ -76,9 +87,9 @@ TEST(StartUp, CommandLines) {
 TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
     pktest::TempDir dir;
     std::string plain = dir.write("plain.txt", "not a folder");
-    pktest::RunResult r = pktest::Run({PK_BINARY}, {"APPDATA=" + plain}, dir.path());
-    EXPECT_EQ(r.out, "Could not create application data folder " + plain +
-                         "/pk, system return code 20\n\nPlease include a filename on the command line.\n");
+    pktest::RunResult r = pktest::Run(Shell("exec \"$0\" </dev/null"), {"APPDATA=" + plain}, dir.path());
+    EXPECT_EQ(r.err, "Could not create application data folder " + plain +
+                         "/pk, system return code 20 (Not a directory)\n" + kNoFile);
     EXPECT_EQ(r.exitCode, 2);
     // Without APPDATA, the XDG folder is used and created with its parents.
     pktest::RunResult xdg =
@@ -110,6 +121,86 @@ TEST(StartUp, WholeRunsWriteTheSettingsFile) {
     std::ofstream(ini, std::ios::trunc) << "; mine\n[x]\ny=1\n[common]\ntabs=5\nflen=1\nfind=7878\nutf8=0\n";
     EXPECT_EQ(RunAndEnd({"a.txt"}, appdata, dir.path(), "first file"), 0);
     EXPECT_EQ(pktest::ReadAll(ini), "; mine\n[x]\ny=1\n[common]\ntabs=1\nflen=1\nfind=7878\nutf8=0\n");
+}
+
+// Standard input from a pipe and from a file: "(standard input)" is the
+// title, "-" beside a file is shown first, "peekra -" finds it until it is
+// closed; "-" on a terminal is refused.
+TEST(StartUp, StandardInputIsOneOfTheFiles) {
+    pktest::Pk piped;
+    ASSERT_TRUE(piped.t.start(Shell("printf 'piped\\n2nd line\\n' | \"$0\""), {}, piped.dir.path()));
+    EXPECT_TRUE(piped.t.waitFor("Line 1 of 2, Column 1 of 8", kWait, 1)) << piped.t.screenText();
+    EXPECT_TRUE(piped.t.waitFor("Peekra (standard input) ", kWait, 0));
+    EXPECT_EQ(piped.t.rowText(4).substr(0, 9), "2nd line ");
+    piped.t.send("end\r");
+    EXPECT_EQ(piped.t.exitCode(kWait), 0);
+
+    pktest::Pk pk;
+    std::string a = pk.dir.write("a.txt", "alpha\n");
+    pk.dir.write("in.txt", "one\r\ntwo\nthree");
+    ASSERT_TRUE(pk.t.start(Shell("exec \"$0\" a.txt - < in.txt"), {}, pk.dir.path()));
+    EXPECT_TRUE(pk.t.waitFor("Line 1 of 3, Column 1 of 5", kWait, 1)) << pk.t.screenText();
+    EXPECT_TRUE(pk.run({
+        {"", Fn(10), 0, a, 0},
+        {"peekra -\r", {}, 0, "(standard input)", 0},
+        {"", Fn(3), 0, a, 0},
+        {"peekra -\r", {}, 0, "File not found."},
+    }));
+    EXPECT_EQ(pk.t.rowText(3).substr(0, 6), "alpha ");
+    pk.t.send("end\r");
+    EXPECT_EQ(pk.t.exitCode(kWait), 0);
+
+    pktest::PtyTerm terminal;
+    ASSERT_TRUE(terminal.start({PK_BINARY, "-"}));
+    EXPECT_EQ(terminal.exitCode(kWait), 2);
+    EXPECT_EQ(terminal.rowText(0).substr(0, 30), "Standard input is a terminal: ");
+}
+
+// A writer that is slow and closes its end early (mid-line, while it still
+// runs): after a second a progress line on the terminal, at most four a
+// second, gone when pk starts; then every byte written. Ctrl+C while the
+// read goes on ends pk with status 2 and a blank terminal.
+TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
+    for (bool interrupt : {false, true}) {
+        SCOPED_TRACE(interrupt ? "Ctrl+C" : "closed");
+        pktest::Pk pk;
+        const std::string fifo = pk.dir / "fifo";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        auto started = std::chrono::steady_clock::now();
+        ASSERT_TRUE(pk.t.start(Shell("exec \"$0\" < fifo"), {}, pk.dir.path()));
+        int writer = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(writer, 0);
+        std::string lines;
+        int count = 0;
+        for (int mib = 1; mib <= 4; ++mib) {
+            std::string more;
+            while (lines.size() + more.size() < size_t(mib) << 20) more += "line " + std::to_string(++count) + "\n";
+            lines += more;
+            ASSERT_EQ(write(writer, more.data(), more.size()), ssize_t(more.size()));
+            ASSERT_TRUE(pk.t.waitFor("pk: " + std::to_string(mib) + " MiB of standard input read", kWait, 0))
+                << pk.t.screenText();
+        }
+        size_t updates = 0;
+        for (size_t at = 0; (at = pk.t.output().find("\rpk: ", at)) != std::string::npos; ++at) ++updates;
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        EXPECT_LE(updates, size_t(4 * took.count()) + 1);
+        if (interrupt) {
+            pk.t.send("\x03");
+            EXPECT_EQ(pk.t.exitCode(kWait), 2);
+            close(writer);
+            EXPECT_EQ(pk.t.rowText(0), std::string(80, ' '));
+            continue;
+        }
+        ASSERT_EQ(write(writer, "the last line, cut short", 24), 24);
+        close(writer);
+        const std::string last = "Line 1 of " + std::to_string(count + 1) + ",";
+        ASSERT_TRUE(pk.t.waitFor(last, kWait, 1)) << pk.t.screenText();
+        EXPECT_TRUE(pk.run({{"bot\r", {}, 0, "the last line, cut short", -1},
+                            {"view\r", {}, 0, "File size is " + std::to_string(lines.size() + 24) + " bytes"}}));
+        pk.t.send("end\r");
+        EXPECT_EQ(pk.t.exitCode(kWait), 0);
+        EXPECT_EQ(pk.t.rowText(0), std::string(80, ' '));
+    }
 }
 
 }  // namespace

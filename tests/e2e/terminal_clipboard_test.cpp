@@ -14,11 +14,8 @@ const std::map<std::string, std::string> kArguments = {
     {"wl-paste", "1:--no-newline"}, {"xclip", "3:-o -selection clipboard"}, {"xsel", "1:-ob"}, {"tmux", "2:save-buffer -"}};
 
 TEST(TerminalClipboard, ToolsAreTriedInOrderWithinOneSecondInAll) {
-    struct Case {
-        std::map<std::string, std::string> stubs;  // tool, script body; a tool not named fails
-        std::vector<std::string> env;
-        std::string shown;
-    };
+    // stubs: tool and script body; a tool not named fails
+    struct Case { std::map<std::string, std::string> stubs; std::vector<std::string> env; std::string shown; };
     const Case cases[] = {
         {{}, {}, "CLIP none"},
         {{{"wl-paste", "printf 'from wl'"}, {"xclip", "printf 'from xclip'"}}, {}, "CLIP ok [from wl]"},

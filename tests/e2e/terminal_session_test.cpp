@@ -1,6 +1,6 @@
 // The terminal console's life: start-up on different terminals and sizes,
 // the ways it gives the terminal back (restore, leave, signals, stop and
-// continue), cursor shapes, the bell and resizes.
+// continue), cursor shapes, the bell, resizes and the notice below 80x24.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -143,13 +143,20 @@ TEST(TerminalSession, SizesAndResizes) {
         ASSERT_TRUE(d.start());
         EXPECT_TRUE(d.term.waitFor("KEYS READY 80x24", 1000, 0));
     }
-    KeysDemo d;  // resizes never break the screen or the input
+    KeysDemo d;  // below 80x24 only a notice, keys dropped; a resize is an event
     ASSERT_TRUE(d.start());
     d.term.resize(12, 40);
-    EXPECT_TRUE(d.expect("a", {KeyText('A')}));
+    EXPECT_TRUE(d.term.waitFor("Terminal too small: 40x12, pk", 2000, 0));
+    d.term.send("a");
     d.term.resize(40, 120);
+    EXPECT_TRUE(d.shows({"EVENT 4"}));
     EXPECT_TRUE(d.expect("b", {KeyText('B')}));
     EXPECT_TRUE(d.term.waitFor("KEYS READY 80x25", 2000, 0));
+    d.term.resize(20, 79);  // Ctrl+C ends the run from the notice
+    ASSERT_TRUE(d.term.waitFor("Terminal too small: 79x20, pk", 2000, 0));
+    d.term.send("\x03");
+    EXPECT_EQ(d.term.exitCode(5000), 4);
+    EXPECT_TRUE(d.term.waitFor("read failed, error 4, end requested 1", 1000));
 }
 
 TEST(TerminalSession, OtherTerminalsAndNoTerminal) {

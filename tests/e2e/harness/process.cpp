@@ -32,17 +32,6 @@ struct Pipes {
     }
 };
 
-[[noreturn]] void ExecChild(Pipes& p, const std::string& cwd, const std::string& program,
-                            char* const* args, char* const* envp) {
-    setsid();
-    dup2(p.in[0], 0);
-    dup2(p.out[1], 1);
-    dup2(p.err[1], 2);
-    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-    execve(program.c_str(), args, envp);
-    _exit(127);
-}
-
 // Writes stdinText and reads both outputs until the child closes them or the
 // time runs out. Returns false on time-out.
 bool Exchange(Pipes& p, const std::string& input, RunResult& r, Clock::time_point until) {
@@ -95,10 +84,14 @@ RunResult Run(std::vector<std::string> argv, std::vector<std::string> env, std::
     signal(SIGPIPE, SIG_IGN);
     pid_t pid = fork();
     if (pid < 0) return p.closeAll(), r;
-    if (pid == 0) ExecChild(p, cwd, program, args.data(), envp.data());
-    close(p.in[0]), p.in[0] = -1;
-    close(p.out[1]), p.out[1] = -1;
-    close(p.err[1]), p.err[1] = -1;
+    if (pid == 0) {
+        setsid();
+        dup2(p.in[0], 0), dup2(p.out[1], 1), dup2(p.err[1], 2);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+        execve(program.c_str(), args.data(), envp.data());
+        _exit(127);
+    }
+    for (int* end : {&p.in[0], &p.out[1], &p.err[1]}) close(*end), *end = -1;
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     if (!Exchange(p, stdinText, r, until)) {
         r.timedOut = true;

@@ -1,14 +1,9 @@
-// Run: starts a program without a terminal (stdin, stdout and stderr are
-// pipes; the child is in a session of its own, so it has no controlling
-// terminal and cannot open /dev/tty), feeds it stdinText, and captures its
-// output and exit status.
-//
-// Environment: as PtyTerm gives (see env.h: private HOME with .config and
-// appdata folders, LANG=C.UTF-8, no TMUX/DISPLAY/..., stub folder first on
-// PATH) but without TERM; then env's entries ("NAME=value" sets, bare "NAME"
-// removes). The private HOME is removed when Run returns, so a test that
-// wants to look at files written there passes its own HOME/APPDATA.
-// A child still running after timeoutMs is killed with SIGKILL.
+// Run: starts a program on pipes in a session of its own (no controlling
+// terminal, no /dev/tty), feeds it stdinText and captures its output and exit
+// status; killed with SIGKILL after timeoutMs. The environment is
+// ChildEnvironment (env.h) without TERM, then env's entries; the private HOME
+// is removed when Run returns, so a test that reads files written there
+// passes its own HOME/APPDATA.
 #pragma once
 
 #include <string>

@@ -1,50 +1,22 @@
-// PtyTerm: runs a program on a pseudo-terminal and keeps an emulated screen of
-// what it wrote (libvterm), so end-to-end tests can type keys, click, paste
-// and then look at cells, colours, cursor and terminal modes.
-//
-// Starting
-//   PtyTerm t(25, 80);                       // rows, columns of the terminal
-//   t.addStub("xclip", "printf 'clip'");     // optional: script on the private PATH
-//   t.start({PK_BINARY, "file.txt"}, {"SHELL=/bin/sh"}, cwd);
-// The child runs in a new session with the pty as its controlling terminal
-// and this environment: the test's own, with TERM=xterm-256color,
-// LANG=C.UTF-8, LC_ALL/LC_CTYPE/LC_MESSAGES and LINES/COLUMNS removed, HOME a
-// private temporary folder (home()), XDG_CONFIG_HOME=$HOME/.config and
-// APPDATA=$HOME/appdata (both created), TMUX, STY, DISPLAY, WAYLAND_DISPLAY
-// and TERMINAL removed, and PATH = stubDir() then /usr/local/bin:/usr/bin:/bin
-// (plus the test's own PATH). extraEnv entries are applied last:
-// "NAME=value" sets (an empty value sets an empty variable), a bare "NAME"
-// with no '=' removes the variable.
-//
-// Input (each call is one write, so a key sequence is never split)
-//   send(bytes)          raw bytes as the terminal would send them
-//   key(k, mods)         a key encoded by libvterm (follows the child's modes)
-//   unichar(c, mods)     a character encoded by libvterm (Alt gives ESC prefix)
-//   click(row, col, b)   SGR press and release of button b (1 left, 3 right)
-//   paste(text)          ESC[200~ text ESC[201~
-// Rows and columns are 0-based everywhere.
-//
-// Output and state
-//   pump(ms)             read what the child wrote for up to ms
-//   waitFor(text, timeoutMs, row)   until text is on row (any row if -1)
-//   waitUntil(pred, timeoutMs)      until pred() is true, pumping meanwhile
-//   rowText(row), screenText(), cell(row, col), output() (all raw bytes)
-//   lastOutputAt()       when the latest output was read (steady clock), so
-//                        a wait can tell when the screen last changed
-//   public fields: cursorRow, cursorCol, cursorVisible, cursorShape
-//   (1 block, 2 underline, 3 bar; 0 = never set), altScreen,
-//   mouseMode (0 off, 1 click, 2 drag, 3 move), bells, title.
-//   decMode(n) tells whether DEC private mode n (ESC[?nh / ESC[?nl) is on as
-//   last written, e.g. 2004 bracketed paste, 1006 SGR mouse, 1 cursor keys.
-//   acceptResizeRequests: when true (default false) the emulated terminal
-//   obeys ESC[8;rows;cols t as xterm does; otherwise the request is ignored.
-//
-// The end
-//   wait(ms) raw waitpid status or -1 if still running; exitCode(ms) the exit
-//   status or -1 (also -1 when killed by a signal); signal(sig);
-//   slaveModes(t) reads the pty's termios (also after the child has ended).
-//   pid() the child's process id (-1 before start).
-//   The destructor kills the child if it still runs.
+// PtyTerm: runs a program on a pseudo-terminal (rows x cols) and keeps an
+// emulated screen of what it wrote (libvterm), so end-to-end tests can type
+// keys, click, paste and then look at cells, colours, cursor and modes.
+// start(argv, extraEnv, cwd): the child gets a new session with the pty as
+// its controlling terminal and ChildEnvironment (env.h) with
+// TERM=xterm-256color, then extraEnv ("NAME=value" sets, bare "NAME"
+// removes). addStub puts a shell script on the private PATH (stubDir()).
+// Input: each call is one write, so a key sequence is never split; key and
+// unichar are encoded by libvterm (following the child's modes); click sends
+// an SGR press and release (button 1 left, 3 right); paste brackets text in
+// ESC[200~ ESC[201~. Rows and columns are 0-based everywhere.
+// Output: pump(ms) reads for up to ms; waitFor(text, ms, row) and
+// waitUntil(pred, ms) wait, pumping, until the screen shows it (row -1: any
+// row). cursorShape is 1 block, 2 underline, 3 bar (0 never set); mouseMode
+// 0 off, 1 click, 2 drag, 3 move; decMode(n) is DEC private mode n as last
+// written. With acceptResizeRequests the terminal obeys ESC[8;r;c t.
+// The end: wait(ms) gives the raw waitpid status or -1 while running;
+// exitCode(ms) the exit status or -1; slaveModes reads the pty's termios.
+// The destructor kills the child if it still runs.
 #pragma once
 
 #include <sys/types.h>

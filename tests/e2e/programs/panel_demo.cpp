@@ -50,16 +50,8 @@ std::string Describe(const InputRecord& r) {
                  static_cast<unsigned>(r.eventFlags), static_cast<unsigned>(r.controlState));
     } else if (r.eventType == PASTE_EVENT) {
         std::string shown;
-        for (char ch : r.text) {
-            unsigned char b = static_cast<unsigned char>(ch);
-            if (b < 0x20 || b == 0x7F) {
-                shown += '<';
-                shown += std::to_string(b);
-                shown += '>';
-            } else {
-                shown += ch;
-            }
-        }
+        for (unsigned char b : r.text)
+            shown += b < 0x20 || b == 0x7F ? "<" + std::to_string(b) + ">" : std::string(1, static_cast<char>(b));
         snprintf(buf, sizeof buf, "PASTE %zu [%s]", r.text.size(), shown.c_str());
     } else {
         snprintf(buf, sizeof buf, "EVENT %u", r.eventType);
@@ -140,10 +132,9 @@ std::string FieldText(const PanelField& f) {
 int PanelMode(Console*) {
     static uint8_t title[] = "PANEL DEMO";
     static uint8_t nameLabel[] = "Name:";
-    static uint8_t name[20] = {'a', 'b', 'c', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                               ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    static uint8_t name[] = "abc                 ";  // 20 bytes of text
     static uint8_t codeLabel[] = "Code:";
-    static uint8_t code[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    static uint8_t code[] = "        ";
     static uint8_t dark[] = "hidden";
     static uint8_t keys[] = "F1=Help  Enter=Done  Esc=Cancel";
     PanelField panel[] = {

@@ -11,10 +11,7 @@ namespace {
 TEST(Profile, GetFindsKeysOfTheFirstMatchingSection) {
     const std::string text =
         "; tabs=9 in a comment\n[other]\ntabs=7\n[ COMMON ]\r\n  Tabs  =  5  \r\nfind=\r\nnovalue\n[common]\nflen=3\n";
-    struct Case {
-        const char *section, *key;
-        std::optional<std::string> value;
-    } cases[] = {
+    struct Case { const char *section, *key; std::optional<std::string> value; } cases[] = {
         {"Common", "TABS", "5"},          {"common", "find", ""},          {"common", "flen", std::nullopt},
         {"common", "novalue", std::nullopt}, {"other", "tabs", "7"},      {"missing", "tabs", std::nullopt},
     };
@@ -22,9 +19,7 @@ TEST(Profile, GetFindsKeysOfTheFirstMatchingSection) {
 }
 
 TEST(Profile, SetReplacesInPlaceOrAdds) {
-    struct Case {
-        const char *before, *key, *after;
-    } cases[] = {
+    struct Case { const char *before, *key, *after; } cases[] = {
         {"", "tabs", "[common]\ntabs=1\n"},
         {"[x]\na=1", "tabs", "[x]\na=1\n[common]\ntabs=1\n"},  // no line end before
         {"[Common]\r\n TABS = 0 \r\n[x]\r\n", "tabs", "[Common]\r\ntabs=1\r\n[x]\r\n"},
@@ -45,10 +40,7 @@ TEST(Profile, SetReplacesInPlaceOrAdds) {
 }
 
 TEST(Profile, Numbers) {
-    struct Case {
-        std::optional<std::string> value;
-        uint32_t result;
-    } cases[] = {
+    struct Case { std::optional<std::string> value; uint32_t result; } cases[] = {
         {std::nullopt, 77}, {"", 0}, {"12abc", 12}, {"abc", 0}, {"-1", 0xFFFFFFFFu}, {"+4", 4}, {"65539", 65539},
     };
     for (const Case& c : cases) EXPECT_EQ(pk::ProfileInt(c.value, 77), c.result) << c.value.value_or("(none)");

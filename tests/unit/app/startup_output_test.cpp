@@ -7,9 +7,7 @@
 namespace {
 
 TEST(StartupOutput, ControlBytesAreEscaped) {
-    const struct {
-        std::string text, shown;
-    } cases[] = {
+    const struct { std::string text, shown; } cases[] = {
         {"File /a/b c.txt is empty.", "File /a/b c.txt is empty."},
         {"t\x1b]0;X\x07.txt", "t\\033]0;X\\007.txt"},  // a title change
         {std::string("\0\t\n\r\x1f\x7f", 6), "\\000\\011\\012\\015\\037\\177"},

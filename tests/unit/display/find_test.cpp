@@ -10,39 +10,12 @@
 #include <random>
 #include <tuple>
 
+#include "find_reference.h"
 #include "test_screen.h"
 
 using pk::FilePosition;
 
 namespace {
-
-bool SameBytes(const uint8_t* a, const std::string& s, bool fold) {
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint8_t x = a[i], y = uint8_t(s[i]);
-        if (fold && x != y && (x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' && (x | 0x20) <= 'z') continue;
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// The reference search from start. Text view: line by line, never into a
-// line's end; hex view: every offset. Sets found on a hit.
-bool Reference(const pk::FileEntry& e, const std::string& s, bool hex, bool fold, FilePosition start, FilePosition& found) {
-    if (hex) {
-        for (uint64_t o = start.offset; o + s.size() <= e.size; ++o)
-            if (SameBytes(e.data + o, s, fold)) return found.offset = uint32_t(o), true;
-        return false;
-    }
-    pk::LineCache cache;
-    pk::LineInfo info;
-    const pk::TextLines lines{e.bytes(), e.lineCount, {}};  // walked without the index
-    for (uint64_t line = start.line; line <= UINT32_MAX && pk::LineAt(lines, cache, uint32_t(line), info); ++line) {
-        cache = pk::LineCache{info.offset, uint32_t(line), info.start};
-        for (int64_t p = line == start.line ? start.column : 1; p + int64_t(s.size()) - 1 <= int64_t(info.length); ++p)
-            if (SameBytes(info.start + p - 1, s, fold)) return found.line = uint32_t(line), found.column = uint32_t(p), true;
-    }
-    return false;
-}
 
 std::string RandomBytes(std::mt19937& rng, size_t size, std::string_view alphabet) {
     std::string out(size, '\0');
@@ -91,7 +64,7 @@ TEST(Find, RepeatedFindsGiveTheReferenceHitsInBothViewsAndCaseModes) {
                 if (k % 2) start = {uint32_t(rng() % (e.lineCount + 2)), uint32_t(1 + rng() % 40), uint32_t(rng() % (e.size + 2))};
                 e.findStart = start;
                 for (int round = 0;; ++round) {
-                    bool hit = Reference(e, needle, hex, fold, start, want);
+                    bool hit = pktest::ReferenceFind(e, needle, hex, fold, start, want);
                     ASSERT_EQ(pk::RunFind(), hit ? 1 : 0) << "round " << round;
                     if (!hit) break;
                     ASSERT_EQ(hex ? e.found.offset : e.found.line, hex ? want.offset : want.line);
@@ -106,7 +79,7 @@ TEST(Find, RepeatedFindsGiveTheReferenceHitsInBothViewsAndCaseModes) {
                 }
                 EXPECT_EQ(s.message(), "Not found");
                 EXPECT_EQ(e.findFlags & (pk::FIND_FAILED | pk::FOUND_SHOWN), pk::FIND_FAILED);
-                if (!Reference(e, needle, hex, fold, {1, 1, 0}, want)) continue;
+                if (!pktest::ReferenceFind(e, needle, hex, fold, {1, 1, 0}, want)) continue;
                 ASSERT_EQ(pk::RunFind(), 1);
                 EXPECT_EQ(hex ? e.found.offset : e.found.line, hex ? want.offset : want.line);
                 EXPECT_EQ(hex ? 0 : e.found.column, hex ? 0 : want.column);
@@ -117,12 +90,8 @@ TEST(Find, RepeatedFindsGiveTheReferenceHitsInBothViewsAndCaseModes) {
 
 // The line rules at the edges the random data rarely reaches, and no find string.
 TEST(Find, LineRulesAndExamples) {
-    struct Case {
-        std::string data, needle;
-        bool hex;
-        uint32_t startColumn;
-        uint32_t where;  // 0: not found; offset + 1 (hex view) or line * 100 + column
-    } cases[] = {
+    // where: 0 not found, else offset + 1 (hex view) or line * 100 + column
+    struct Case { std::string data, needle; bool hex; uint32_t startColumn, where; } cases[] = {
         {"abc", "c", true, 1, 3},                         // the very last byte
         {"aaab\nab\r\n", "ab", false, 4, 201},          // left of the start column is not searched
         {"aaab\nab\r\n", "b\r", false, 1, 0},          // the CR ending a line is no part of it

@@ -18,11 +18,8 @@ TEST(MainScreen, MessageAndStatusFields) {
     std::string data;
     for (int i = 0; i < 9; ++i) data += "short\n";
     data += std::string(296, 'x') + "\t\t\n";  // 298 bytes, 312 cells with tabs
-    struct Case {
-        const char* message;  // written over one too long for the buffer
-        uint32_t tabsOn, hexView, line, column;
-        std::string shown, status;
-    } const cases[] = {
+    // message: written over one too long for the buffer
+    struct Case { const char* message; uint32_t tabsOn, hexView, line, column; std::string shown, status; } const cases[] = {
         {"Twenty-three characters", 0, 0, 1, 1, "Twenty-three characte", "Line 1 of 10, Column 1 of 298"},
         {"", 1, 0, 7, 33, "", "Line 7 of 10, Column 33 of 312"},
         {"", 0, 1, 1, 1, "", "File size is 353 bytes"},

@@ -1,6 +1,7 @@
 // Loading real files and folders in a private folder: results of every kind
 // of name, already-loaded files, the table limits, sizes, locks, a shrunk
-// file, and switching between and closing loaded files.
+// file, switching between and closing loaded files, and streams read to
+// their end.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -9,17 +10,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "files/file_memory.h"
 #include "files/file_read.h"
 #include "files/file_table.h"
+#include "files/stream_read.h"
 #include "temp_dir.h"
 
 namespace {
@@ -67,13 +73,10 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
     ASSERT_EQ(mkfifo(dir.mkdir("r").append("/fifo").c_str(), 0600), 0);
     ASSERT_EQ(truncate((dir / "big/too_large").c_str(), 2147483648LL), 0);
     const std::string tooLong = dir.path() + "/" + std::string(pk::NAME_SIZE, 'n');
-    struct Step {
-        std::string name;
-        pk::LoadResult result;
-        uint32_t error;
-        int loaded, current;
-    } steps[] = {
+    struct Step { std::string name; pk::LoadResult result; uint32_t error; int loaded, current; } steps[] = {
         {"f/*", pk::LOAD_NOT_FOUND, kUntouched, 0, 15},  // only folders
+        {"f/d1", pk::LOAD_IS_FOLDER, kUntouched, 0, 15},  // a folder named alone
+        {"-", pk::LOAD_NOT_FOUND, kUntouched, 0, 15},  // standard input, never read
         {"e/e*", pk::LOAD_EMPTY, kUntouched, 0, 15},  // only an empty file
         {"nowhere/*.txt", pk::LOAD_PATH_NOT_FOUND, kUntouched, 0, 15},
         {"m/b_file/x", pk::LOAD_PATH_NOT_FOUND, kUntouched, 0, 15},  // folder part is a file
@@ -209,12 +212,23 @@ TEST_F(LoadFilesTest, NextAndCloseWalkTheLoadedSlots) {
     EXPECT_EQ(LoadedCount(), 1);
 }
 
-// Random files read in one to five parts at once give the lines, widest
-// lines and index of one pass over the same bytes, and loading keeps them.
+// Writes bytes to fd in uneven pieces, then closes it.
+void WriteInPieces(int fd, const std::string& bytes) {
+    for (size_t at = 0, piece = 1; at < bytes.size(); piece = piece * 7 % 70001 + 1) {
+        ssize_t n = write(fd, bytes.data() + at, std::min(piece, bytes.size() - at));
+        if (n <= 0) break;
+        at += size_t(n);
+    }
+    close(fd);
+}
+
+// Random files read in one to five parts at once, or through a pipe in
+// uneven pieces as standard input comes, give the lines, widest lines and
+// index of one pass over the same bytes, and loading keeps them.
 TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
     std::mt19937 rng(31);
     for (int file = 0; file < 4; ++file) {
-        std::string bytes(300000 + rng() % 700000, 'x');
+        std::string bytes(300000 + file * 400000 + rng() % 1000, 'x');
         for (char& c : bytes) c = "ab\t\r\xC3\xA9\n\n"[rng() % (file == 3 ? 6 : 8)];  // the last has no line feed
         std::string path = dir.write("random" + std::to_string(file), bytes);
         const pk::Bytes data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -234,10 +248,49 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
                 << file << " " << parts;
             EXPECT_EQ(index, wantIndex) << file << " " << parts;
         }
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        std::thread writer(WriteInPieces, ends[1], std::cref(bytes));
+        pk::StreamData stream;
+        EXPECT_EQ(pk::ReadStream(ends[0], pk::MAX_FILE_SIZE, {}, stream, error), pk::LOAD_OK);
+        writer.join();
+        close(ends[0]);
+        ASSERT_EQ(stream.size, bytes.size());
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), stream.block));
+        EXPECT_EQ(std::tie(stream.scan.lineCount, stream.scan.longestRaw, stream.scan.longestExpanded, stream.index),
+                  std::tie(want.lineCount, want.longestRaw, want.longestExpanded, wantIndex));
+        pk::ReleaseFileBlock(stream.block, stream.size);
         ASSERT_EQ(Load(path), pk::LOAD_OK);
         const pk::FileEntry& e = pk::CurrentEntry();
         EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.widestCellsExpanded, e.lineIndex),
                   std::tie(want.lineCount, want.longestExpanded, want.widestCellsExpanded, wantIndex));
+    }
+}
+
+// How a stream read ends: at its limit, empty, on a read error, or when
+// its stop flag is set (as Ctrl+C sets it).
+TEST_F(LoadFilesTest, StreamReadEnds) {
+    volatile std::sig_atomic_t stop = 1;
+    // What is read, at most limit bytes, with the stop flag set or not.
+    const struct { std::string path; uint32_t limit; bool stopped; pk::LoadResult result; uint32_t error; } cases[] = {
+        {dir.write("six", "abcdef"), 6, false, pk::LOAD_OK, kUntouched},
+        {dir / "six", 5, false, pk::LOAD_TOO_LARGE, kUntouched},
+        {dir.write("none", ""), 5, false, pk::LOAD_EMPTY, kUntouched},
+        {dir.path(), 5, false, pk::LOAD_READ_ERROR, EISDIR},
+        {dir / "six", 6, true, pk::LOAD_INTERRUPTED, kUntouched},
+    };
+    for (const auto& c : cases) {
+        int fd = open(c.path.c_str(), O_RDONLY);
+        pk::StreamData data;
+        pk::StreamWatch watch;
+        if (c.stopped) watch.stop = &stop;
+        error = kUntouched;
+        EXPECT_EQ(pk::ReadStream(fd, c.limit, watch, data, error), c.result) << c.path << " " << c.limit;
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(data.size, c.result == pk::LOAD_OK ? 6u : 0u);
+        EXPECT_EQ(data.block == nullptr, c.result != pk::LOAD_OK);
+        pk::ReleaseFileBlock(data.block, data.size);
+        close(fd);
     }
 }
 

@@ -71,19 +71,22 @@ TEST(LoadMessages, EveryResultHasBothWordings) {
         uint32_t error;
         const char *longText, *shortText;
     } cases[] = {
-        {pk::LOAD_PATH_ERROR, 36, "GetFullPathName error, rc = 36, file = t*.x.", "Path error 36"},
-        {pk::LOAD_IS_FOLDER, 0, "/f/t*.x is a path.", "No filename"},
+        {pk::LOAD_PATH_ERROR, 36, "GetFullPathName error, rc = 36 (File name too long), file = t*.x.", "Path error 36"},
+        {pk::LOAD_IS_FOLDER, 0, "/f/t*.x is a folder.", "No filename"},
         {pk::LOAD_EMPTY, 0, "File /f/t*.x is empty.", "File is empty"},
         {pk::LOAD_PATH_NOT_FOUND, 0, "Path /f/t*.x not found.", "Path not found"},
         {pk::LOAD_NOT_FOUND, 0, "File /f/t*.x not found.", "File not found."},
-        {pk::LOAD_SEARCH_ERROR, 40, "FindFirstFile error, rc = 40, file /f/t*.x.", "FindFirstFile rc 40"},
-        {pk::LOAD_SEARCH_NEXT_ERROR, 5, "FindNextFile error, rc = 5, file /f/t*.x.", "FindNextFile rc 5"},
-        {pk::LOAD_NO_MEMORY, 12, "Memory allocation error, system return code 12", "Insufficient memory"},
-        {pk::LOAD_OPEN_ERROR, 13, "Error opening t*.x, rc = 13", "File open error"},
+        {pk::LOAD_SEARCH_ERROR, 40, "FindFirstFile error, rc = 40 (Too many levels of symbolic links), file /f/t*.x.", "FindFirstFile rc 40"},
+        {pk::LOAD_SEARCH_NEXT_ERROR, 5, "FindNextFile error, rc = 5 (Input/output error), file /f/t*.x.", "FindNextFile rc 5"},
+        {pk::LOAD_NO_MEMORY, 12, "Memory allocation error, system return code 12 (Cannot allocate memory)", "Insufficient memory"},
+        {pk::LOAD_OPEN_ERROR, 13, "Error opening t*.x, rc = 13 (Permission denied)", "File open error"},
         {pk::LOAD_OPEN_ERROR, 32, "Error opening t*.x, sharing violation", "File open error"},
         {pk::LOAD_READ_ERROR, 0, "Error reading t*.x, rc = 0", "File read error"},
         {pk::LOAD_TABLE_FULL, 0, "Cannot load file, file table full.", "File table full"},
         {pk::LOAD_TOO_LARGE, 0, "Sorry, file is too large for pk to load.", "File too large"},
+        {pk::LOAD_INPUT_IS_TERMINAL, 0, "Standard input is a terminal: pipe data to pk (command | pk) or name a file.",
+         "Input is a terminal"},
+        {pk::LOAD_INTERRUPTED, 0, "", ""},
         {pk::LOAD_OK, 0, "", ""},
     };
     for (const Case& c : cases) {

@@ -54,12 +54,7 @@ protected:
 
 TEST_F(Commands, ResultsMessagesAndBeeps) {
     s.load(Lines(3));
-    struct Group {
-        std::vector<const char*> texts;
-        uint32_t result;
-        const char* message;
-        int beeps;
-    } groups[] = {
+    struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
         {{"next"}, REDRAW, "", 1},       // a single file
         {{"  end  ", "quit"}, pk::CMD_END, "", 0},
@@ -82,11 +77,8 @@ TEST_F(Commands, ResultsMessagesAndBeeps) {
 }
 
 TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
-    struct Case {
-        const char* text;
-        uint32_t result;  // 0: refused with a beep
-        uint32_t at;      // line (text view) or offset (hex view)
-    };
+    // result 0: refused with a beep; at: line (text view) or offset (hex view)
+    struct Case { const char* text; uint32_t result; uint32_t at; };
     const Case text[] = {
         {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
         {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},

@@ -36,8 +36,11 @@ TEST(Help, BoxShowsFramedTextInItsColoursAndPutsEveryCellBack) {
     pk::ShowHelp();
     ASSERT_FALSE(console.shown.empty());
     const struct { int x, y; std::string text; int attr; } cells[] = {
-        {0, 0, "\xC9\xCD", 0x07}, {79, 0, "\xBB", 0x07}, {24, 1, "Help for Windows Peekra 1.3.3.0  ", 0x0F},
-        {0, 2, "\xCC\xCD", 0x07}, {1, 22, "  commands will be shelled to Windows.      ", 0x07},
+        {0, 0, "\xC9\xCD", 0x07}, {79, 0, "\xBB", 0x07}, {24, 1, "Help for Linux Peekra 1.3.3.0    ", 0x0F},
+        {0, 2, "\xCC\xCD", 0x07}, {1, 6, "  Tabs on | off     :Expand/don't expand tabs (initial value is off)  ", 0x07},
+        {1, 20, "  End/Quit/Z        :End File View and return to the shell  ", 0x07},
+        {1, 21, "  Only the first character of most commands is required. Unrecognized  ", 0x07},
+        {1, 22, "  commands are run by your shell in a window of their own.  ", 0x07},
         {49, 23, "<Press any key to end help>", 0x0F}, {78, 24, "\xCD\xBC", 0x07},
     };
     for (const auto& c : cells) {

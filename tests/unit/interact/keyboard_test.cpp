@@ -148,4 +148,33 @@ TEST(KeyboardLoop, EndsOnReadFailureOrSignalAndFlushesWhatWaits) {
     EXPECT_EQ(s.line(), "");
 }
 
+// 80x25 at first: 21 data rows, 336 bytes a hex page. The screens are
+// proved end to end.
+TEST(KeyboardLoop, ResizeKeepsEveryViewPosition) {
+    const struct { bool hex; uint32_t size, from; int rows; uint32_t to; } cases[] = {
+        {false, 100, 80, 43, 62},   // the last page stays the last page
+        {false, 100, 50, 43, 50},   // elsewhere the top line stays
+        {false, 100, 62, 24, 62},
+        {true, 1000, 664, 43, 376},  // F9's offset: its row boundaries kept
+        {true, 1000, 672, 43, 384},  // Ctrl+End's
+        {true, 1000, 664, 200, 8},   // the whole file fits from the first boundary
+        {true, 1000, 96, 43, 96},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hex << " " << c.from << " " << c.rows);
+        KeyboardScreen s;
+        std::string lines;
+        for (uint32_t i = 0; i < c.size; ++i) lines += "xxx\n";
+        pk::FileEntry& e = s.load(c.hex ? std::string(c.size, 'x') : lines);
+        pk::display.hexView = c.hex;
+        (c.hex ? e.view.offset : e.view.line) = c.from;
+        s.console.resizeEvent(90, c.rows);
+        EXPECT_EQ(s.run(), pk::KEY_READFAIL);
+        EXPECT_EQ(c.hex ? e.view.offset : e.view.line, c.to);
+        EXPECT_EQ(pk::program.screenWidth * 1000 + pk::program.dataRows, 90000 + c.rows - 4);
+        EXPECT_EQ(pk::program.hexPageBytes, (c.rows - 4) * 16);
+        EXPECT_EQ(s.row(c.rows - 1).substr(0, 12), "1Help  2Half");
+    }
+}
+
 }  // namespace

@@ -20,14 +20,8 @@ const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Left = pk::ScrollLeft, Right 
 constexpr uint32_t kMax = 4294967295u;
 
 // One move from a start position; a refused move (result 0) beeps once.
-struct Case {
-    uint32_t size;  // bytes (hex view) or lines of "xxx" (text view)
-    uint32_t from, fromColumn;
-    Op op;
-    uint32_t n;
-    int result;
-    uint32_t to, toColumn = 0;
-};
+// size is bytes (hex view) or lines of "xxx" (text view).
+struct Case { uint32_t size, from, fromColumn; Op op; uint32_t n; int result; uint32_t to, toColumn = 0; };
 
 void Check(bool hex, const Case& c) {
     pktest::TestScreen s(80, 24);

@@ -108,11 +108,8 @@ TEST_F(Shell, TerminalOfItsOwnFollowsTheEnvironmentAndIsNotWaitedFor) {
 
 TEST_F(Shell, MissingProgramsAndFailedStartsGiveTheirMessages) {
     setenv("DISPLAY", ":99", 1);
-    const struct {
-        const char* terminal;  // the xterm stub's text, or none
-        const char* shell;
-        const char* message;
-    } cases[] = {
+    // terminal: the xterm stub's text, or none
+    const struct { const char* terminal; const char* shell; const char* message; } cases[] = {
         {nullptr, "/bin/sh", "Pgm not found"},
         {kStub, "no-such-shell", "Pgm not found"},
         {"this is not a program\n", "/bin/sh", "rc = 8"},  // ENOEXEC

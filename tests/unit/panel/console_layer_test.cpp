@@ -17,15 +17,6 @@
 namespace pk {
 namespace {
 
-InputRecord Mouse(int16_t x, int16_t y, uint32_t buttons, uint32_t flags) {
-    InputRecord r;
-    r.eventType = MOUSE_EVENT;
-    r.position = {x, y};
-    r.buttonState = buttons;
-    r.eventFlags = flags;
-    return r;
-}
-
 InputRecord Paste(std::string text) {
     InputRecord r;
     r.eventType = PASTE_EVENT;
@@ -73,8 +64,6 @@ TEST(ConsoleInput, CutSequencesMouseReportsAndPastes) {
         {"\033\xc3\xa9", WithAlt(DecodeTyped("\xc3\xa9"))},  // Alt on every byte of a character
         {"\033[1\033OP", {f1}},                              // a key cuts a sequence short and counts
         {"\033[<0;5\033OP", {f1}},                           // and a mouse report
-        {"\033[<0;5;6M\033[<0;5;6M",
-         {Mouse(4, 5, FROM_LEFT_1ST_BUTTON_PRESSED, 0), Mouse(4, 5, FROM_LEFT_1ST_BUTTON_PRESSED, DOUBLE_CLICK)}},
         {"\033[200~a\033OP\033[<\xc3\xa9\033[201~q", {Paste("a\033OP\033[<\xc3\xa9"), MakeKey('Q', SCAN_Q, 'q', 0)}},
         {"\033[200~cut", {Paste("cut")}},  // a paste whose end never comes ends at the pause
         {"\033[201~", {}},
@@ -115,10 +104,7 @@ TEST(CellGrid, WritesAreClippedAndBadOnesRefused) {
     const uint16_t attrs[4] = {0x1F, 0x1F, 0x1F, 0x1F};
     const Cell block[4] = {{'w', 0, 0x70}, {'x', 0, 0x70}, {'y', 0, 0x70}, {'z', 0, 0x70}};
     Cell read[4];
-    struct Case {
-        const char* what;
-        bool ok;
-    };
+    struct Case { const char* what; bool ok; };
     const Case cases[] = {
         {"chars cut at the edge", con.writeChars({8, 0}, text, 4)},
         {"attrs cut at the edge", con.writeAttrs({9, 0}, attrs, 4)},

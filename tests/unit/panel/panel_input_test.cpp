@@ -7,10 +7,7 @@ namespace {
 
 using PanelInput = PanelTest;
 
-struct KeyRead {
-    int32_t ch, scan, repeat;
-    bool operator==(const KeyRead&) const = default;
-};
+struct KeyRead { int32_t ch, scan, repeat; bool operator==(const KeyRead&) const = default; };
 std::ostream& operator<<(std::ostream& o, const KeyRead& k) { return o << k.ch << "/" << k.scan << "/" << k.repeat; }
 
 KeyRead ReadKey() {

@@ -5,75 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "text/line_scan.h"
-#include "text/utf8.h"
+#include "line_reference.h"
 
 namespace {
 
+using namespace pktest;
 using pk::Bytes;
 constexpr uint32_t kStep = pk::LINE_INDEX_STEP;
-
-Bytes B(const std::string& s) { return Bytes(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
-
-// The reference: every line's start and text length, straight from the rules.
-struct RefLine {
-    uint32_t start, length;
-};
-
-std::vector<RefLine> RefLines(const std::string& d) {
-    std::vector<RefLine> lines;
-    size_t start = 0;
-    while (start < d.size()) {
-        size_t end = d.find('\n', start);
-        size_t stop = end == std::string::npos ? d.size() : end;
-        size_t len = stop - start;
-        if (len > 0 && d[stop - 1] == '\r') --len;
-        lines.push_back({uint32_t(start), uint32_t(len)});
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return lines;
-}
-
-// The load-time measure, byte by byte as the rules describe it; cells by
-// measuring every line's text as UTF-8.
-pk::ScanResult RefScan(const std::string& d) {
-    pk::ScanResult r;
-    uint64_t raw = 0, exp = 0;
-    for (size_t p = 0, start = 0; p <= d.size(); ++p) {
-        if (p == d.size() ? raw > 0 : d[p] == '\n') {
-            r.lineCount++;
-            r.longestRaw = std::max<uint32_t>(r.longestRaw, uint32_t(raw));
-            r.longestExpanded = std::max<uint32_t>(r.longestExpanded, uint32_t(exp));
-            pk::TextWidths cells = pk::MeasureCells(B(d).data() + start, uint32_t(raw));
-            r.widestCellsRaw = std::max<uint32_t>(r.widestCellsRaw, uint32_t(cells.raw));
-            r.widestCellsExpanded = std::max<uint32_t>(r.widestCellsExpanded, uint32_t(cells.expanded));
-            raw = exp = 0;
-            start = p + 1;
-        } else if (p < d.size() && !(d[p] == '\r' && p + 1 < d.size() && d[p + 1] == '\n')) {
-            raw++;
-            exp += d[p] == '\t' ? 8 - exp % 8 : 1;
-        }
-    }
-    return r;
-}
-
-// Line feeds before each index point.
-std::vector<uint32_t> RefIndex(const std::string& d) {
-    std::vector<uint32_t> index;
-    for (size_t at = 0; at < d.size(); at += kStep) index.push_back(uint32_t(std::count(d.begin(), d.begin() + at, '\n')));
-    return index;
-}
-
-auto Tie(const pk::ScanResult& r) {
-    return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded, r.widestCellsRaw, r.widestCellsExpanded);
-}
+constexpr uint32_t kPieces[] = {1, 7, 64, 65, 40000};
 
 // Cells as a UTF-8 locale gives them.
 const bool kUtf8Widths = [] {
@@ -92,92 +36,17 @@ std::string Repeat(const std::string& s, int n) {
 // lone mark, a broken byte.
 const char* const kUtf8Pieces[] = {"\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "e\xCC\x81", "\xCC\x81", "\x80"};
 
-// The data with the reference and its measure by the program, index included.
-struct Measured {
-    std::string d;
-    std::vector<RefLine> lines;
-    std::vector<uint32_t> index;
-    pk::ScanResult scan;
-    explicit Measured(std::string bytes)
-        : d(std::move(bytes)), lines(RefLines(d)), index(pk::LineIndexSize(uint32_t(d.size()))),
-          scan(pk::ScanLines(B(d), index)) {}
-    pk::TextLines text() const { return pk::TextLines{B(d), uint32_t(lines.size()), index}; }
-    pk::LineCache cacheAt(uint32_t n) const {
-        if (n == 0) return pk::LineCache{};
-        return pk::LineCache{lines[n - 1].start, n, B(d).data() + lines[n - 1].start};
-    }
-    // Each line before line n ends in a line feed before o; line n's own
-    // (if it has one) may be before o too.
-    uint32_t lineFeedsBefore(uint32_t o) const {
-        uint32_t n = lineOf(o);
-        bool last = n == lines.size();
-        int64_t lf = last ? (d.empty() || d.back() != '\n' ? -1 : int64_t(d.size()) - 1) : int64_t(lines[n].start) - 1;
-        return n - 1 + (lf >= 0 && lf < int64_t(o) ? 1 : 0);
-    }
-    // The last line starting at or before o, never past the last line.
-    uint32_t lineOf(uint32_t o) const {
-        auto after = std::upper_bound(lines.begin(), lines.end(), o, [](uint32_t x, const RefLine& l) { return x < l.start; });
-        return uint32_t(std::max<ptrdiff_t>(after - lines.begin(), 1));
-    }
-};
-
-// The measure, the index, and the scan in pieces of any size (as loading
-// scans while it reads) against the reference.
-void CheckMeasure(const Measured& m) {
-    ASSERT_EQ(Tie(m.scan), Tie(RefScan(m.d)));
-    ASSERT_EQ(m.scan.lineCount, m.lines.size());
-    ASSERT_EQ(m.index, RefIndex(m.d));
-    for (uint32_t piece : {1u, 7u, 64u, 65u, 40000u}) {
-        if (m.d.size() / piece > 200000) continue;
-        std::vector<uint32_t> index(m.index.size());
-        pk::ScanState state = pk::StartScan(0, index);
-        for (uint32_t end = 0; end < m.d.size();)
-            pk::ScanPart(B(m.d), end = std::min<uint32_t>(end + piece, uint32_t(m.d.size())), state);
-        ASSERT_EQ(Tie(pk::ScanFinish(B(m.d), state)), Tie(m.scan)) << "piece " << piece;
-        ASSERT_EQ(index, m.index) << "piece " << piece;
-    }
-}
-
-// Every operation for line n and offset o from one cache.
-void CheckLineAndOffset(const Measured& m, const pk::TextLines& t, uint32_t c, uint32_t n, uint32_t o) {
-    pk::LineCache cache = m.cacheAt(c);
-    uint32_t count = t.lineCount;
-    pk::LineInfo info;
-    if (n >= 1 && n <= count) {
-        ASSERT_TRUE(pk::LineAt(t, cache, n, info)) << c << " " << n;
-        ASSERT_EQ(std::make_pair(info.offset, info.length), std::make_pair(m.lines[n - 1].start, m.lines[n - 1].length))
-            << "cache " << c << " line " << n;
-        ASSERT_EQ(pk::LineColumnToOffset(t, cache, n, 3), m.lines[n - 1].start + 2);
-    }
-    if (count == 0 || o > m.d.size()) return;
-    uint32_t want = m.lineOf(o);
-    uint32_t line = 0, column = 0;
-    pk::OffsetToLineColumn(t, cache, o, line, column);
-    ASSERT_EQ(std::make_pair(line, column), std::make_pair(want, o - m.lines[want - 1].start + 1)) << "cache " << c << " at " << o;
-    ASSERT_EQ(pk::LineOfOffset(t, cache, o), 1 + m.lineFeedsBefore(o)) << o;
-    if (o == m.d.size()) return;
-    pk::LineCache moved = cache;
-    ASSERT_EQ(pk::TopLineForOffset(t, o, moved), want) << "cache " << c << " at " << o;
-    ASSERT_EQ(std::tie(moved.line, moved.offset), std::tie(want, m.lines[want - 1].start));
-    ASSERT_EQ(moved.start, B(m.d).data() + moved.offset);
-}
-
 // Compares every operation with the reference from every cache position,
 // with the index and without it.
 void CheckAgainstReference(const std::string& d) {
     SCOPED_TRACE(testing::PrintToString(d.substr(0, 80)));
     Measured m(d);
-    CheckMeasure(m);
+    ASSERT_EQ(CheckMeasure(m, kPieces), "");
     uint32_t count = uint32_t(m.lines.size());
-    for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}}) {
-        for (uint32_t c = 0; c <= count; ++c) {
-            pk::LineInfo info;
-            EXPECT_FALSE(pk::LineAt(t, m.cacheAt(c), 0, info));
-            EXPECT_FALSE(pk::LineAt(t, m.cacheAt(c), count + 1, info));
-            EXPECT_EQ(pk::LineColumnToOffset(t, m.cacheAt(c), count + 1, 1), 0u);
-            for (uint32_t k = 0; k <= std::max<uint32_t>(count, uint32_t(d.size())); ++k) CheckLineAndOffset(m, t, c, k, k);
-        }
-    }
+    for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
+        for (uint32_t c = 0; c <= count; ++c)
+            for (uint32_t k = 0; k <= std::max<uint32_t>(count + 1, uint32_t(d.size())); ++k)
+                ASSERT_EQ(CheckLineAndOffset(m, t, c, k, k), "");
     // Stepping through all lines both ways with the two walkers.
     Bytes data = B(m.d);
     const uint8_t* s = data.data();
@@ -247,7 +116,7 @@ TEST(LineModel, IndexedWalksMatchReference) {
     for (const std::string& d : sets) {
         SCOPED_TRACE(testing::Message() << "size " << d.size() << " lines " << std::count(d.begin(), d.end(), '\n'));
         Measured m(d);
-        CheckMeasure(m);
+        ASSERT_EQ(CheckMeasure(m, kPieces), "");
         uint32_t count = uint32_t(m.lines.size());
         std::vector<uint32_t> probes;  // offsets and line numbers
         for (uint32_t k = 0; k * kStep <= d.size() + 2; ++k)
@@ -259,10 +128,7 @@ TEST(LineModel, IndexedWalksMatchReference) {
         probes.push_back(count);
         for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
             for (uint32_t c : {0u, 1u, count / 2, count})
-                for (uint32_t p : probes) {
-                    CheckLineAndOffset(m, t, c, p, p);
-                    if (HasFatalFailure()) return;
-                }
+                for (uint32_t p : probes) ASSERT_EQ(CheckLineAndOffset(m, t, c, p, p), "");
     }
 }
 
@@ -322,10 +188,7 @@ TEST(LineModel, PartsJoinAsOnePass) {
 TEST(LineModel, DegenerateLargeData) {
     // One 100 MB line of each kind, and 16 million empty lines.
     const uint32_t big = 100u << 20, many = 16u << 20;
-    struct Case {
-        char fill;
-        uint32_t size, lines, raw, expanded;
-    } cases[] = {
+    struct Case { char fill; uint32_t size, lines, raw, expanded; } cases[] = {
         {'\n', many, many, 0, 0}, {'\r', big, 1, big, big}, {'\0', big, 1, big, big}, {'\t', big, 1, big, big * 8},
     };
     for (const Case& c : cases) {

@@ -1,0 +1,188 @@
+// The line model's reference, straight from the line rules, and the checks
+// of the program's line model against it, for the unit test and the fuzz
+// target alike. Each check gives the first rule broken, "" when all hold.
+//
+// Line rules: a line ends at a line feed, which belongs to no line's text; a
+// carriage return right before the line's end is not part of the text; bytes
+// after the last line feed form one more line. Tab stops every 8 columns.
+#pragma once
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "text/line_scan.h"
+#include "text/utf8.h"
+
+namespace pktest {
+
+inline pk::Bytes B(std::string_view s) { return pk::Bytes(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
+
+// Every line's start and text length.
+struct RefLine {
+    uint32_t start, length;
+};
+
+inline std::vector<RefLine> RefLines(std::string_view d) {
+    std::vector<RefLine> lines;
+    size_t start = 0;
+    while (start < d.size()) {
+        size_t end = d.find('\n', start);
+        size_t stop = end == std::string::npos ? d.size() : end;
+        size_t len = stop - start;
+        if (len > 0 && d[stop - 1] == '\r') --len;
+        lines.push_back({uint32_t(start), uint32_t(len)});
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The load-time measure, byte by byte as the rules describe it; cells by
+// measuring every line's text as UTF-8.
+inline pk::ScanResult RefScan(std::string_view d) {
+    pk::ScanResult r;
+    uint64_t raw = 0, exp = 0;
+    for (size_t p = 0, start = 0; p <= d.size(); ++p) {
+        if (p == d.size() ? raw > 0 : d[p] == '\n') {
+            r.lineCount++;
+            r.longestRaw = std::max<uint32_t>(r.longestRaw, uint32_t(raw));
+            r.longestExpanded = std::max<uint32_t>(r.longestExpanded, uint32_t(exp));
+            pk::TextWidths cells = pk::MeasureCells(reinterpret_cast<const uint8_t*>(d.data()) + start, uint32_t(raw));
+            r.widestCellsRaw = std::max<uint32_t>(r.widestCellsRaw, uint32_t(cells.raw));
+            r.widestCellsExpanded = std::max<uint32_t>(r.widestCellsExpanded, uint32_t(cells.expanded));
+            raw = exp = 0;
+            start = p + 1;
+        } else if (p < d.size() && !(d[p] == '\r' && p + 1 < d.size() && d[p + 1] == '\n')) {
+            raw++;
+            exp += d[p] == '\t' ? 8 - exp % 8 : 1;
+        }
+    }
+    return r;
+}
+
+// Line feeds before each index point.
+inline std::vector<uint32_t> RefIndex(std::string_view d) {
+    std::vector<uint32_t> index;
+    for (size_t at = 0; at < d.size(); at += pk::LINE_INDEX_STEP)
+        index.push_back(uint32_t(std::count(d.begin(), d.begin() + at, '\n')));
+    return index;
+}
+
+// The display cells of a line's text: the byte each one shows (a tab
+// expanded, tabs on, fills up to the next stop with cells of its own byte).
+inline std::vector<uint32_t> RefCells(std::string_view text, bool expandTabs) {
+    std::vector<uint32_t> cells;
+    for (uint32_t b = 0; b < text.size(); ++b)
+        do cells.push_back(b);
+        while (expandTabs && text[b] == '\t' && cells.size() % 8 != 0);
+    return cells;
+}
+
+inline auto Tie(const pk::ScanResult& r) {
+    return std::make_tuple(r.lineCount, r.longestRaw, r.longestExpanded, r.widestCellsRaw, r.widestCellsExpanded);
+}
+
+inline std::string At(const char* rule, uint64_t a, uint64_t b = 0, uint64_t c = 0) {
+    return std::string(rule) + " (" + std::to_string(a) + ", " + std::to_string(b) + ", " + std::to_string(c) + ")";
+}
+
+// The data with the reference and its measure by the program, index included.
+struct Measured {
+    std::string d;
+    std::vector<RefLine> lines;
+    std::vector<uint32_t> index;
+    pk::ScanResult scan;
+    explicit Measured(std::string bytes)
+        : d(std::move(bytes)), lines(RefLines(d)), index(pk::LineIndexSize(uint32_t(d.size()))),
+          scan(pk::ScanLines(B(d), index)) {}
+    pk::TextLines text() const { return pk::TextLines{B(d), uint32_t(lines.size()), index}; }
+    pk::LineCache cacheAt(uint32_t n) const {
+        if (n == 0) return pk::LineCache{};
+        return pk::LineCache{lines[n - 1].start, n, B(d).data() + lines[n - 1].start};
+    }
+    // Each line before line n ends in a line feed before o; line n's own
+    // (if it has one) may be before o too.
+    uint32_t lineFeedsBefore(uint32_t o) const {
+        uint32_t n = lineOf(o);
+        bool last = n == lines.size();
+        int64_t lf = last ? (d.empty() || d.back() != '\n' ? -1 : int64_t(d.size()) - 1) : int64_t(lines[n].start) - 1;
+        return n - 1 + (lf >= 0 && lf < int64_t(o) ? 1 : 0);
+    }
+    // The last line starting at or before o, never past the last line.
+    uint32_t lineOf(uint32_t o) const {
+        auto after = std::upper_bound(lines.begin(), lines.end(), o, [](uint32_t x, const RefLine& l) { return x < l.start; });
+        return uint32_t(std::max<ptrdiff_t>(after - lines.begin(), 1));
+    }
+};
+
+// The measure and the index, whole and scanned in pieces of each size given
+// (as loading scans while it reads).
+inline std::string CheckMeasure(const Measured& m, std::span<const uint32_t> pieces) {
+    if (Tie(m.scan) != Tie(RefScan(m.d)) || m.scan.lineCount != m.lines.size()) return "the measure";
+    if (m.index != RefIndex(m.d)) return "the line index";
+    for (uint32_t piece : pieces) {
+        if (piece == 0 || m.d.size() / piece > 200000) continue;
+        std::vector<uint32_t> index(m.index.size());
+        pk::ScanState state = pk::StartScan(0, index);
+        for (uint32_t end = 0; end < m.d.size();)
+            pk::ScanPart(B(m.d), end = std::min<uint32_t>(end + piece, uint32_t(m.d.size())), state);
+        if (Tie(pk::ScanFinish(B(m.d), state)) != Tie(m.scan)) return At("the measure in pieces", piece);
+        if (index != m.index) return At("the line index in pieces", piece);
+    }
+    return "";
+}
+
+// Every operation for line n and offset o from the cache at line c (0: none).
+inline std::string CheckLineAndOffset(const Measured& m, const pk::TextLines& t, uint32_t c, uint32_t n, uint32_t o) {
+    pk::LineCache cache = m.cacheAt(c);
+    uint32_t count = t.lineCount;
+    pk::LineInfo info;
+    bool found = pk::LineAt(t, cache, n, info);
+    if (found != (n >= 1 && n <= count)) return At("LineAt finds the lines there are", c, n);
+    if (!found && pk::LineColumnToOffset(t, cache, n, 1) != 0) return At("LineColumnToOffset of no line", c, n);
+    if (found && (info.offset != m.lines[n - 1].start || info.length != m.lines[n - 1].length))
+        return At("LineAt", c, n);
+    if (found && pk::LineColumnToOffset(t, cache, n, 3) != m.lines[n - 1].start + 2) return At("LineColumnToOffset", c, n);
+    if (count == 0 || o > m.d.size()) return "";
+    uint32_t want = m.lineOf(o);
+    uint32_t line = 0, column = 0;
+    pk::OffsetToLineColumn(t, cache, o, line, column);
+    if (line != want || column != o - m.lines[want - 1].start + 1) return At("OffsetToLineColumn", c, o);
+    if (pk::LineOfOffset(t, cache, o) != 1 + m.lineFeedsBefore(o)) return At("LineOfOffset", c, o);
+    if (o == m.d.size()) return "";
+    pk::LineCache moved = cache;
+    if (pk::TopLineForOffset(t, o, moved) != want || moved.line != want || moved.offset != m.lines[want - 1].start ||
+        moved.start != B(m.d).data() + moved.offset)
+        return At("TopLineForOffset", c, o);
+    return "";
+}
+
+// A line's display cells with tabs expanded or not: NextCell from the start,
+// and WalkColumns to display column limit.
+inline std::string CheckCells(std::string_view text, bool expandTabs, uint64_t limit) {
+    std::vector<uint32_t> cells = RefCells(text, expandTabs);
+    const uint8_t* p = B(text).data();
+    pk::CellCursor cursor;
+    for (uint32_t i = 0; i <= cells.size(); ++i) {
+        int want = i == cells.size() ? pk::END_OF_LINE : expandTabs && text[cells[i]] == '\t' ? ' ' : uint8_t(text[cells[i]]);
+        if (pk::NextCell(p, uint32_t(text.size()), i, cursor, expandTabs) != want) return At("NextCell", i);
+    }
+    if (!expandTabs) return "";
+    pk::ColumnPoint point = pk::WalkColumns(p, uint32_t(text.size()), limit);
+    pk::ColumnPoint want{uint32_t(text.size()), cells.size(), 0};
+    if (limit < cells.size()) {
+        bool inside = limit > 0 && cells[limit - 1] == cells[limit];
+        uint64_t end = limit;
+        while (end < cells.size() && cells[end] == cells[limit]) ++end;
+        want = {cells[limit] + (inside ? 1 : 0), limit, inside ? uint32_t(end - limit) : 0};
+    }
+    if (point.byte != want.byte || point.column != want.column || point.pending != want.pending)
+        return At("WalkColumns", limit, point.byte, point.pending);
+    return "";
+}
+
+}  // namespace pktest

@@ -1,0 +1,53 @@
+// The line model against the reference of the line rules on any data, also
+// repeated past several line index points: the measure whole, in pieces and
+// in parts joined; lines and offsets both ways from any cached line, with
+// the index and without; each line's display cells with tabs expanded.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include "fuzz_check.h"
+#include "line_reference.h"
+
+using namespace pktest;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    FuzzedDataProvider in(bytes, size);
+    const uint32_t repeat = in.ConsumeBool() ? 1 : in.ConsumeIntegralInRange(1, 300);
+    const uint32_t pieces[] = {in.ConsumeIntegralInRange<uint32_t>(1, 5000), in.ConsumeIntegralInRange<uint32_t>(1, 70)};
+    uint32_t probes[8];
+    for (uint32_t& p : probes) p = in.ConsumeIntegral<uint32_t>();
+    std::string unit = in.ConsumeRemainingBytesAsString(), d;
+    for (uint32_t i = 0; i < repeat && unit.size() * repeat < (4u << 20); ++i) d += unit;
+
+    Measured m(d);
+    const std::string measured = CheckMeasure(m, pieces);
+    pkfuzz::Check(measured.empty(), measured.c_str());
+    // Two parts scanned apart, then joined.
+    if (!d.empty()) {
+        uint32_t cut = probes[0] % uint32_t(d.size());
+        std::vector<uint32_t> index(m.index.size());
+        pk::ScanState whole = pk::StartScan(0, index), part = pk::StartScan(cut, index);
+        pk::ScanPart(B(d), cut, whole);
+        pk::ScanPart(B(d), uint32_t(d.size()), part);
+        pk::JoinPart(B(d), whole, part);
+        pkfuzz::Check(Tie(pk::ScanFinish(B(d), whole)) == Tie(m.scan) && index == m.index, "parts joined as one pass");
+    }
+    const uint32_t count = uint32_t(m.lines.size());
+    for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
+        for (int i = 0; i + 2 < 8; i += 3) {
+            // Line numbers and offsets near the cache, near the ends and anywhere.
+            uint32_t c = probes[i] % (count + 1), n = probes[i + 1] % (count + 2);
+            uint32_t o = probes[i + 2] % (uint32_t(d.size()) + 1);
+            for (uint32_t near : {c, n}) {
+                const std::string why = CheckLineAndOffset(m, t, c, near, o);
+                pkfuzz::Check(why.empty(), why.c_str());
+            }
+        }
+    for (size_t i = 0; i < count && i < 50; ++i) {
+        std::string_view text = std::string_view(d).substr(m.lines[i].start, m.lines[i].length);
+        for (bool expand : {false, true}) {
+            const std::string why = CheckCells(text, expand, probes[i % 8] % (text.size() * 8 + 2));
+            pkfuzz::Check(why.empty(), why.c_str());
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,91 @@
+// The data area as the rules draw it for the current file, its position and
+// the display settings, compared cell by cell with what a console shows.
+// Text view: one line a row from view.line, display columns from
+// view.column, tabs expanded to 8-column stops (tabs on, EBCDIC off), bytes
+// EBCDIC-translated when on. Hex view: 16 bytes a row from view.offset as
+// "   %08X:   ", four groups of four bytes in hex, then the characters
+// between brackets ("." for all but 20-7E). The found bytes are bright.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "display/display_state.h"
+#include "display/views.h"
+#include "fuzz_check.h"
+#include "files/file_table.h"
+#include "line_reference.h"
+#include "panel/memory_console.h"
+
+namespace pkfuzz {
+
+struct RefRow {
+    std::string text;
+    std::string bright;  // '*' for a bright cell
+    void put(char c, bool lit) { text += c, bright += lit ? '*' : ' '; }
+};
+
+inline RefRow RefTextRow(const pk::FileEntry& e, std::string_view line, uint32_t number, int width) {
+    bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
+    bool shown = (e.findFlags & pk::FOUND_SHOWN) && number == e.found.line;
+    int64_t litFirst = int64_t(e.found.column) - 1, litLast = litFirst + pk::display.foundLength - 1;
+    RefRow row;
+    uint64_t first = e.view.column - 1, column = 0;
+    for (size_t b = 0; b < line.size() && column < first + uint64_t(width); ++b) {
+        bool tab = expand && line[b] == '\t';
+        char c = char(pk::display.ebcdicOn ? pk::EbcdicTable[uint8_t(line[b])] : uint8_t(line[b]));
+        for (uint64_t end = tab ? column + 8 - column % 8 : column + 1; column < end; ++column)
+            if (column >= first && column < first + uint64_t(width))
+                row.put(tab ? ' ' : c, shown && int64_t(b) >= litFirst && int64_t(b) <= litLast);
+    }
+    return row;
+}
+
+inline RefRow RefHexRow(const pk::FileEntry& e, uint64_t at) {
+    bool shown = e.findFlags & pk::FOUND_SHOWN;
+    auto lit = [&](uint64_t o) { return shown && o >= e.found.offset && o < uint64_t(e.found.offset) + pk::display.foundLength; };
+    RefRow row;
+    char head[16];
+    std::snprintf(head, sizeof head, "   %08X:   ", unsigned(at));
+    for (char c : std::string(head)) row.put(c, false);
+    for (uint64_t i = 0; i < 16; ++i) {
+        for (int half = 0; half < 2; ++half)
+            row.put(at + i < e.size ? "0123456789ABCDEF"[(e.data[at + i] >> (4 - 4 * half)) & 15] : ' ', at + i < e.size && lit(at + i));
+        if (i % 4 == 3) row.put(' ', false), row.put(' ', false);
+    }
+    for (char c : std::string("  [")) row.put(c, false);
+    for (uint64_t o = at; o < at + 16 && o < e.size; ++o) {
+        uint8_t c = pk::display.ebcdicOn ? pk::EbcdicTable[e.data[o]] : e.data[o];
+        row.put(c >= 0x20 && c <= 0x7E ? char(c) : '.', lit(o));
+    }
+    row.put(']', false);
+    return row;
+}
+
+// The data area of console against the reference; the found bytes only
+// while a hit is shown (a find that misses leaves the last hit bright until
+// the next redraw).
+inline void CheckDataArea(const pk::MemoryConsole& console) {
+    const pk::FileEntry& e = pk::CurrentEntry();
+    const int width = pk::program.screenWidth;
+    std::string_view data(reinterpret_cast<const char*>(e.data), e.size);
+    std::vector<pktest::RefLine> lines = pktest::RefLines(data);
+    for (int r = 0; r < pk::program.dataRows; ++r) {
+        RefRow want;
+        uint64_t at = uint64_t(e.view.offset) + 16 * uint64_t(r), n = uint64_t(e.view.line) + r;
+        if (pk::display.hexView && at < e.size) want = RefHexRow(e, at);
+        if (!pk::display.hexView && n <= lines.size())
+            want = RefTextRow(e, data.substr(lines[n - 1].start, lines[n - 1].length), uint32_t(n), width);
+        want.text.resize(size_t(width), ' ');
+        want.bright.resize(size_t(width), ' ');
+        std::string got = console.rowText(3 + r), bright;
+        for (int x = 0; x < width; ++x) bright += console.attrAt(x, 3 + r) == pk::ATTR_FOUND ? '*' : ' ';
+        if (got == want.text && (bright == want.bright || !(e.findFlags & pk::FOUND_SHOWN))) continue;
+        std::fprintf(stderr, "row %d\nwant [%s]\n     [%s]\ngot  [%s]\n     [%s]\n", r, want.text.c_str(),
+                     want.bright.c_str(), got.c_str(), bright.c_str());
+        std::abort();
+    }
+}
+
+}  // namespace pkfuzz
