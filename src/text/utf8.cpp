@@ -59,8 +59,9 @@ struct Piece {
     PieceKind kind;
 };
 
-bool PrintableAscii(uint8_t b) { return b >= 0x20 && b != 0x7F; }
+bool PrintableAscii(uint8_t b) { return b >= 0x20 && b < 0x7F; }
 
+// DecodeUtf8, inline for the walks.
 inline Utf8Sequence Decode(const uint8_t* p, uint32_t available) {
     if (available == 0) return {};
     const uint8_t b0 = p[0];
@@ -83,6 +84,7 @@ inline Utf8Sequence Decode(const uint8_t* p, uint32_t available) {
     return {char32_t((b0 & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F)), 4};
 }
 
+// The piece at pos (< length).
 inline Piece Classify(const uint8_t* text, uint32_t length, uint32_t pos, const WidthTable& widths) {
     uint8_t b = text[pos];
     if (b < 0x80) {
@@ -134,7 +136,7 @@ int ShownWidth(char32_t c) {
 
 TextUnit NextUnit(const uint8_t* text, uint32_t length, uint32_t pos) {
     // Printable ASCII that no mark follows, the common case, at once.
-    if (PrintableAscii(text[pos]) && text[pos] < 0x80 && (pos + 1 == length || text[pos + 1] < 0x80))
+    if (PrintableAscii(text[pos]) && (pos + 1 == length || text[pos + 1] < 0x80))
         return {1, 1, false};
     const WidthTable& widths = Widths();
     Piece first = Classify(text, length, pos, widths);
