@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,7 @@ struct Soak {
             case 11: {
                 Blank();
                 std::string c = commands[Pick(std::size(commands))];
+                if (c.starts_with("pe ")) c.insert(3, dir.path() + "/");
                 if (c.empty() || c.back() == ' ') c += Num(5000);
                 return t().send(c + "\r");
             }
@@ -120,7 +122,10 @@ struct Soak {
         for (int done = 0; done < events;) {
             for (int burst = 1 + Pick(30); burst > 0 && t().running(); --burst, ++done) Event();
             if (Answers()) continue;
-            std::string state = ReadAll("/proc/" + std::to_string(t().pid()) + "/stat");  // when it hangs
+            // When it hangs: its state and its children's.
+            std::string proc = "/proc/" + std::to_string(t().pid()), state = ReadAll(proc + "/stat");
+            std::istringstream children(ReadAll(proc + "/task/" + std::to_string(t().pid()) + "/children"));
+            for (std::string child; children >> child;) state += "\nchild " + ReadAll("/proc/" + child + "/stat");
             ASSERT_EQ(t().exitCode(kWait), 0) << "after " << done << " events, wait status " << t().wait(0) << " "
                                               << state << "\n" << t().screenText();
             ASSERT_TRUE(TerminalBack(t()));
