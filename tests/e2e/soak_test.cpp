@@ -103,14 +103,16 @@ struct Soak {
     }
 
     // pk answers: a terminal below the smallest size grows back, a help
-    // screen or a "Press Enter" prompt goes with Enter, then Home and a
-    // marker show on the command line.
+    // screen or the "Press Enter" prompt after a command (the terminal in
+    // its line mode; echoed keys may have scrolled the prompt away) goes
+    // with Enter, then Home and a marker show on the command line.
     bool Answers() {
         if (t().rows() < 24 || t().cols() < 80) t().resize(24, 80);
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
         while (std::chrono::steady_clock::now() < until && t().wait(0) == -1) {
-            std::string screen = t().screenText();
-            bool aside = screen.find("Press Enter") != std::string::npos || screen.find("Help for") != std::string::npos;
+            struct termios modes {};
+            bool aside = (t().slaveModes(modes) && (modes.c_lflag & ICANON)) ||
+                         t().screenText().find("Help for") != std::string::npos;
             t().send(aside ? "\r" : "\033[H~");
             if (t().waitUntil([&] { return !aside && pk->window()[0] == '~'; }, 200)) return true;
         }
