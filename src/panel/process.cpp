@@ -101,12 +101,23 @@ void RedirectStdio(int output) {
     ReportAndExit(report, errno);
 }
 
-// The errno a child sent, or 0 when the pipe closed empty.
-int ReadReport(int fd) {
+// The errno a child sent, or 0 when the pipe closed empty. A child stopped
+// before its exec (Ctrl+Z typed just as it took the terminal) is continued,
+// or neither the report nor the program would ever come.
+int ReadReport(int fd, pid_t pid) {
     int err = 0;
-    ssize_t got;
-    do got = read(fd, &err, sizeof err);
-    while (got < 0 && errno == EINTR);
+    ssize_t got = -1;
+    for (;;) {
+        struct pollfd p {fd, POLLIN, 0};
+        if (poll(&p, 1, 50) > 0) {
+            got = read(fd, &err, sizeof err);
+            if (got >= 0 || errno != EINTR) break;
+            continue;
+        }
+        siginfo_t info {};
+        if (waitid(P_PID, id_t(pid), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+            kill(pid, SIGCONT);
+    }
     close(fd);
     return got == ssize_t(sizeof err) ? err : 0;
 }
@@ -146,7 +157,7 @@ Child Spawn(const std::string& path, const std::vector<std::string>& argv, const
         close(report[0]);
         return {0, child.error};
     }
-    child.error = ReadReport(report[0]);
+    child.error = ReadReport(report[0], pid);
     if (setup.detached || child.error != 0) {
         WaitFor(pid);
         child.pid = 0;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,7 @@ struct Soak {
             case 11: {
                 Blank();
                 std::string c = commands[Pick(std::size(commands))];
+                if (c.starts_with("pe ")) c.insert(3, dir.path() + "/");
                 if (c.empty() || c.back() == ' ') c += Num(5000);
                 return t().send(c + "\r");
             }
@@ -101,14 +103,16 @@ struct Soak {
     }
 
     // pk answers: a terminal below the smallest size grows back, a help
-    // screen or a "Press Enter" prompt goes with Enter, then Home and a
-    // marker show on the command line.
+    // screen or the "Press Enter" prompt after a command (the terminal in
+    // its line mode; echoed keys may have scrolled the prompt away) goes
+    // with Enter, then Home and a marker show on the command line.
     bool Answers() {
         if (t().rows() < 24 || t().cols() < 80) t().resize(24, 80);
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
         while (std::chrono::steady_clock::now() < until && t().wait(0) == -1) {
-            std::string screen = t().screenText();
-            bool aside = screen.find("Press Enter") != std::string::npos || screen.find("Help for") != std::string::npos;
+            struct termios modes {};
+            bool aside = (t().slaveModes(modes) && (modes.c_lflag & ICANON)) ||
+                         t().screenText().find("Help for") != std::string::npos;
             t().send(aside ? "\r" : "\033[H~");
             if (t().waitUntil([&] { return !aside && pk->window()[0] == '~'; }, 200)) return true;
         }
@@ -120,7 +124,10 @@ struct Soak {
         for (int done = 0; done < events;) {
             for (int burst = 1 + Pick(30); burst > 0 && t().running(); --burst, ++done) Event();
             if (Answers()) continue;
-            std::string state = ReadAll("/proc/" + std::to_string(t().pid()) + "/stat");  // when it hangs
+            // When it hangs: its state and its children's.
+            std::string proc = "/proc/" + std::to_string(t().pid()), state = ReadAll(proc + "/stat");
+            std::istringstream children(ReadAll(proc + "/task/" + std::to_string(t().pid()) + "/children"));
+            for (std::string child; children >> child;) state += "\nchild " + ReadAll("/proc/" + child + "/stat");
             ASSERT_EQ(t().exitCode(kWait), 0) << "after " << done << " events, wait status " << t().wait(0) << " "
                                               << state << "\n" << t().screenText();
             ASSERT_TRUE(TerminalBack(t()));

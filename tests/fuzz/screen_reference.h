@@ -2,11 +2,13 @@
 // the display settings, compared cell by cell with what a console shows.
 // Text view: one line a row from view.line, display columns from
 // view.column, tabs expanded to 8-column stops (tabs on, EBCDIC off), bytes
-// EBCDIC-translated when on. Hex view: 16 bytes a row from view.offset as
-// "   %08X:   ", four groups of four bytes in hex, then the characters
-// between brackets ("." for all but 20-7E). The found bytes are bright.
+// EBCDIC-translated when on; shown as UTF-8, the rows of ASCII text only.
+// Hex view: 16 bytes a row from view.offset as "   %08X:   ", four groups
+// of four bytes in hex, then the characters between brackets ("." for all
+// but 20-7E). The found bytes are bright.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -75,8 +77,13 @@ inline void CheckDataArea(const pk::MemoryConsole& console) {
         RefRow want;
         uint64_t at = uint64_t(e.view.offset) + 16 * uint64_t(r), n = uint64_t(e.view.line) + r;
         if (pk::display.hexView && at < e.size) want = RefHexRow(e, at);
-        if (!pk::display.hexView && n <= lines.size())
-            want = RefTextRow(e, data.substr(lines[n - 1].start, lines[n - 1].length), uint32_t(n), width);
+        if (!pk::display.hexView && n <= lines.size()) {
+            std::string_view text = data.substr(lines[n - 1].start, lines[n - 1].length);
+            // Shown as UTF-8, a row of ASCII is its bytes; others are not compared.
+            if (pk::ShowingUtf8() && std::any_of(text.begin(), text.end(), [](char c) { return uint8_t(c) >= 0x80; }))
+                continue;
+            want = RefTextRow(e, text, uint32_t(n), width);
+        }
         want.text.resize(size_t(width), ' ');
         want.bright.resize(size_t(width), ' ');
         std::string got = console.rowText(3 + r), bright;
