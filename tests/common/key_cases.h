@@ -15,17 +15,13 @@ namespace pktest {
 
 // A key-down record with repeat count 1.
 struct KeyRecord {
-    uint16_t vk;
-    uint16_t scan;
+    uint16_t vk, scan;
     uint8_t ch;
     uint32_t state;
     bool operator==(const KeyRecord&) const = default;
 };
 
-struct KeyCase {
-    std::string bytes;
-    std::vector<KeyRecord> records;
-};
+struct KeyCase { std::string bytes; std::vector<KeyRecord> records; };
 
 // xterm's forms of a key: id is the final letter (SS3 or CSI) or the number
 // before '~'; modifier 1 is the plain key.
@@ -37,10 +33,7 @@ inline std::string XtermKey(const std::string& id, int modifier, bool ss3) {
 
 inline std::vector<KeyCase> KeyCases() {
     using namespace pk;
-    struct Named {
-        const char* id;
-        uint16_t vk, scan;
-    };
+    struct Named { const char* id; uint16_t vk, scan; };
     const std::pair<int, uint32_t> mods[] = {
         {2, SHIFT_PRESSED}, {5, LEFT_CTRL_PRESSED}, {3, LEFT_ALT_PRESSED},  {6, SHIFT_PRESSED | LEFT_CTRL_PRESSED},
         {7, LEFT_CTRL_PRESSED | LEFT_ALT_PRESSED},  {4, SHIFT_PRESSED | LEFT_ALT_PRESSED}};

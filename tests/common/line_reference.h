@@ -22,9 +22,7 @@ namespace pktest {
 inline pk::Bytes B(std::string_view s) { return pk::Bytes(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
 
 // Every line's start and text length.
-struct RefLine {
-    uint32_t start, length;
-};
+struct RefLine { uint32_t start, length; };
 
 inline std::vector<RefLine> RefLines(std::string_view d) {
     std::vector<RefLine> lines;

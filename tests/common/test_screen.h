@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "display/display_state.h"
 #include "display/screen.h"
@@ -34,7 +35,7 @@ public:
     }
     ~TestScreen() {
         // Slot 0's bytes belong to the fixture; anything a test loaded is freed.
-        if (pk::fileTable[0].data == borrowed_) pk::fileTable[0].data = nullptr;
+        if (pk::fileTable[0].data == reinterpret_cast<uint8_t*>(data.data())) pk::fileTable[0].data = nullptr;
         pk::ReleaseAllEntries();
         std::free(pk::program.viewCells);  // a resize may have replaced it
         Clear();
@@ -46,23 +47,15 @@ public:
     // does (with the line index), at the top.
     pk::FileEntry& load(std::string_view bytes, const char* name = "/tmp/data.txt") {
         data = std::string(bytes);
-        return attach(reinterpret_cast<uint8_t*>(data.data()), uint32_t(data.size()), name);
-    }
-    // The same for bytes the caller keeps; never freed here.
-    pk::FileEntry& attach(uint8_t* bytes, uint32_t size, const char* name = "/tmp/data.txt") {
         pk::FileEntry& e = pk::fileTable[0];
         e = pk::FileEntry{};
-        e.data = borrowed_ = bytes;
-        e.size = size;
+        e.data = reinterpret_cast<uint8_t*>(data.data());
+        e.size = uint32_t(data.size());
         e.lineIndex.resize(pk::LineIndexSize(e.size));
         pk::ScanResult scan = pk::ScanLines(e.bytes(), e.lineIndex);
-        e.lineCount = scan.lineCount;
-        e.longestRaw = scan.longestRaw;
-        e.longestExpanded = scan.longestExpanded;
-        e.widestCellsRaw = scan.widestCellsRaw;
-        e.widestCellsExpanded = scan.widestCellsExpanded;
-        e.view = {1, 1, 0};
-        e.findStart = {1, 1, 0};
+        std::tie(e.lineCount, e.longestRaw, e.longestExpanded, e.widestCellsRaw, e.widestCellsExpanded) =
+            std::tie(scan.lineCount, scan.longestRaw, scan.longestExpanded, scan.widestCellsRaw, scan.widestCellsExpanded);
+        e.view = e.findStart = {1, 1, 0};
         std::snprintf(e.name, sizeof e.name, "%s", name);
         pk::program.currentEntry = 0;
         return e;
@@ -97,7 +90,6 @@ public:
     std::string data;
 
 private:
-    uint8_t* borrowed_ = nullptr;
     static void Clear() {
         pk::ResetFileTable();
         pk::ResetDisplay();

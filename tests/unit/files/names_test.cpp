@@ -15,13 +15,7 @@ namespace {
 // the full path, or "" and the error when none can be formed.
 TEST(FullPath, FoldsComponentsWithoutLookingAtDisk) {
     const std::string fits(pk::NAME_SIZE - 3, 'y'), tooLong(pk::NAME_SIZE, 'x');
-    struct Case {
-        std::string typed;
-        const char* cwd;
-        uint32_t cwdError;
-        std::string full;
-        uint32_t error;
-    } cases[] = {
+    struct Case { std::string typed; const char* cwd; uint32_t cwdError; std::string full; uint32_t error; } cases[] = {
         {"a.txt", "/home/u", 0, "/home/u/a.txt", 0},
         {"../../../a", "/home/u", 0, "/a", 0},
         {"/x//./y/../z/", "/ignored", 0, "/x/z", 0},
@@ -49,10 +43,7 @@ TEST(FullPath, FoldsComponentsWithoutLookingAtDisk) {
 }
 
 TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
-    struct Case {
-        const char *pattern, *name;
-        bool match;
-    } cases[] = {
+    struct Case { const char *pattern, *name; bool match; } cases[] = {
         {"*", ".hidden", true},        {"*.txt", "a.txt.bak", false}, {"?.txt", "ab.txt", false},
         {"a*b*c", "abcbc", true},      {"a*b*c", "aXbYcZ", false},    {"[ab].txt", "a.txt", false},
         {"[ab].txt", "[ab].txt", true}, {"a\\*", "a\\xyz", true},     {"**", "", true},
@@ -66,11 +57,7 @@ TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
 }
 
 TEST(LoadMessages, EveryResultHasBothWordings) {
-    struct Case {
-        pk::LoadResult result;
-        uint32_t error;
-        const char *longText, *shortText;
-    } cases[] = {
+    struct Case { pk::LoadResult result; uint32_t error; const char *longText, *shortText; } cases[] = {
         {pk::LOAD_PATH_ERROR, 36, "GetFullPathName error, rc = 36 (File name too long), file = t*.x.", "Path error 36"},
         {pk::LOAD_IS_FOLDER, 0, "/f/t*.x is a folder.", "No filename"},
         {pk::LOAD_EMPTY, 0, "File /f/t*.x is empty.", "File is empty"},

@@ -23,10 +23,7 @@ std::string ReadPage() {
 
 // The page's name of a key table key; empty for a key it has no name for.
 std::string KeyName(uint16_t scanCode) {
-    struct Named {
-        uint16_t scanCode;
-        const char* name;
-    };
+    struct Named { uint16_t scanCode; const char* name; };
     static constexpr Named names[] = {
         {SCAN_UP, "Up"},       {SCAN_DOWN, "Down"},   {SCAN_PGUP, "PgUp"},     {SCAN_PGDN, "PgDn"},
         {SCAN_HOME, "Home"},   {SCAN_END, "End"},     {SCAN_LEFT, "Left"},     {SCAN_RIGHT, "Right"},

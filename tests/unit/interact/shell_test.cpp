@@ -69,12 +69,7 @@ protected:
 };
 
 TEST_F(Shell, TerminalOfItsOwnFollowsTheEnvironmentAndIsNotWaitedFor) {
-    struct Case {
-        const char* variable;
-        const char* value;
-        const char* program;
-        std::vector<std::string> leading;
-    } cases[] = {
+    struct Case { const char *variable, *value, *program; std::vector<std::string> leading; } cases[] = {
         {"DISPLAY", ":99", "xterm", {"-geometry", "100x30", "-e"}},
         {"STY", "1.pts-0.host", "screen", {"-X", "screen"}},
         {"WAYLAND_DISPLAY", "wayland-0", "x-terminal-emulator", {"-e"}},

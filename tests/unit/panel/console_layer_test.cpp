@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <span>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "key_cases.h"
 #include "panel/cell_glyphs.h"
@@ -24,19 +28,16 @@ InputRecord Paste(std::string text) {
     return r;
 }
 
-// Every field of a record, for comparing and for reading a failure.
-std::string Show(const InputRecord& r) {
-    char buf[160];
-    snprintf(buf, sizeof buf, "type %u down %d repeat %u vk %02X scan %02X ch %02X state %X at %d,%d b %X f %X ",
-             r.eventType, r.keyDown, r.repeatCount, r.virtualKey, r.scanCode, r.ch, unsigned(r.controlState),
-             r.position.x, r.position.y, unsigned(r.buttonState), unsigned(r.eventFlags));
-    return buf + r.text;
-}
-
-template <class Records>
-std::vector<std::string> Show(const Records& records) {
-    std::vector<std::string> shown;
-    for (const InputRecord& r : records) shown.push_back(Show(r));
+// Every field of each record, one a line, for comparing and for reading a failure.
+std::string Show(const auto& records) {
+    std::string shown;
+    for (const InputRecord& r : records) {
+        char buf[160];
+        snprintf(buf, sizeof buf, "type %u down %d repeat %u vk %02X scan %02X ch %02X state %X at %d,%d b %X f %X ",
+                 r.eventType, r.keyDown, r.repeatCount, r.virtualKey, r.scanCode, r.ch, unsigned(r.controlState),
+                 r.position.x, r.position.y, unsigned(r.buttonState), unsigned(r.eventFlags));
+        shown += buf + r.text + "\n";
+    }
     return shown;
 }
 
@@ -89,7 +90,7 @@ TEST(ConsoleInput, KeyStringsOfOtherTerminalsAndMalformedOnes) {
         InputRecord r;
         EXPECT_EQ(DecodeKeySequence(seq, r), want.has_value()) << seq + 1;
         if (want) {
-            EXPECT_EQ(Show(r), Show(MakeKey(want->vk, want->scan, want->ch, want->state))) << seq + 1;
+            EXPECT_EQ(Show(std::span(&r, 1)), Show(std::vector{MakeKey(want->vk, want->scan, want->ch, want->state)})) << seq + 1;
         }
     }
     InputRecord r;

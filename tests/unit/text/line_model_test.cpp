@@ -60,10 +60,7 @@ void CheckAgainstReference(const std::string& d) {
 }
 
 TEST(LineModel, HandWorkedCases) {
-    struct Case {
-        std::string data;
-        uint32_t lines, raw, expanded, cellsRaw, cellsExpanded;
-    } cases[] = {
+    struct Case { std::string data; uint32_t lines, raw, expanded, cellsRaw, cellsExpanded; } cases[] = {
         {"A\r\nB\r\n", 2, 1, 1, 1, 1},          {"A\rB\n", 1, 3, 3, 3, 3},
         {"abc\r", 1, 4, 4, 4, 4},                {"\n\nX", 3, 1, 1, 1, 1},
         {"\r\n", 1, 0, 0, 0, 0},                 {"1234567\t\n", 1, 8, 8, 8, 8},

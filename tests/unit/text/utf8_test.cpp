@@ -5,6 +5,8 @@
 
 #include <clocale>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "text/utf8.h"
 
@@ -20,41 +22,27 @@ protected:
     }
 };
 
+// Well-formed sequences decode whole; every other one is refused.
 TEST_F(Utf8, SequenceRules) {
-    struct Case {
-        std::string bytes;
-        uint32_t available;  // bytes the text still has from here
-        char32_t code;       // 0 with length 0: not well-formed
-        uint32_t length;
-    } const cases[] = {
-        {"A", 1, 'A', 1},
-        {"\x7F", 1, 0x7F, 1},
-        {"\xC2\x80", 2, 0x80, 2},                  // the first two-byte form (a C1 control)
-        {"\xDF\xBF", 2, 0x7FF, 2},
-        {"\xE0\xA0\x80", 3, 0x800, 3},
-        {"\xED\x9F\xBF", 3, 0xD7FF, 3},            // just below the surrogates
-        {"\xEF\xBF\xBF", 3, 0xFFFF, 3},
-        {"\xF0\x90\x80\x80", 4, 0x10000, 4},
-        {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF, 4},
-        {"\xC0\x80", 2, 0, 0},                     // overlong forms
-        {"\xC1\xBF", 2, 0, 0},
-        {"\xE0\x9F\xBF", 3, 0, 0},
-        {"\xF0\x8F\xBF\xBF", 4, 0, 0},
-        {"\xED\xA0\x80", 3, 0, 0},                 // surrogates
-        {"\xED\xBF\xBF", 3, 0, 0},
-        {"\xF4\x90\x80\x80", 4, 0, 0},             // beyond U+10FFFF
-        {"\xF5\x80\x80\x80", 4, 0, 0},
-        {"\xFF", 1, 0, 0},
-        {"\x80", 1, 0, 0},                         // a stray continuation byte
-        {"\xC3(", 2, 0, 0},                        // a missing one
-        {"\xE6\x97\xA5", 2, 0, 0},                 // cut by the line's end
-        {"\xF0\x9F\x98\x80", 3, 0, 0},
-        {"\xC3\xA9", 1, 0, 0},
+    const std::pair<std::string, char32_t> good[] = {
+        {"A", 'A'}, {"\x7F", 0x7F}, {"\xC2\x80", 0x80} /* the first two-byte form, a C1 control */,
+        {"\xDF\xBF", 0x7FF}, {"\xE0\xA0\x80", 0x800}, {"\xED\x9F\xBF", 0xD7FF} /* just below the surrogates */,
+        {"\xEF\xBF\xBF", 0xFFFF}, {"\xF0\x90\x80\x80", 0x10000}, {"\xF4\x8F\xBF\xBF", 0x10FFFF},
     };
-    for (const Case& c : cases) {
-        pk::Utf8Sequence s = pk::DecodeUtf8(Bytes(c.bytes), c.available);
-        EXPECT_EQ(s.length, c.length) << c.bytes;
-        EXPECT_EQ(s.code, c.code) << c.bytes;
+    for (const auto& [bytes, code] : good) {
+        pk::Utf8Sequence s = pk::DecodeUtf8(Bytes(bytes), uint32_t(bytes.size()));
+        EXPECT_EQ(std::pair(s.code, s.length), std::pair(code, uint32_t(bytes.size()))) << bytes;
+    }
+    const std::pair<std::string, uint32_t> bad[] = {  // the bytes, and how many the text still has from here
+        {"\xC0\x80", 2}, {"\xC1\xBF", 2}, {"\xE0\x9F\xBF", 3}, {"\xF0\x8F\xBF\xBF", 4},  // overlong forms
+        {"\xED\xA0\x80", 3}, {"\xED\xBF\xBF", 3},                                      // surrogates
+        {"\xF4\x90\x80\x80", 4}, {"\xF5\x80\x80\x80", 4},                             // beyond U+10FFFF
+        {"\xFF", 1}, {"\x80", 1}, {"\xC3(", 2},  // a byte never used, a stray continuation byte, a missing one
+        {"\xE6\x97\xA5", 2}, {"\xF0\x9F\x98\x80", 3}, {"\xC3\xA9", 1},               // cut by the line's end
+    };
+    for (const auto& [bytes, available] : bad) {
+        pk::Utf8Sequence s = pk::DecodeUtf8(Bytes(bytes), available);
+        EXPECT_EQ(std::pair(s.code, s.length), std::pair(char32_t(0), 0u)) << bytes;
     }
 }
 
@@ -73,11 +61,7 @@ std::string Units(const std::string& text) {
 
 // The cell column of every unit, walked unit by unit with tabs expanded or
 // not: what WalkCells and MeasureCells must agree with.
-struct Layout {
-    std::vector<uint32_t> starts;
-    std::vector<uint64_t> columns;
-    uint64_t width = 0;
-};
+struct Layout { std::vector<uint32_t> starts; std::vector<uint64_t> columns; uint64_t width = 0; };
 Layout Walk(const std::string& text, bool expandTabs) {
     Layout l;
     for (uint32_t p = 0; p < text.size();) {
@@ -91,11 +75,7 @@ Layout Walk(const std::string& text, bool expandTabs) {
 }
 
 TEST_F(Utf8, UnitsWidthsAndWalks) {
-    struct Case {
-        std::string text;
-        std::string units;
-        uint64_t raw, expanded;
-    } const cases[] = {
+    struct Case { std::string text, units; uint64_t raw, expanded; } const cases[] = {
         {"Caf\xC3\xA9", "w1:1 w1:1 w1:1 w1:2", 4, 4},
         {"\xE6\x97\xA5\xE6\x9C\xAC", "w2:3 w2:3", 4, 4},                    // wide
         {"\xF0\x9F\x98\x80!", "w2:4 w1:1", 3, 3},                            // an emoji
