@@ -1,9 +1,160 @@
-// The panel library's key reader, the wait on a panel without input fields,
-// fullpush and PNL_RESET.
+// The panel library's input: the key reader, the wait on a panel without
+// input fields, fullpush and PNL_RESET; and the editor: typing, deleting,
+// cursor and word moves within a field, moves between fields and rows, and
+// the keys that end the edit.
 #include "panel_fixture.h"
 
 namespace pk {
 namespace {
+
+struct EditCase {
+    const char* name;
+    std::string text;
+    uint16_t length, width, offset;
+    uint32_t flags;
+    std::vector<Step> keys;
+    std::string want;  // padded with blanks to the length
+    int pos, wantOffset, result, tones;
+};
+
+const std::string kWords = "one two  three";
+
+// Each case edits one input field at column 11 of row 5.
+const EditCase kCases[] = {
+    {"full field in overwrite", "", 5, 5, 0, 0, {T("abcdef")}, "abcde", 5, 0, 0, 1},
+    {"insert into a full field", "abcdefghij", 10, 10, 0, 0, {INS, T("X")}, "abcdefghij", 0, 0, 0, 1},
+    {"insert over a NUL last byte", std::string("abcd\0", 5), 5, 5, 0, 0, {INS, T("X")}, "Xabcd", 1, 0, 0, 0},
+    {"caps flag", "", 10, 10, 0, 0, {CAPS, T("ab1;")}, "AB1;", 4, 0, 0, 0},
+    {"high and control bytes", "", 10, 10, 0, 0, {T("\xe9\x03")}, "\xE9\x03", 2, 0, 0, 0},
+    {"typing scrolls the text", "", 10, 5, 0, 0, {T("abcdefghijk")}, "abcdefghij", 5, 5, 0, 1},
+    {"Esc clears", "abc", 10, 10, 0, PNL_ESCCLEAR, {RIGHT, RIGHT, ESC}, "", 0, 0, 0, 0},
+    {"Esc ends", "abc", 10, 10, 0, PNL_ESCEND | PNL_ESCCLEAR, {ESC, T("z")}, "abc", 0, 0, 27, 0},
+    {"Insert scan code alone", "abc", 10, 10, 0, 0, {RIGHT, Key(SCAN_INSERT), T("Z")}, "aZc", 2, 0, 0, 0},
+    {"backspace at the start", "abc", 10, 10, 0, 0, {BS}, "abc", 0, 0, 0, 1},
+    {"backspace", "abcd", 10, 10, 0, 0, {RIGHT, RIGHT, BS}, "acd", 1, 0, 0, 0},
+    {"backspace in a scrolled field", "abcdefgh", 20, 5, 3, 0, {BS}, "abdefgh", 0, 2, 0, 0},
+    {"backspace beyond the text", "abcde", 5, 10, 0, 0, {Times(RIGHT, 7), BS}, "abcde", 6, 0, 0, 0},
+    {"delete past the end", "abcde", 5, 10, 0, 0, {Times(RIGHT, 5), DEL}, "abcde", 5, 0, 0, 1},
+    {"Home", "abcdefgh", 20, 5, 4, 0, {RIGHT, HOME}, "abcdefgh", 0, 0, 0, 0},
+    {"erase to end", "abcdef", 10, 10, 0, 0, {RIGHT, RIGHT, CEND}, "ab", 2, 0, 0, 0},
+    {"End of a long text", "abcdefghij", 20, 5, 0, 0, {END}, "abcdefghij", 5, 5, 0, 0},
+    {"Left scrolls back", "abcdefgh", 20, 5, 2, 0, {LEFT}, "abcdefgh", 0, 1, 0, 0},
+    {"Left at the start wraps to the field", "abcdefgh", 20, 5, 0, 0, {RIGHT, LEFT, LEFT}, "abcdefgh", 0, 0, 0, 0},
+    {"Right scrolls to the end", "", 80, 58, 0, 0, {Times(RIGHT, 79)}, "", 57, 22, 0, 0},
+    {"Right in a wide field", "ab", 2, 6, 0, 0, {Times(RIGHT, 5), T("x")}, "ab", 5, 0, 0, 1},
+    {"Shift+Tab to the start", "abc", 20, 5, 3, 0, {RIGHT, RIGHT, BTAB}, "abc", 0, 3, 0, 0},
+    {"word left at the start", kWords, 20, 20, 0, 0, {CLEFT}, kWords, 0, 0, 0, 1},
+    {"word left after the text", kWords, 20, 20, 0, 0, {Times(RIGHT, 17), CLEFT}, kWords, 9, 0, 0, 0},
+    {"word left scrolls back", kWords, 20, 5, 9, 0, {CLEFT}, kWords, 0, 4, 0, 0},
+    {"word right at the end", kWords, 20, 20, 0, 0, {Times(CRIGHT, 4)}, kWords, 14, 0, 0, 1},
+    {"word right scrolls", kWords, 20, 5, 0, 0, {CRIGHT, CRIGHT}, kWords, 5, 4, 0, 0},
+    {"word right in an empty field", "", 20, 5, 0, 0, {CRIGHT}, "", 0, 0, 0, 1},
+};
+
+using PanelEditor = PanelTest;
+
+TEST_F(PanelEditor, KeysWithinOneField) {
+    for (const EditCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        MemoryConsole local;
+        fullconsole(&local), fullreset();
+        PanelField panel[] = {Field(FLD_PROTECTED, 5, 1, 6, "Input:"), Field(FLD_LAST, 5, 11, c.width, c.text, c.length)};
+        panel[1].scrollOffset = c.offset;
+        Script(local, c.keys);
+        EXPECT_EQ(fullpanel(PNL_DISPLAY | PNL_INPUT | PNL_KEEPOFFSET | c.flags, panel), uint32_t(c.result));
+        const std::string text = Text(panel[1]);
+        EXPECT_EQ(text, c.want + std::string(c.length - c.want.size(), ' '));
+        EXPECT_EQ(std::tuple(local.cursor.x - 10, local.cursor.y, int(panel[1].scrollOffset), local.tones),
+                  std::tuple(c.pos, 4, c.wantOffset, c.tones));
+        // The screen shows the text from the offset, as far as the text goes.
+        size_t shown = size_t(std::min<int>(c.width, c.length - panel[1].scrollOffset));
+        EXPECT_EQ(local.rowText(4).substr(10, shown), text.substr(panel[1].scrollOffset, shown));
+    }
+}
+
+TEST_F(PanelEditor, RepeatsRedrawOnceAndSilentMeansNoTone) {
+    PanelField f = Field(FLD_LAST, 1, 1, 10, "", 10);
+    Script(con, {Held('x', 3), Times(BS, 4)});  // the fourth at the start: an error
+    EXPECT_EQ(fullpanel(PNL_INPUT | PNL_SILENT, &f), 0u);
+    EXPECT_EQ(con.tones, 0);
+    EXPECT_EQ(con.charWrites, 4);  // three typed at once, three deletes
+    EXPECT_EQ(Text(f), std::string(10, ' '));
+
+    // A field that fills up part way through a repeat shows what was typed.
+    PanelField g = Field(FLD_LAST, 1, 1, 5, "", 5);
+    Script(con, {Held('y', 9)});
+    fullpanel(PNL_INPUT, &g);
+    EXPECT_EQ(con.rowText(0).substr(0, 5), "yyyyy");
+    EXPECT_EQ(con.tones, 1);
+}
+
+TEST_F(PanelEditor, MovesBetweenFieldsWrap) {
+    PanelField panel[] = {
+        Field(FLD_PROTECTED, 1, 1, 5, "Name:"),        Field(FLD_AUTOSKIP, 1, 10, 3, "", 3),
+        Field(0, 1, 20, 5, "bbbbb"),                   Field(FLD_PROTECTED, 2, 1, 5, "Note:"),
+        Field(FLD_CURSOR | FLD_AUTOSKIP, 2, 10, 3, "", 3), Field(FLD_PROTECTED | FLD_LAST, 3, 1, 3, "end"),
+    };
+    ExpectCursorAfter(panel, {}, 9, 1);                 // FLD_CURSOR starts the edit
+    ExpectCursorAfter(panel, {T("\t")}, 9, 0);          // Tab wraps to the first input
+    ExpectCursorAfter(panel, {BTAB}, 19, 0);            // previous, skipping labels
+    ExpectCursorAfter(panel, {T("ab"), BTAB}, 9, 1);    // first back to the start
+    ExpectCursorAfter(panel, {T("xyz")}, 9, 0);         // autoskip wraps to the first
+    ExpectCursorAfter(panel, {T("\txyz")}, 19, 0);      // autoskip to the next
+    ExpectCursorAfter(panel, {T("\txy"), Held('z', 5)}, 19, 0);  // rest of the repeat dropped
+    ExpectCursorAfter(panel, {Key(SCAN_CTRL_HOME)}, 9, 0);  // Ctrl+Home by its BIOS code
+    ExpectCursorAfter(panel, {Times(RIGHT, 3)}, 9, 0);  // Right off the end: next field
+    ExpectCursorAfter(panel, {T("\t"), LEFT}, 9, 1);    // Left at the start: previous, wrapping
+    EXPECT_EQ(Text(panel[1]) + Text(panel[2]) + Text(panel[4]), "xyzbbbbbxyz");
+}
+
+TEST_F(PanelEditor, RowUpAndDownFollowTheColumn) {
+    PanelField panel[] = {
+        Field(FLD_PROTECTED, 2, 1, 5, "Name:"),
+        Field(0, 2, 10, 10, "", 10),            // A
+        Field(0, 2, 30, 10, "", 10),            // B
+        Field(FLD_PROTECTED, 4, 30, 3, "Lbl"),  // a label under B
+        Field(0, 4, 10, 10, "", 10),            // C
+        Field(0, 4, 50, 5, "", 5),              // D
+        Field(0, 6, 30, 10, "", 10),            // E
+        Field(FLD_LAST, 6, 50, 2, "", 2),       // G, narrower than D
+    };
+    ExpectCursorAfter(panel, {UP}, 49, 5);                                // first row wraps to the last
+    ExpectCursorAfter(panel, {Times(RIGHT, 3), DOWN}, 12, 3);             // same column keeps the cell
+    ExpectCursorAfter(panel, {T("\t"), Times(RIGHT, 2), DOWN}, 9, 3);     // under a label: row's first
+    ExpectCursorAfter(panel, {T("\t\t\t\t"), Times(RIGHT, 2), DOWN}, 31, 1);  // last row wraps
+    ExpectCursorAfter(panel, {T("\t\t\t\t"), UP}, 49, 3);                 // to a row without the column
+    ExpectCursorAfter(panel, {T("\t\t"), DOWN}, 29, 5);                   // no field in the column
+    ExpectCursorAfter(panel, {T("\t\t\t"), Times(RIGHT, 4), DOWN}, 51, 5);  // within a narrower field
+    ExpectCursorAfter(panel, {ENTER}, 9, 3);                              // Enter: the next row
+
+    // Rows compare as drawn: a bottom field with row 0 shares row 25.
+    PanelField one[] = {Field(0, 25, 5, 5, "", 5), Field(FLD_PROTECTED, 25, 12, 3, "to:"),
+                        Field(FLD_BOTTOM | FLD_LAST, 0, 20, 5, "", 5)};
+    ExpectCursorAfter(one, {T("\t"), DOWN}, 4, 24);         // falls back to the row's first field
+    ExpectCursorAfter(one, {T("\t"), UP}, 4, 24);           // falls back to the first input field
+    ExpectCursorAfter(one, {RIGHT, RIGHT, ENTER}, 4, 24);   // no next row: this field's start
+    ExpectCursorAfter(one, {T("\t")}, 19, 24);
+}
+
+TEST_F(PanelEditor, NoEchoFieldsAreNeitherShownNorGivenTheCursor) {
+    PanelField panel[] = {Field(FLD_NOECHO, 1, 1, 8, "", 8), Field(FLD_LAST, 2, 1, 8, "", 8)};
+    ASSERT_NE(fullinit(), nullptr);
+    con.cursor = {70, 20};
+    ExpectCursorAfter(panel, {T("secret")}, 70, 20, PNL_DISPLAY | PNL_INPUT);
+    EXPECT_EQ(Text(panel[0]), "secret  ");
+    EXPECT_EQ(con.rowText(0).substr(0, 8), std::string(8, ' '));
+    ExpectCursorAfter(panel, {T("\tok")}, 2, 1);
+    EXPECT_EQ(con.rowText(1).substr(0, 8), "ok      ");
+}
+
+TEST(PanelTextEnd, CountsUpToTheLastNonBlank) {
+    const std::pair<std::string, int> cases[] = {{"", 0}, {"    ", 0}, {std::string("\0\0 ", 3), 0}, {"ab  ", 2},
+                                                 {std::string("a\0b\0", 4), 3}, {"abcd", 4}, {" x", 2}};
+    for (auto [text, end] : cases) {
+        PanelField f{0, 0, 0, 1, 1, 4, 0, uint16_t(text.size()), reinterpret_cast<uint8_t*>(text.data())};
+        EXPECT_EQ(fulltextend(f), end) << text;
+    }
+}
 
 using PanelInput = PanelTest;
 
