@@ -21,6 +21,12 @@ namespace pktest {
 
 inline pk::Bytes B(std::string_view s) { return pk::Bytes(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
 
+inline std::string Repeat(std::string_view s, size_t n) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i) out += s;
+    return out;
+}
+
 // Every line's start and text length.
 struct RefLine { uint32_t start, length; };
 

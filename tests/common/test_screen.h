@@ -17,6 +17,7 @@
 #include "display/views.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
+#include "line_reference.h"
 #include "panel/memory_console.h"
 #include "panel/panel.h"
 #include "text/line_scan.h"

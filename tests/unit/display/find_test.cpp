@@ -119,9 +119,8 @@ TEST(Find, LineRulesAndExamples) {
 
 TEST(Find, HitMovesTheViewToShowIt) {
     pktest::TestScreen s;  // 80x25: 21 data rows
-    std::string text;
-    for (int i = 1; i <= 2000; ++i) text += i == 1500 ? std::string(90, '-') + "needle\n" : "line\n";
-    pk::FileEntry& e = s.load(text);
+    using pktest::Repeat;
+    pk::FileEntry& e = s.load(Repeat("line\n", 1499) + std::string(90, '-') + "needle\n" + Repeat("line\n", 500));
     pktest::SetFindString("needle");
     ASSERT_EQ(pk::RunFind(), 1);  // the hit on data row 10, its last byte (column 96) at the right edge
     EXPECT_EQ(std::tie(e.found.line, e.view.line, e.view.column), std::make_tuple(1500u, 1491u, 17u));

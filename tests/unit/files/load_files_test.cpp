@@ -26,6 +26,7 @@
 #include "files/file_read.h"
 #include "files/file_table.h"
 #include "files/stream_read.h"
+#include "line_reference.h"
 #include "temp_dir.h"
 
 namespace {
@@ -231,22 +232,18 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
         std::string bytes(300000 + file * 400000 + rng() % 1000, 'x');
         for (char& c : bytes) c = "ab\t\r\xC3\xA9\n\n"[rng() % (file == 3 ? 6 : 8)];  // the last has no line feed
         std::string path = dir.write("random" + std::to_string(file), bytes);
-        const pk::Bytes data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        std::vector<uint32_t> wantIndex(pk::LineIndexSize(uint32_t(bytes.size())));
-        pk::ScanResult want = pk::ScanLines(data, wantIndex);
+        const pktest::Measured want(bytes);
+        const pk::Bytes data = pktest::B(bytes);
         for (int parts = 1; parts <= 5; ++parts) {
             std::vector<uint8_t> block(bytes.size());
-            std::vector<uint32_t> index(wantIndex.size());
+            std::vector<uint32_t> index(want.index.size());
             pk::ScanResult got;
             int fd = open(path.c_str(), O_RDONLY);
             ASSERT_EQ(pk::ReadAndMeasure(fd, block.data(), uint32_t(block.size()), parts, index, got, error), pk::LOAD_OK);
             close(fd);
             EXPECT_TRUE(std::equal(block.begin(), block.end(), data.begin())) << parts;
-            EXPECT_EQ(std::tie(got.lineCount, got.longestRaw, got.longestExpanded, got.widestCellsRaw, got.widestCellsExpanded),
-                      std::tie(want.lineCount, want.longestRaw, want.longestExpanded, want.widestCellsRaw,
-                               want.widestCellsExpanded))
-                << file << " " << parts;
-            EXPECT_EQ(index, wantIndex) << file << " " << parts;
+            EXPECT_EQ(pktest::Tie(got), pktest::Tie(want.scan)) << file << " " << parts;
+            EXPECT_EQ(index, want.index) << file << " " << parts;
         }
         int ends[2];
         ASSERT_EQ(pipe(ends), 0);
@@ -257,13 +254,13 @@ TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
         close(ends[0]);
         ASSERT_EQ(stream.size, bytes.size());
         EXPECT_TRUE(std::equal(data.begin(), data.end(), stream.block));
-        EXPECT_EQ(std::tie(stream.scan.lineCount, stream.scan.longestRaw, stream.scan.longestExpanded, stream.index),
-                  std::tie(want.lineCount, want.longestRaw, want.longestExpanded, wantIndex));
+        EXPECT_EQ(pktest::Tie(stream.scan), pktest::Tie(want.scan));
+        EXPECT_EQ(stream.index, want.index);
         pk::ReleaseFileBlock(stream.block, stream.size);
         ASSERT_EQ(Load(path), pk::LOAD_OK);
         const pk::FileEntry& e = pk::CurrentEntry();
         EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.widestCellsExpanded, e.lineIndex),
-                  std::tie(want.lineCount, want.longestExpanded, want.widestCellsExpanded, wantIndex));
+                  std::tie(want.scan.lineCount, want.scan.longestExpanded, want.scan.widestCellsExpanded, want.index));
     }
 }
 

@@ -27,12 +27,6 @@ namespace {
 constexpr uint32_t KEEPMSG = pk::CMD_KEEPMSG;
 constexpr uint32_t REDRAW = pk::CMD_REDRAW;
 
-std::string Lines(int count) {
-    std::string out;
-    for (int i = 1; i <= count; ++i) out += "line " + std::to_string(i) + "\n";
-    return out;
-}
-
 std::string FindString() {
     return std::string(reinterpret_cast<const char*>(pk::settings.findString), pk::settings.findLength);
 }
@@ -57,7 +51,7 @@ protected:
 };
 
 TEST_F(Commands, ResultsMessagesAndBeeps) {
-    s.load(Lines(3));
+    s.load(pktest::Repeat("xxx\n", 3));
     struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
         {{"next"}, REDRAW, "", 1},       // a single file
@@ -96,7 +90,7 @@ TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
         {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
     };
     for (bool inHex : {false, true}) {
-        s.load(inHex ? std::string(1000, 'h') : Lines(100));
+        s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
         pk::display.hexView = inHex;
         int beeps = s.console.beeps;
         for (const Case& c : inHex ? std::span<const Case>(hex) : std::span<const Case>(text)) {
@@ -114,7 +108,7 @@ TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
 }
 
 TEST_F(Commands, SettingsAndRecall) {
-    s.load(Lines(3));
+    s.load(pktest::Repeat("xxx\n", 3));
     std::strcpy(pk::commands.lastCommand, "down 2");
     // After each command: the line when it is kept for editing, and the
     // settings as digits: exact case, tabs, EBCDIC, print translation, UTF-8.
@@ -172,7 +166,7 @@ TEST_F(Commands, FindFormsStoreTheirBytes) {
 TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
     pktest::TempDir dir;
     std::string path = dir.write("my file.txt", "loaded\n");
-    std::strcpy(s.load(Lines(3)).name, "/first");
+    std::strcpy(s.load(pktest::Repeat("xxx\n", 3)).name, "/first");
     EXPECT_EQ(Enter("peekra " + dir.path() + "/nothing-matches*.none"), KEEPMSG);
     EXPECT_EQ(s.message(), "File not found.");
     EXPECT_EQ(pk::program.currentEntry, 0);  // the current file stays
@@ -201,9 +195,7 @@ struct Case { uint32_t size, from, fromColumn; Op op; uint32_t n; int result; ui
 
 void Check(bool hex, const Case& c) {
     pktest::TestScreen s(80, 24);
-    std::string lines;
-    for (uint32_t i = 0; !hex && i < c.size; ++i) lines += "xxx\n";
-    pk::FileEntry& e = s.load(hex ? "x" : lines);
+    pk::FileEntry& e = s.load(hex ? "x" : pktest::Repeat("xxx\n", c.size));
     pk::display.hexView = hex;
     if (hex) e.size = c.size;  // only the size matters; a huge file is never read
     e.view = hex ? pk::FilePosition{1, 1, c.from} : pk::FilePosition{c.from, c.fromColumn, 0};
@@ -245,9 +237,7 @@ TEST(Movement, TextViewMovesLinesAndColumnsWithinTheFile) {
 TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
     ASSERT_TRUE(pktest::UseUtf8Locale());
     pktest::TestScreen s(80, 24);
-    std::string accents;
-    for (int i = 0; i < 110; ++i) accents += "\xC3\xA9";
-    pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + accents + "\n");
+    pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + pktest::Repeat("\xC3\xA9", 110) + "\n");
     pk::settings.utf8On = 1;
     // Raw width 112 cells, expanded 126 (222 and 236 bytes).
     EXPECT_EQ(pk::ScrollRight(50), 1);

@@ -68,8 +68,7 @@ TEST(KeyboardEditor, EditingKeysAndRepeatCounts) {
 TEST(KeyboardEditor, Utf8EditsWholeCharacters) {
     ASSERT_TRUE(pktest::UseUtf8Locale());
     const std::string e = "\xC3\xA9", ri = "\xE6\x97\xA5", ben = "\xE6\x9C\xAC";
-    std::string wides;
-    for (int i = 0; i < 40; ++i) wides += ri;
+    const std::string wides = pktest::Repeat(ri, 40);
     struct Case { std::string typed; std::vector<Key> keys; std::string then, line; int column, beeps; };
     const Case cases[] = {
         {"a" + e + ri + "b", {{SCAN_LEFT, 2}, {SCAN_BACK, 1, 8}}, "", "a" + ri + "b", 13, 0},
@@ -91,8 +90,7 @@ TEST(KeyboardEditor, Utf8EditsWholeCharacters) {
         EXPECT_EQ(s.console.cursor.x, c.column) << c.line;
         EXPECT_EQ(s.console.beeps, c.beeps) << c.line;
         if (c.line == wides) {  // 33 of them in the 67-cell window, its last cell blank
-            std::string shown;
-            for (int i = 0; i < 33; ++i) shown += ri;
+            const std::string shown = pktest::Repeat(ri, 33);
             EXPECT_EQ(s.row(2).substr(12, shown.size() + 1), shown + " ");
         }
     }
@@ -165,9 +163,7 @@ TEST(KeyboardLoop, ResizeKeepsEveryViewPosition) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hex << " " << c.from << " " << c.rows);
         KeyboardScreen s;
-        std::string lines;
-        for (uint32_t i = 0; i < c.size; ++i) lines += "xxx\n";
-        pk::FileEntry& e = s.load(c.hex ? std::string(c.size, 'x') : lines);
+        pk::FileEntry& e = s.load(c.hex ? std::string(c.size, 'x') : pktest::Repeat("xxx\n", c.size));
         pk::display.hexView = c.hex;
         (c.hex ? e.view.offset : e.view.line) = c.from;
         s.console.resizeEvent(90, c.rows);

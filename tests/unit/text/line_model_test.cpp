@@ -26,12 +26,6 @@ const bool kUtf8Widths = [] {
     return true;
 }();
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
-
 // UTF-8 pieces for test data: wide, accented, four bytes, a joined mark, a
 // lone mark, a broken byte.
 const char* const kUtf8Pieces[] = {"\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "e\xCC\x81", "\xCC\x81", "\x80"};
