@@ -146,15 +146,4 @@ TEST(Find, HitMovesTheViewToShowIt) {
     EXPECT_EQ(s.entry().view.offset, 32u);  // above the view: the hit's row on top
 }
 
-TEST(Find, SettingAFindStringCutsItAndStartsAtTheView) {
-    pktest::TestScreen s;
-    s.load("abc\n").view = {7, 3, 48};
-    EXPECT_EQ(pk::SetFindText(std::string(300, 'q')), pk::FIND_SET_RUN);
-    EXPECT_EQ(pk::settings.findLength, 250);
-    const FilePosition& at = s.entry().findStart;
-    EXPECT_EQ(std::tie(at.line, at.column, at.offset), std::make_tuple(7u, 3u, 48u));
-    EXPECT_EQ(pk::SetFindSlash(" x"), pk::FIND_SET_RUN);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(pk::settings.findString), 3), std::string(" x\0", 3));
-}
-
 }  // namespace

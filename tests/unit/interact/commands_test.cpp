@@ -139,13 +139,16 @@ TEST_F(Commands, SettingsAndRecall) {
 }
 
 TEST_F(Commands, FindFormsStoreTheirBytes) {
-    s.load("abc\nABA\n").view = {2, 1, 0};
+    s.load("abc\nABA\n").view = {2, 3, 48};
+    EXPECT_EQ(Enter("f " + std::string(254, 'q')), pk::CMD_FIND);
+    EXPECT_EQ(FindString(), std::string(pk::FIND_MAX, 'q'));  // cut to the longest there can be
+    const pk::FilePosition& at = s.entry().findStart;  // the find starts at the view
+    EXPECT_EQ(std::tie(at.line, at.column, at.offset), std::make_tuple(2u, 3u, 48u));
     EXPECT_EQ(Enter("f   two  words  "), pk::CMD_FIND);
     EXPECT_EQ(FindString(), "two  words");
-    EXPECT_EQ(s.entry().findStart.line, 2u);
     EXPECT_EQ(Enter("find"), 0u);  // a stored string: nothing at all
-    EXPECT_EQ(Enter("/ x y"), pk::CMD_FIND);
-    EXPECT_EQ(FindString(), " x y");
+    EXPECT_EQ(Enter("/ x y"), pk::CMD_FIND);  // nothing of the longer string before stays
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(pk::settings.findString), 5), std::string(" x y\0", 5));
     EXPECT_EQ(Enter("'4g"), KEEPMSG);  // a refused form keeps the stored string
     EXPECT_EQ(Enter("'4162 anything"), pk::CMD_FIND);
     EXPECT_EQ(FindString(), "Ab");

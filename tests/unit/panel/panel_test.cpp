@@ -1,11 +1,208 @@
-// The panel library's input: the key reader, the wait on a panel without
-// input fields, fullpush and PNL_RESET; and the editor: typing, deleting,
-// cursor and word moves within a field, moves between fields and rows, and
-// the keys that end the edit.
-#include "panel_fixture.h"
+// The panel library on an in-memory console, reset around each test, with
+// fields whose text buffers the fixture owns and keys scripted as small
+// steps. Set-up and display: fullinit and its window request, fullattr,
+// fullfind, fullpanel's flags and the rules for drawing a field. Input: the
+// key reader, the wait on a panel without input fields, fullpush and
+// PNL_RESET; and the editor: typing, deleting, cursor and word moves within
+// a field, moves between fields and rows, and the keys that end the edit.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "panel/input_decoder.h"
+#include "panel/memory_console.h"
+#include "panel/panel.h"
 
 namespace pk {
 namespace {
+
+using Step = std::function<void(MemoryConsole&)>;
+
+inline Step Key(uint16_t scan, uint8_t ch = 0, uint32_t state = 0, uint16_t vk = 0, uint16_t repeat = 1) {
+    return [=](MemoryConsole& c) { c.key(scan, ch, state, vk, repeat); };
+}
+inline Step T(std::string text) {
+    return [=](MemoryConsole& c) { c.text(text); };
+}
+// A character key held down: the terminal's record with a repeat count.
+inline Step Held(char c, uint16_t repeat) {
+    return [=](MemoryConsole& con) {
+        InputRecord r = DecodeTyped(std::string(1, c)).at(0);
+        r.repeatCount = repeat;
+        con.event(r);
+    };
+}
+inline Step Times(Step s, int n) {
+    return [=](MemoryConsole& c) { for (int i = 0; i < n; ++i) s(c); };
+}
+inline void Script(MemoryConsole& c, const std::vector<Step>& steps) {
+    for (const Step& s : steps) s(c);
+}
+
+// Keys as the terminal sends them, and the two that only a console has.
+inline const Step LEFT = T("\033OD"), RIGHT = T("\033OC"), UP = T("\033OA"), DOWN = T("\033OB"), HOME = T("\033OH"),
+                  END = T("\033OF"), DEL = T("\033[3~"), F1 = T("\033OP"), BS = T("\x7f"), ESC = T("\033"), ENTER = T("\r"),
+                  BTAB = T("\033[Z"), CLEFT = T("\033[1;5D"), CRIGHT = T("\033[1;5C"), CEND = T("\033[1;5F"),
+                  INS = T("\033[2~"), CAPS = Key(SCAN_CAPS_LOCK, 0, 0, VKEY_CAPS_LOCK);
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override { fullconsole(&con), fullreset(); }
+    void TearDown() override { fullreset(), fullconsole(nullptr); }
+
+    // A field whose text buffer holds text padded with blanks to length.
+    PanelField Field(uint16_t flags, uint16_t row, uint16_t column, uint16_t width, std::string_view text,
+                     uint16_t length = 0, uint16_t number = 0, uint16_t colour = 1) {
+        std::string& buf = buffers.emplace_back(text);
+        buf.resize(length ? length : text.size(), ' ');
+        return PanelField{number, flags, colour, row, column, width, 0, uint16_t(buf.size()),
+                          reinterpret_cast<uint8_t*>(buf.data())};
+    }
+    static std::string Text(const PanelField& f) { return std::string(reinterpret_cast<const char*>(f.text), f.textLength); }
+    // Runs steps through fullpanel and checks where the cursor ends.
+    void ExpectCursorAfter(PanelField* panel, const std::vector<Step>& steps, int x, int y, uint32_t flags = PNL_INPUT) {
+        Script(con, steps);
+        EXPECT_EQ(fullpanel(flags, panel), 0u);
+        EXPECT_EQ(con.cursor.x, x);
+        EXPECT_EQ(con.cursor.y, y);
+    }
+
+    MemoryConsole con;
+    std::deque<std::string> buffers;  // stable addresses for the fields' texts
+};
+
+
+using PanelDisplay = PanelTest;
+
+TEST_F(PanelDisplay, InitialisationAndTheMinimumScreen) {
+    struct Case { int cols, rows; bool refuse, ok; int windowRight, windowBottom; };
+    const Case cases[] = {
+        {80, 24, true, true, 79, 23},   // a terminal's 24 rows are enough: no request made
+        {79, 25, false, true, 79, 24},  // too narrow: asks for 80 columns
+        {60, 10, false, true, 79, 23},  // asks for 80 x 24
+        {79, 25, true, false, 78, 24},  // refused: fullinit fails
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cols << "x" << c.rows);
+        MemoryConsole local(c.cols, c.rows);
+        local.refuseWindow = c.refuse;
+        local.failCode = ERANGE;
+        fullconsole(&local), fullreset();
+        ConsoleState* st = fullinit();
+        ASSERT_EQ(st != nullptr, c.ok);
+        EXPECT_EQ(local.window.right, c.windowRight);
+        EXPECT_EQ(local.window.bottom, c.windowBottom);
+        if (c.ok) continue;
+        EXPECT_EQ(fullpanel(PNL_CLEAR, nullptr), 0u);  // never touches the panel
+        // A refusal leaves the library uninitialised: the next call tries
+        // again and does not open the console a second time.
+        local.refuseWindow = false;
+        ASSERT_NE(st = fullinit(), nullptr);
+        EXPECT_EQ(st->lastError, uint32_t(ERANGE));
+        EXPECT_EQ(local.openCalls, 1);
+    }
+    fullconsole(&con);
+}
+
+TEST_F(PanelDisplay, OpenFailureAndAttributesSetBeforeInit) {
+    con.failOpen = ENXIO;
+    EXPECT_EQ(fullinit(), nullptr);
+    // fullattr first initialises; a failure keeps the table as it was.
+    const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x1E, 0x1D, 0x1C, 0x1B, 0x1A, 0x19, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13};
+    fullattr(table);
+    EXPECT_EQ(fullattributes()[3], 0x70);
+    con.failOpen = 0;
+    con.cursor = {3, 2};
+    const uint16_t under = 0x1E;
+    con.writeAttrs({3, 2}, &under, 1);
+    fullattr(table);
+    ASSERT_NE(fullinit(), nullptr);
+    EXPECT_EQ(fullinit()->initialAttribute, 0x1E);  // the attribute under the cursor
+    EXPECT_EQ(0, std::memcmp(fullattributes(), table, ATTRIBUTE_COUNT));
+}
+
+TEST_F(PanelDisplay, FieldsDrawTextAndAttributes) {
+    const uint8_t table[ATTRIBUTE_COUNT] = {0x1F, 0x07, 0x0F, 0x70, 0x8F, 0x87, 0, 7, 7, 7, 0, 0, 0};
+    fullattr(table);
+    con.fillChars('x', 80 * 25);
+    PanelField panel[] = {
+        Field(FLD_PROTECTED, 2, 3, 10, "abc", 0, 1, 3),             // short text
+        Field(FLD_PROTECTED, 3, 1, 0, "never", 0, 2, 2),            // width 0
+        Field(FLD_PROTECTED | FLD_NODISPLAY, 4, 1, 4, "hide", 0, 3, 2),
+        Field(FLD_NOECHO, 5, 1, 4, "nope", 0, 4, 2),                // drawn at step 1
+        Field(FLD_PROTECTED | FLD_LAST, 6, 78, 3, "end", 0, 5, 2),  // text ends at the edge
+    };
+    EXPECT_EQ(fullpanel(PNL_DISPLAY, panel), uint32_t(PNL_DISPLAY));
+    EXPECT_EQ(con.rowText(1).substr(0, 14), "xxabcxxxxxxxxx");
+    for (int x = 1; x < 14; ++x) EXPECT_EQ(con.attrAt(x, 1), x >= 2 && x < 12 ? 0x70 : 0) << x;
+    EXPECT_EQ(con.rowText(2).substr(0, 1) + con.rowText(3).substr(0, 4) + con.rowText(4).substr(0, 4), "xxxxxnope");
+    EXPECT_EQ(con.attrAt(0, 2), 0);
+    EXPECT_EQ(con.rowText(5).substr(77), "end");
+
+    // From the second call on, NOECHO fields are not drawn: one character
+    // call and one attribute call per field drawn.
+    con.charWrites = con.attrWrites = 0;
+    fullpanel(PNL_DISPLAY, panel);
+    EXPECT_EQ(std::pair(con.charWrites, con.attrWrites), std::pair(3, 3));
+
+    fullpanel(PNL_CLEAR | PNL_DISPLAY, panel);  // cleared with entry 0 of the table
+    EXPECT_EQ(con.attrAt(79, 24), 0x1F);
+    EXPECT_EQ(con.rowText(1).substr(0, 6), "  abc ");
+}
+
+TEST_F(PanelDisplay, ScrollOffsetsAreResetUnlessKept) {
+    PanelField panel[] = {Field(0, 1, 1, 4, "0123456789"), Field(FLD_PROTECTED | FLD_LAST, 2, 1, 4, "abcdefgh")};
+    panel[0].scrollOffset = 3;
+    panel[1].scrollOffset = 2;
+    fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
+    EXPECT_EQ(con.rowText(0).substr(0, 4) + con.rowText(1).substr(0, 4), "3456cdef");
+    EXPECT_EQ(fullpanel(0, panel), 0u);  // even a call with no other flag resets them
+    EXPECT_EQ(panel[0].scrollOffset + panel[1].scrollOffset, 0);
+
+    // An offset near or past the end shows only the bytes that exist.
+    for (auto [offset, shown] : {std::pair<uint16_t, const char*>{6, "ghxxx"}, {40, "xxxxx"}}) {
+        con.fillChars('x', 80 * 25);
+        panel[1].scrollOffset = offset;
+        fullpanel(PNL_KEEPOFFSET | PNL_DISPLAY, panel);
+        EXPECT_EQ(con.rowText(1).substr(0, 5), shown);
+        EXPECT_EQ(con.attrAt(3, 1), 0x07);
+    }
+}
+
+TEST_F(PanelDisplay, BottomRowsAndWindowPosition) {
+    PanelField panel[] = {Field(FLD_PROTECTED | FLD_BOTTOM, 0, 1, 4, "last"),
+                          Field(FLD_PROTECTED | FLD_BOTTOM | FLD_LAST, 1, 1, 5, "above")};
+    con.resize(80, 40);  // the window made taller: the rows follow
+    fullpanel(PNL_DISPLAY, panel);
+    EXPECT_EQ(fullrow(panel[0]), 40);
+    EXPECT_EQ(con.rowText(39).substr(0, 4) + con.rowText(38).substr(0, 5), "lastabove");
+
+    // A window scrolled down the buffer is moved back with its size kept; a
+    // failed window check stops fullpanel before anything is reset.
+    con.resize(80, 60);
+    con.window = Rect{0, 20, 79, 44};
+    fullpanel(PNL_DISPLAY, panel);
+    EXPECT_EQ(con.window.top, 0);
+    EXPECT_EQ(con.window.bottom, 24);
+    con.window = Rect{0, 5, 79, 29};
+    con.refuseWindow = true;
+    panel[0].scrollOffset = 1;
+    EXPECT_EQ(fullpanel(PNL_DISPLAY, panel), 0u);
+    EXPECT_EQ(panel[0].scrollOffset, 1);
+}
+
+TEST_F(PanelDisplay, FindByNumberUpToTheLastField) {
+    PanelField panel[] = {Field(FLD_PROTECTED, 1, 1, 1, "a", 0, 0), Field(FLD_PROTECTED, 1, 2, 1, "b", 0, 7),
+                          Field(FLD_PROTECTED, 1, 3, 1, "c", 0, 7), Field(FLD_PROTECTED | FLD_LAST, 1, 4, 1, "d", 0, 9)};
+    for (auto [number, index] : {std::pair{0, 0}, {7, 1}, {9, 3}, {3, -1}, {0x10007, -1}})  // all 32 bits compared
+        EXPECT_EQ(fullfind(panel, number), index < 0 ? nullptr : &panel[index]) << number;
+}
+
 
 struct EditCase {
     const char* name;
