@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <clocale>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -127,15 +126,6 @@ TEST_F(SettingsTest, RunsWriteAndReadBack) {
         {"-", 0, 0, "[common]\ntabs=0\nutf8=0\nflen=3\nfind=6100FF60\n", zero},  // the stored one is kept
         {longest, 0, 1, "", longest},
     };
-    // Nothing stored: UTF-8 when the locale uses it.
-    for (const char* locale : {"C", "C.UTF-8"}) {
-        ASSERT_NE(setlocale(LC_CTYPE, locale), nullptr);
-        pk::ReadSettings();
-        EXPECT_EQ(pk::settings.findLength, 0);
-        EXPECT_EQ(pk::settings.tabsOn, 0u);
-        EXPECT_EQ(pk::settings.utf8On, locale[1] == '.' ? 1u : 0u) << locale;
-    }
-    setlocale(LC_CTYPE, "C");
     for (const Run& r : runs) {
         pk::settings = pk::Settings{};
         if (r.find != "-") pktest::SetFindString(r.find);

@@ -157,9 +157,7 @@ TEST_F(LoadFilesTest, ExclusiveLockElsewhereIsASharingViolation) {
     ASSERT_EQ(read(ready[0], &c, 1), 1);
     EXPECT_EQ(c, 'y');
     EXPECT_EQ(Load(locked), pk::LOAD_OPEN_ERROR);
-    char message[pk::NAME_SIZE + 64];
-    pk::LongLoadMessage(message, sizeof message, pk::LOAD_OPEN_ERROR, "locked.txt", full, error);
-    EXPECT_STREQ(message, "Error opening locked.txt, sharing violation");
+    EXPECT_EQ(error, 32u);  // a sharing violation
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     // Open for writing elsewhere, without a lock, it loads.
