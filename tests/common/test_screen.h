@@ -106,6 +106,11 @@ inline bool UseUtf8Locale() {
     return true;
 }
 
+// The stored find string.
+inline std::string FindString() {
+    return std::string(reinterpret_cast<const char*>(pk::settings.findString), pk::settings.findLength);
+}
+
 // Stores a find string directly, as the settings file would.
 inline void SetFindString(std::string_view s) {
     pk::settings.findLength = uint16_t(s.size());

@@ -99,9 +99,6 @@ protected:
         pk::ResetStoredSettings();
         std::snprintf(pk::program.settingsPath, sizeof pk::program.settingsPath, "%s", path.c_str());
     }
-    std::string Find() const {
-        return std::string(reinterpret_cast<const char*>(pk::settings.findString), pk::settings.findLength);
-    }
     // Runs f in a child process and gives its exit status, or -1 when a
     // signal ended it.
     static int InChild(const std::function<int()>& f) {
@@ -135,7 +132,7 @@ TEST_F(SettingsTest, RunsWriteAndReadBack) {
         EXPECT_EQ(r.file.empty() ? "" : ReadAll(path), r.file);
         pk::settings = pk::Settings{};
         pk::ReadSettings();
-        EXPECT_EQ(Find(), r.findRead);
+        EXPECT_EQ(pktest::FindString(), r.findRead);
         EXPECT_EQ(pk::settings.tabsOn, r.tabs);
         EXPECT_EQ(pk::settings.utf8On, r.utf8);
     }
