@@ -40,52 +40,38 @@ struct KeyboardScreen : pktest::TestScreen {
 
 struct Key { uint16_t scan; uint16_t repeat = 1; uint8_t ch = 0; uint32_t state = 0; };
 
-TEST(KeyboardEditor, EditingKeysAndRepeatCounts) {
-    struct Case { const char* typed; std::vector<Key> keys; const char* line; int column, beeps; };
-    const Case cases[] = {
-        {"abcdef", {{SCAN_RIGHT, 300}}, "abcdef", 79, 0},  // stops at 256, the window follows
-        {"abcdef", {{SCAN_LEFT, 4}, {SCAN_BACK, 3, 8}}, "aef", 13, 0},  // one place back, three removed
-        {"abcdef", {{SCAN_LEFT, 4}, {SCAN_DELETE, 9}}, "ab", 14, 0},
-        {"abcdef", {{SCAN_HOME}, {SCAN_END, 1, 0, pk::LEFT_ALT_PRESSED}}, "abcdef", 18, 0},
-        {"", {{SCAN_BACK, 1, 8}, {SCAN_LEFT}}, "", 12, 2},
-        {"abc", {{SCAN_INSERT}, {SCAN_HOME}, {SCAN_RIGHT, 2}, {0, 1, 'X'}, {0, 1, '\t'}}, "abX\tc", 16, 0},
-        {"", {{SCAN_RETURN, 1, 13}, {0, 1, '?'}, {SCAN_RETURN, 1, 13}}, "", 12, 1},  // a blank line is recalled
-    };
-    for (const Case& c : cases) {
-        KeyboardScreen s;
-        s.console.text(c.typed);
-        for (const Key& k : c.keys) s.key(k.scan, k.repeat, k.ch, k.state);
-        EXPECT_EQ(s.run(), pk::KEY_READFAIL);  // editing never ends the loop
-        EXPECT_EQ(s.line(), c.line) << c.line;
-        EXPECT_EQ(s.console.cursor.x, c.column) << c.line;
-        EXPECT_EQ(s.console.beeps, c.beeps) << c.line;
-    }
-}
-
-// In UTF-8 the editor steps over, removes and replaces whole characters, a
-// character that does not fit is refused whole, and the cursor column and
-// the window count cells.
-TEST(KeyboardEditor, Utf8EditsWholeCharacters) {
+// Keys with repeat counts and control-key states; and in UTF-8 the editor
+// steps over, removes and replaces whole characters, a character that does
+// not fit is refused whole, and the cursor column and the window count cells.
+TEST(KeyboardEditor, EditingKeysRepeatCountsAndUtf8) {
     ASSERT_TRUE(pktest::UseUtf8Locale());
     const std::string e = "\xC3\xA9", ri = "\xE6\x97\xA5", ben = "\xE6\x9C\xAC";
     const std::string wides = pktest::Repeat(ri, 40);
-    struct Case { std::string typed; std::vector<Key> keys; std::string then, line; int column, beeps; };
+    // then: typed after the keys
+    struct Case { std::string typed; std::vector<Key> keys; std::string line; int column, beeps; std::string then; bool utf8; };
     const Case cases[] = {
-        {"a" + e + ri + "b", {{SCAN_LEFT, 2}, {SCAN_BACK, 1, 8}}, "", "a" + ri + "b", 13, 0},
-        {ri + ben + "c", {{SCAN_HOME}, {SCAN_RIGHT}, {SCAN_DELETE}}, "", ri + "c", 14, 0},
-        {"abc", {{SCAN_HOME}}, ri, ri + "bc", 14, 0},                           // overtype replaces a character
-        {ri + "bc", {{SCAN_HOME}}, "x", "xbc", 13, 0},                          // ... and a wide one
-        {"ab", {{SCAN_INSERT}, {SCAN_HOME}}, e, e + "ab", 13, 0},
-        {std::string(255, 'x'), {{SCAN_HOME}, {SCAN_INSERT}}, ri + "y", "y" + std::string(255, 'x'), 13, 1},
-        {wides, {}, "", wides, 12 + 66, 0},                                    // the window scrolls by characters
+        {"abcdef", {{SCAN_RIGHT, 300}}, "abcdef", 79, 0, "", false},  // stops at 256, the window follows
+        {"abcdef", {{SCAN_LEFT, 4}, {SCAN_BACK, 3, 8}}, "aef", 13, 0, "", false},  // one place back, three removed
+        {"abcdef", {{SCAN_LEFT, 4}, {SCAN_DELETE, 9}}, "ab", 14, 0, "", false},
+        {"abcdef", {{SCAN_HOME}, {SCAN_END, 1, 0, pk::LEFT_ALT_PRESSED}}, "abcdef", 18, 0, "", false},
+        {"", {{SCAN_BACK, 1, 8}, {SCAN_LEFT}}, "", 12, 2, "", false},
+        {"abc", {{SCAN_INSERT}, {SCAN_HOME}, {SCAN_RIGHT, 2}, {0, 1, 'X'}, {0, 1, '\t'}}, "abX\tc", 16, 0, "", false},
+        {"", {{SCAN_RETURN, 1, 13}, {0, 1, '?'}, {SCAN_RETURN, 1, 13}}, "", 12, 1, "", false},  // a blank line is recalled
+        {"a" + e + ri + "b", {{SCAN_LEFT, 2}, {SCAN_BACK, 1, 8}}, "a" + ri + "b", 13, 0, "", true},
+        {ri + ben + "c", {{SCAN_HOME}, {SCAN_RIGHT}, {SCAN_DELETE}}, ri + "c", 14, 0, "", true},
+        {"abc", {{SCAN_HOME}}, ri + "bc", 14, 0, ri, true},  // overtype replaces a character
+        {ri + "bc", {{SCAN_HOME}}, "xbc", 13, 0, "x", true},  // ... and a wide one
+        {"ab", {{SCAN_INSERT}, {SCAN_HOME}}, e + "ab", 13, 0, e, true},
+        {std::string(255, 'x'), {{SCAN_HOME}, {SCAN_INSERT}}, "y" + std::string(255, 'x'), 13, 1, ri + "y", true},
+        {wides, {}, wides, 12 + 66, 0, "", true},  // the window scrolls by characters
     };
     for (const Case& c : cases) {
         KeyboardScreen s;
-        pk::settings.utf8On = 1;
+        pk::settings.utf8On = c.utf8;
         s.console.text(c.typed);
         for (const Key& k : c.keys) s.key(k.scan, k.repeat, k.ch, k.state);
         s.console.text(c.then);
-        s.run();
+        EXPECT_EQ(s.run(), pk::KEY_READFAIL);  // editing never ends the loop
         EXPECT_EQ(s.line(), c.line) << c.line;
         EXPECT_EQ(s.console.cursor.x, c.column) << c.line;
         EXPECT_EQ(s.console.beeps, c.beeps) << c.line;
