@@ -30,17 +30,22 @@ const bool kUtf8Widths = [] {
 // lone mark, a broken byte.
 const char* const kUtf8Pieces[] = {"\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "e\xCC\x81", "\xCC\x81", "\x80"};
 
-// Compares every operation with the reference from every cache position,
-// with the index and without it.
-void CheckAgainstReference(const std::string& d) {
-    SCOPED_TRACE(testing::PrintToString(d.substr(0, 80)));
+// Compares every operation with the reference, with the index and without
+// it, from the cache at each of caches and for each of probes as a line
+// number and as an offset (all of them when none are given); and steps
+// through all lines both ways with the two walkers.
+void CheckAgainstReference(const std::string& d, std::vector<uint32_t> caches = {}, std::vector<uint32_t> probes = {}) {
+    SCOPED_TRACE(testing::Message() << "size " << d.size() << " " << testing::PrintToString(d.substr(0, 80)));
     Measured m(d);
     ASSERT_EQ(CheckMeasure(m, kPieces), "");
     uint32_t count = uint32_t(m.lines.size());
+    if (caches.empty())
+        for (uint32_t c = 0; c <= count; ++c) caches.push_back(c);
+    if (probes.empty())
+        for (uint32_t k = 0; k <= std::max<uint32_t>(count + 1, uint32_t(d.size())); ++k) probes.push_back(k);
     for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
-        for (uint32_t c = 0; c <= count; ++c)
-            for (uint32_t k = 0; k <= std::max<uint32_t>(count + 1, uint32_t(d.size())); ++k)
-                ASSERT_EQ(CheckLineAndOffset(m, t, c, k, k), "");
+        for (uint32_t c : caches)
+            for (uint32_t p : probes) ASSERT_EQ(CheckLineAndOffset(m, t, c, p, p), "");
     // Stepping through all lines both ways with the two walkers.
     Bytes data = B(m.d);
     const uint8_t* s = data.data();
@@ -105,21 +110,15 @@ TEST(LineModel, IndexedWalksMatchReference) {
         sets.push_back(edges);
     }
     for (const std::string& d : sets) {
-        SCOPED_TRACE(testing::Message() << "size " << d.size() << " lines " << std::count(d.begin(), d.end(), '\n'));
-        Measured m(d);
-        ASSERT_EQ(CheckMeasure(m, kPieces), "");
-        uint32_t count = uint32_t(m.lines.size());
-        std::vector<uint32_t> probes;  // offsets and line numbers
+        const uint32_t count = uint32_t(RefLines(d).size());
+        std::vector<uint32_t> probes{count};  // offsets and line numbers
         for (uint32_t k = 0; k * kStep <= d.size() + 2; ++k)
             for (int64_t x = int64_t(k) * kStep - 3; x <= int64_t(k) * kStep + 3; ++x)
                 if (x >= 0) probes.push_back(uint32_t(x));
-        for (uint32_t e : m.index)
+        for (uint32_t e : RefIndex(d))
             for (uint32_t n = e; n <= e + 3; ++n) probes.push_back(n);
         for (int i = 0; i < 100; ++i) probes.push_back(uint32_t(rng() % (d.size() + 1)));
-        probes.push_back(count);
-        for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
-            for (uint32_t c : {0u, 1u, count / 2, count})
-                for (uint32_t p : probes) ASSERT_EQ(CheckLineAndOffset(m, t, c, p, p), "");
+        CheckAgainstReference(d, {0u, 1u, count / 2, count}, probes);
     }
 }
 
