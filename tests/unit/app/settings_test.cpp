@@ -65,14 +65,12 @@ TEST(Profile, Numbers) {
     for (const Case& c : cases) EXPECT_EQ(pk::ProfileInt(c.value, 77), c.result) << c.value.value_or("(none)");
 }
 
-TEST(Profile, StructEncodingRoundTripsAndChecks) {
-    const std::vector<uint8_t> bytes = {0x00, 'a', 0xFF};
-    EXPECT_EQ(pk::ProfileEncodeStruct(bytes), "0061FF60");
+// Round trips are proved through the settings file below.
+TEST(Profile, StructDecodingChecks) {
     std::vector<uint8_t> out(3, 0x55);
     EXPECT_TRUE(pk::ProfileDecodeStruct("0061ff60", out));
-    EXPECT_EQ(out, bytes);
-    const char* bad[] = {"0061FF61", "0061FF", "0061FF6000", "0G61FF60", ""};
-    for (const char* value : bad) {
+    EXPECT_EQ(out, (std::vector<uint8_t>{0x00, 'a', 0xFF}));
+    for (const char* value : {"0061FF61", "0061FF", "0061FF6000", "0G61FF60", ""}) {
         std::vector<uint8_t> untouched(3, 0x55);
         EXPECT_FALSE(pk::ProfileDecodeStruct(value, untouched)) << value;
         EXPECT_EQ(untouched, std::vector<uint8_t>(3, 0x55)) << value;
