@@ -2,7 +2,7 @@
 // emulated screen of what it wrote (libvterm), so end-to-end tests can type
 // keys, click, paste and then look at cells, colours, cursor and modes.
 // start(argv, extraEnv, cwd): the child gets a new session with the pty as
-// its controlling terminal and ChildEnvironment (env.h) with
+// its controlling terminal and the private environment of Spawn (env.h) with
 // TERM=xterm-256color, then extraEnv ("NAME=value" sets, bare "NAME"
 // removes). addStub puts a shell script on the private PATH (stubDir()).
 // Input: each call is one write, so a key sequence is never split; key and
@@ -26,7 +26,6 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,13 +102,11 @@ private:
     static void onOutput(const char* s, size_t len, void* user);
     void scanOutput(std::string_view bytes);
     void finishCsi();
-    void refreshCursor();
 
     int rows_;
     int cols_;
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
-    std::unique_ptr<VTermScreenCallbacks> callbacks_;
     TempDir home_;
     int master_ = -1;
     pid_t pid_ = -1;
@@ -119,9 +116,10 @@ private:
     bool pumping_ = false;
     std::string output_;
     std::chrono::steady_clock::time_point lastOutputAt_{};
-    // Scanner of the output stream for DEC private modes and resize requests.
-    int scanState_ = 0;
+    // Scanner of the output for DEC private modes and resize requests: the
+    // escape sequence so far, or inside a string sequence (OSC, DCS...).
     std::string csi_;
+    bool inString_ = false;
     std::map<int, bool> modes_;
     std::vector<std::pair<int, int>> resizeRequests_;
 };
