@@ -19,6 +19,7 @@
 #include "files/file_table.h"
 #include "line_reference.h"
 #include "panel/memory_console.h"
+#include "text/ascii.h"
 
 namespace pkfuzz {
 
@@ -26,6 +27,7 @@ struct RefRow {
     std::string text;
     std::string bright;  // '*' for a bright cell
     void put(char c, bool lit) { text += c, bright += lit ? '*' : ' '; }
+    void put(std::string_view s) { for (char c : s) put(c, false); }
 };
 
 inline RefRow RefTextRow(const pk::FileEntry& e, std::string_view line, uint32_t number, int width) {
@@ -50,18 +52,17 @@ inline RefRow RefHexRow(const pk::FileEntry& e, uint64_t at) {
     RefRow row;
     char head[16];
     std::snprintf(head, sizeof head, "   %08X:   ", unsigned(at));
-    for (char c : std::string(head)) row.put(c, false);
-    for (uint64_t i = 0; i < 16; ++i) {
-        for (int half = 0; half < 2; ++half)
-            row.put(at + i < e.size ? "0123456789ABCDEF"[(e.data[at + i] >> (4 - 4 * half)) & 15] : ' ', at + i < e.size && lit(at + i));
-        if (i % 4 == 3) row.put(' ', false), row.put(' ', false);
+    row.put(head);
+    for (uint64_t o = at; o < at + 16; ++o) {
+        for (int shift : {4, 0}) row.put(o < e.size ? pk::kHexDigits[(e.data[o] >> shift) & 15] : ' ', o < e.size && lit(o));
+        if ((o - at) % 4 == 3) row.put("  ");
     }
-    for (char c : std::string("  [")) row.put(c, false);
+    row.put("  [");
     for (uint64_t o = at; o < at + 16 && o < e.size; ++o) {
         uint8_t c = pk::display.ebcdicOn ? pk::EbcdicTable[e.data[o]] : e.data[o];
         row.put(c >= 0x20 && c <= 0x7E ? char(c) : '.', lit(o));
     }
-    row.put(']', false);
+    row.put("]");
     return row;
 }
 

@@ -37,13 +37,10 @@ namespace pktest {
 class PtyTerm {
 public:
     struct CellInfo {
-        char32_t ch = 0;       // 0 for a blank cell
-        bool fgDefault = true;
-        bool bgDefault = true;
-        int fg = -1;           // palette index, -1 when default or RGB
-        int bg = -1;
-        bool bold = false;
-        bool reverse = false;
+        char32_t ch = 0;  // 0 for a blank cell
+        bool fgDefault = true, bgDefault = true;
+        int fg = -1, bg = -1;  // palette index, -1 when default or RGB
+        bool bold = false, reverse = false;
     };
 
     explicit PtyTerm(int rows = 25, int cols = 80);
@@ -51,8 +48,7 @@ public:
     PtyTerm(const PtyTerm&) = delete;
     PtyTerm& operator=(const PtyTerm&) = delete;
 
-    bool start(std::vector<std::string> argv, std::vector<std::string> extraEnv = {},
-               std::string cwd = "");
+    bool start(std::vector<std::string> argv, std::vector<std::string> extraEnv = {}, std::string cwd = "");
     std::string home() const;
     std::string stubDir() const;
     void addStub(const std::string& name, const std::string& shellScriptBody);
@@ -86,15 +82,9 @@ public:
     pid_t pid() const { return pid_; }
     bool slaveModes(struct termios& modes) const;
 
-    int cursorRow = 0;
-    int cursorCol = 0;
-    bool cursorVisible = true;
-    int cursorShape = 0;
-    bool altScreen = false;
-    int mouseMode = 0;
-    int bells = 0;
+    int cursorRow = 0, cursorCol = 0, cursorShape = 0, mouseMode = 0, bells = 0;
+    bool cursorVisible = true, altScreen = false, acceptResizeRequests = false;
     std::string title;
-    bool acceptResizeRequests = false;
 
 private:
     static int onTermProp(VTermProp prop, VTermValue* val, void* user);
@@ -103,17 +93,13 @@ private:
     void scanOutput(std::string_view bytes);
     void finishCsi();
 
-    int rows_;
-    int cols_;
+    int rows_, cols_;
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
     TempDir home_;
-    int master_ = -1;
+    int master_ = -1, status_ = -1;
     pid_t pid_ = -1;
-    bool reaped_ = false;
-    int status_ = -1;
-    bool eof_ = false;
-    bool pumping_ = false;
+    bool reaped_ = false, eof_ = false, pumping_ = false;
     std::string output_;
     std::chrono::steady_clock::time_point lastOutputAt_{};
     // Scanner of the output for DEC private modes and resize requests: the
