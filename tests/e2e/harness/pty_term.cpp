@@ -37,13 +37,26 @@ winsize Size(int rows, int cols) { return {static_cast<unsigned short>(rows), st
 PtyTerm::PtyTerm(int rows, int cols) : rows_(rows), cols_(cols) {
     static const VTermScreenCallbacks callbacks = [] {
         VTermScreenCallbacks c{};
-        c.settermprop = &PtyTerm::onTermProp;
-        c.bell = &PtyTerm::onBell;
+        c.settermprop = [](VTermProp prop, VTermValue* val, void* user) {
+            auto* t = static_cast<PtyTerm*>(user);
+            switch (prop) {
+                case VTERM_PROP_CURSORVISIBLE: t->cursorVisible = val->boolean; break;
+                case VTERM_PROP_CURSORSHAPE: t->cursorShape = val->number; break;
+                case VTERM_PROP_ALTSCREEN: t->altScreen = val->boolean; break;
+                case VTERM_PROP_MOUSE: t->mouseMode = val->number; break;
+                case VTERM_PROP_TITLE: t->title = val->string ? val->string : ""; break;
+                default: break;
+            }
+            return 1;
+        };
+        c.bell = [](void* user) { return ++static_cast<PtyTerm*>(user)->bells, 1; };
         return c;
     }();
     vt_ = vterm_new(rows, cols);
     vterm_set_utf8(vt_, 1);
-    vterm_output_set_callback(vt_, &PtyTerm::onOutput, this);
+    // What libvterm encodes (keys, mouse) and its replies to queries go to the child.
+    auto toChild = [](const char* s, size_t len, void* user) { static_cast<PtyTerm*>(user)->send({s, len}); };
+    vterm_output_set_callback(vt_, toChild, this);
     screen_ = vterm_obtain_screen(vt_);
     vterm_screen_enable_altscreen(screen_, 1);
     vterm_screen_set_callbacks(screen_, &callbacks, this);
@@ -137,8 +150,6 @@ void PtyTerm::pump(int ms) {
     vterm_state_get_cursorpos(vterm_obtain_state(vt_), &pos);
     cursorRow = pos.row;
     cursorCol = pos.col;
-    for (auto [r, c] : resizeRequests_) resize(r, c);
-    resizeRequests_.clear();
 }
 
 // Reads until the program has been quiet for a few milliseconds; true when
@@ -205,17 +216,11 @@ bool PtyTerm::decMode(int mode) const {
 
 int PtyTerm::wait(int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (int st = 0; !reaped_ && pid_ > 0;) {
-        if (waitpid(pid_, &st, WNOHANG) == pid_) {
-            reaped_ = true, status_ = st;
-            pump(50);  // whatever it wrote last
-        } else if (MsLeft(until) == 0) {
-            return -1;
-        } else if (eof_) {
-            usleep(5000);
-        } else {
-            pump(20);
-        }
+    for (int st = 0; pid_ > 0 && !reaped_;) {
+        if (waitpid(pid_, &st, WNOHANG) == pid_) reaped_ = true, status_ = st, pump(50);  // what it wrote last
+        else if (MsLeft(until) == 0) return -1;
+        else if (eof_) usleep(5000);
+        else pump(20);
     }
     return status_;
 }
@@ -230,30 +235,6 @@ void PtyTerm::signal(int sig) {
 }
 
 bool PtyTerm::slaveModes(struct termios& modes) const { return master_ >= 0 && tcgetattr(master_, &modes) == 0; }
-
-int PtyTerm::onTermProp(VTermProp prop, VTermValue* val, void* user) {
-    auto* t = static_cast<PtyTerm*>(user);
-    switch (prop) {
-        case VTERM_PROP_CURSORVISIBLE: t->cursorVisible = val->boolean; break;
-        case VTERM_PROP_CURSORSHAPE: t->cursorShape = val->number; break;
-        case VTERM_PROP_ALTSCREEN: t->altScreen = val->boolean; break;
-        case VTERM_PROP_MOUSE: t->mouseMode = val->number; break;
-        case VTERM_PROP_TITLE: t->title = val->string ? val->string : ""; break;
-        default: break;
-    }
-    return 1;
-}
-
-int PtyTerm::onBell(void* user) {
-    static_cast<PtyTerm*>(user)->bells++;
-    return 1;
-}
-
-// Input that libvterm encodes (keys, mouse) and its replies to queries go to
-// the child.
-void PtyTerm::onOutput(const char* s, size_t len, void* user) {
-    static_cast<PtyTerm*>(user)->send(std::string_view(s, len));
-}
 
 // Follows ESC [ ? Pm h/l and ESC [ 8 ; r ; c t across reads; a string
 // sequence (OSC, DCS, APC, PM, SOS) is skipped to its BEL or ESC \, so that
@@ -279,7 +260,7 @@ void PtyTerm::finishCsi() {
     int rows = 0, cols = 0, end = 0;
     if (std::sscanf(csi_.c_str(), "\033[8;%d;%dt%n", &rows, &cols, &end) == 2 && end == int(csi_.size()) &&
         acceptResizeRequests)
-        resizeRequests_.push_back({rows, cols});
+        resize(rows, cols);
     const char final = csi_.back();
     if (csi_[2] != '?' || (final != 'h' && final != 'l')) return;
     // Each number, up to the ';' or the final byte after it.

@@ -87,9 +87,6 @@ public:
     std::string title;
 
 private:
-    static int onTermProp(VTermProp prop, VTermValue* val, void* user);
-    static int onBell(void* user);
-    static void onOutput(const char* s, size_t len, void* user);
     void scanOutput(std::string_view bytes);
     void finishCsi();
 
@@ -107,7 +104,6 @@ private:
     std::string csi_;
     bool inString_ = false;
     std::map<int, bool> modes_;
-    std::vector<std::pair<int, int>> resizeRequests_;
 };
 
 }  // namespace pktest
