@@ -1,5 +1,5 @@
-// How the harness starts a program, on a pseudo-terminal or on plain pipes:
-// a private environment, PATH lookup in it, and the fork and exec.
+// How the harness starts a program, on a pseudo-terminal or on plain pipes
+// (process.cpp): a private environment, PATH lookup in it, fork and exec.
 #pragma once
 
 #include <sys/types.h>

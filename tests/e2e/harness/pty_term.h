@@ -1,22 +1,19 @@
-// PtyTerm: runs a program on a pseudo-terminal (rows x cols) and keeps an
-// emulated screen of what it wrote (libvterm), so end-to-end tests can type
-// keys, click, paste and then look at cells, colours, cursor and modes.
-// start(argv, extraEnv, cwd): the child gets a new session with the pty as
-// its controlling terminal and the private environment of Spawn (env.h) with
-// TERM=xterm-256color, then extraEnv ("NAME=value" sets, bare "NAME"
-// removes). addStub puts a shell script on the private PATH (stubDir()).
-// Input: each call is one write, so a key sequence is never split; key and
-// unichar are encoded by libvterm (following the child's modes); click sends
-// an SGR press and release (button 1 left, 3 right); paste brackets text in
-// ESC[200~ ESC[201~. Rows and columns are 0-based everywhere.
-// Output: pump(ms) reads for up to ms; waitFor(text, ms, row) and
-// waitUntil(pred, ms) wait, pumping, until the screen shows it (row -1: any
-// row). cursorShape is 1 block, 2 underline, 3 bar (0 never set); mouseMode
-// 0 off, 1 click, 2 drag, 3 move; decMode(n) is DEC private mode n as last
-// written. With acceptResizeRequests the terminal obeys ESC[8;r;c t.
-// The end: wait(ms) gives the raw waitpid status or -1 while running;
-// exitCode(ms) the exit status or -1; slaveModes reads the pty's termios.
-// The destructor kills the child if it still runs.
+// PtyTerm: runs a program on a pseudo-terminal (rows x cols, 0-based
+// everywhere) and keeps an emulated screen of what it wrote (libvterm).
+// start: the child gets a new session, the pty as controlling terminal and
+// Spawn's private environment (env.h) with TERM=xterm-256color, then
+// extraEnv. addStub puts a shell script on its private PATH (stubDir()).
+// Input: each call is one write, so a key sequence is never split; key,
+// unichar and click (an SGR press and release; button 1 left, 3 right) are
+// encoded by libvterm following the child's modes; paste brackets its text.
+// Output: pump(ms) reads for up to ms; waitFor(text, ms, row -1 for any) and
+// waitUntil(pred, ms) pump until the screen shows it. cursorShape is 1 block,
+// 2 underline, 3 bar (0 never set); mouseMode 0 off, 1 click, 2 drag, 3 move;
+// decMode(n) is DEC private mode n as last written. With
+// acceptResizeRequests the terminal obeys ESC[8;r;c t. The end: wait(ms)
+// gives the raw waitpid status or -1 while running, exitCode(ms) the exit
+// status or -1; slaveModes reads the pty's termios. The destructor kills
+// the child if it still runs.
 #pragma once
 
 #include <sys/types.h>
