@@ -209,10 +209,7 @@ PtyTerm::CellInfo PtyTerm::cell(int row, int col) const {
             bool(c.attrs.reverse)};
 }
 
-bool PtyTerm::decMode(int mode) const {
-    auto it = modes_.find(mode);
-    return it != modes_.end() && it->second;
-}
+bool PtyTerm::decMode(int mode) const { return modes_.contains(mode) && modes_.at(mode); }
 
 int PtyTerm::wait(int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -251,20 +248,17 @@ void PtyTerm::scanOutput(std::string_view bytes) {
             csi_ = b == '[' ? "\033[" : "";
         } else if (!csi_.empty()) {
             csi_ += b;
-            if (b >= 0x40 && b <= 0x7E) finishCsi(), csi_.clear();
+            if (b < 0x40 || b > 0x7E) continue;
+            int rows = 0, cols = 0, end = 0;
+            if (std::sscanf(csi_.c_str(), "\033[8;%d;%dt%n", &rows, &cols, &end) == 2 && end == int(csi_.size()) &&
+                acceptResizeRequests)
+                resize(rows, cols);
+            // ESC [ ? then numbers, each up to the ';' or the final byte after it.
+            for (char* p = csi_.data() + 3; csi_[2] == '?' && (b == 'h' || b == 'l') && p < &csi_.back(); ++p)
+                modes_[int(std::strtol(p, &p, 10))] = b == 'h';
+            csi_.clear();
         }
     }
-}
-
-void PtyTerm::finishCsi() {
-    int rows = 0, cols = 0, end = 0;
-    if (std::sscanf(csi_.c_str(), "\033[8;%d;%dt%n", &rows, &cols, &end) == 2 && end == int(csi_.size()) &&
-        acceptResizeRequests)
-        resize(rows, cols);
-    const char final = csi_.back();
-    if (csi_[2] != '?' || (final != 'h' && final != 'l')) return;
-    // Each number, up to the ';' or the final byte after it.
-    for (char* p = csi_.data() + 3; p < &csi_.back(); ++p) modes_[int(std::strtol(p, &p, 10))] = final == 'h';
 }
 
 }  // namespace pktest

@@ -85,7 +85,6 @@ public:
 
 private:
     void scanOutput(std::string_view bytes);
-    void finishCsi();
 
     int rows_, cols_;
     VTerm* vt_ = nullptr;
