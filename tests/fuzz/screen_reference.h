@@ -31,17 +31,15 @@ struct RefRow {
 };
 
 inline RefRow RefTextRow(const pk::FileEntry& e, std::string_view line, uint32_t number, int width) {
-    bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
-    bool shown = (e.findFlags & pk::FOUND_SHOWN) && number == e.found.line;
-    int64_t litFirst = int64_t(e.found.column) - 1, litLast = litFirst + pk::display.foundLength - 1;
+    const bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
+    const bool shown = (e.findFlags & pk::FOUND_SHOWN) && number == e.found.line;
+    const int64_t litFirst = int64_t(e.found.column) - 1, litLast = litFirst + pk::display.foundLength - 1;
+    const std::vector<uint32_t> cells = pktest::RefCells(line, expand);
     RefRow row;
-    uint64_t first = e.view.column - 1, column = 0;
-    for (size_t b = 0; b < line.size() && column < first + uint64_t(width); ++b) {
-        bool tab = expand && line[b] == '\t';
-        char c = char(pk::display.ebcdicOn ? pk::EbcdicTable[uint8_t(line[b])] : uint8_t(line[b]));
-        for (uint64_t end = tab ? column + 8 - column % 8 : column + 1; column < end; ++column)
-            if (column >= first && column < first + uint64_t(width))
-                row.put(tab ? ' ' : c, shown && int64_t(b) >= litFirst && int64_t(b) <= litLast);
+    for (uint64_t x = e.view.column - 1; x < cells.size() && x < e.view.column - 1 + uint64_t(width); ++x) {
+        const uint8_t b = uint8_t(line[cells[x]]);
+        const char c = expand && b == '\t' ? ' ' : char(pk::display.ebcdicOn ? pk::EbcdicTable[b] : b);
+        row.put(c, shown && cells[x] >= litFirst && cells[x] <= litLast);
     }
     return row;
 }
