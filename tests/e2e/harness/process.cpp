@@ -107,7 +107,6 @@ int MsLeft(std::chrono::steady_clock::time_point until) {
     return left > 0 ? int(left) : 0;
 }
 
-
 RunResult Run(std::vector<std::string> argv, std::vector<std::string> env, std::string cwd, std::string stdinText,
               int timeoutMs) {
     RunResult r;
