@@ -92,19 +92,15 @@ bool PtyTerm::start(std::vector<std::string> argv, std::vector<std::string> extr
 }
 
 void PtyTerm::send(std::string_view bytes) {
+    pollfd writable{master_, POLLOUT, 0};
     while (!bytes.empty()) {
         ssize_t n = write(master_, bytes.data(), bytes.size());
-        if (n > 0) {
-            bytes.remove_prefix(size_t(n));
-        } else if (errno == EAGAIN) {
-            // The child is not reading yet: keep its output flowing (unless
-            // this is libvterm answering from inside pump, then just wait).
-            pollfd p{master_, POLLOUT, 0};
-            if (pumping_) poll(&p, 1, 10);
-            else pump(10);
-        } else if (errno != EINTR) {
-            return;
-        }
+        if (n > 0) bytes.remove_prefix(size_t(n));
+        else if (errno != EAGAIN && errno != EINTR) return;
+        // The child is not reading yet: keep its output flowing (unless this
+        // is libvterm answering from inside pump, then just wait).
+        else if (pumping_) poll(&writable, 1, 10);
+        else pump(10);
     }
 }
 
@@ -135,10 +131,8 @@ void PtyTerm::pump(int ms) {
     char buf[16384];
     pollfd p{master_, POLLIN, 0};
     for (ssize_t n; !eof_ && poll(&p, 1, ms) > 0; ms = 0) {  // waits once, then drains what is there
-        if ((n = read(master_, buf, sizeof buf)) < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) break;
-        eof_ = n <= 0;  // EIO: every holder of the slave side has closed it
-        if (eof_) break;
+        if ((n = read(master_, buf, sizeof buf)) < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if ((eof_ = n <= 0)) break;  // EIO: every holder of the slave side has closed it
         output_.append(buf, size_t(n));
         lastOutputAt_ = Clock::now();
         vterm_input_write(vt_, buf, size_t(n));
