@@ -30,14 +30,6 @@ void ApplyEnv(std::vector<std::string>& env, const std::vector<std::string>& cha
     }
 }
 
-// NULL-terminated array of pointers into strings (which must outlive it).
-std::vector<char*> CStrings(std::vector<std::string>& strings) {
-    std::vector<char*> out;
-    for (std::string& s : strings) out.push_back(s.data());
-    out.push_back(nullptr);
-    return out;
-}
-
 // Feeds input to fds[2] and reads fds[0] and fds[1] until the child closes
 // them. False when the time runs out first.
 bool Exchange(pollfd (&fds)[3], std::string_view input, RunResult& r, std::chrono::steady_clock::time_point until) {
@@ -93,7 +85,10 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& home, const
     std::vector<std::string> env = ChildEnvironment(home, home + "/stubs"), args = argv;
     ApplyEnv(env, changes);
     const std::string program = FindProgram(argv.at(0), env);
-    std::vector<char*> argp = CStrings(args), envp = CStrings(env);
+    std::vector<char*> argp, envp;  // into args and env, NULL-terminated
+    for (std::string& a : args) argp.push_back(a.data());
+    for (std::string& e : env) envp.push_back(e.data());
+    argp.push_back(nullptr), envp.push_back(nullptr);
     pid_t pid = fork();
     if (pid != 0) return pid;
     setup();
