@@ -26,8 +26,7 @@ struct Step {
     VTermKey key = VTERM_KEY_NONE;
     int mods = 0;
     std::string want = {};
-    int row = 1;
-    int col = -1;
+    int row = 1, col = -1;
 };
 
 // Every mode pk set is back: main screen, no mouse reports, no bracketed
@@ -70,14 +69,10 @@ struct Pk {
     // Every row and the cursor, for comparing whole screens.
     std::string shot() const { return t.screenText() + "@" + std::to_string(t.cursorRow) + "," + std::to_string(t.cursorCol); }
     std::string window() const { return t.rowText(2).substr(12, 67); }
-    bool waitWindow(const std::string& text) {
-        return t.waitUntil([&] { return window().find(text) != std::string::npos; }, kWait);
-    }
-    bool waitBells(int count) { return t.waitUntil([&] { return t.bells >= count; }, kWait) && t.bells == count; }
-    bool waitCursor(int row, int col) {
-        return t.waitUntil([&] { return t.cursorRow == row && t.cursorCol == col; }, kWait);
-    }
-    bool waitShape(int shape) { return t.waitUntil([&] { return t.cursorShape == shape; }, kWait); }
+    bool waitWindow(const std::string& text) { return t.waitUntil([&] { return window().find(text) != std::string::npos; }); }
+    bool waitBells(int count) { return t.waitUntil([&] { return t.bells >= count; }) && t.bells == count; }
+    bool waitCursor(int row, int col) { return t.waitUntil([&] { return t.cursorRow == row && t.cursorCol == col; }); }
+    bool waitShape(int shape) { return t.waitUntil([&] { return t.cursorShape == shape; }); }
 
     // Types a marker, waits for it and takes it out again. Only while
     // nothing redraws (keys typed during a redraw are dropped).
@@ -85,7 +80,7 @@ struct Pk {
         t.send("~");
         if (!waitWindow("~")) return false;
         t.send("\x7f");
-        return t.waitUntil([&] { return window().find('~') == std::string::npos; }, kWait);
+        return t.waitUntil([&] { return window().find('~') == std::string::npos; });
     }
 
     TempDir dir;

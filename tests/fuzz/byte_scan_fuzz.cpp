@@ -12,18 +12,8 @@
 #include "text/ascii.h"
 #include "text/byte_scan.h"
 
-namespace {
-
 using namespace pk;
 using pkfuzz::Check;
-
-bool SameAt(const uint8_t* a, const uint8_t* s, size_t n, bool fold) {
-    for (size_t i = 0; i < n; ++i)
-        if (fold ? AsciiLower(a[i]) != AsciiLower(s[i]) : a[i] != s[i]) return false;
-    return true;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     FuzzedDataProvider in(bytes, size);
@@ -39,9 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     std::copy(needle.begin(), needle.end(), s.get());
     const uint8_t *begin = data.get(), *end = begin + n;
 
+    auto same = [&](uint8_t a, uint8_t b) { return fold ? AsciiLower(a) == AsciiLower(b) : a == b; };
     size_t want = n;  // also for an empty needle
     for (size_t at = from; !needle.empty() && at + needle.size() <= n && want == n; ++at)
-        if (SameAt(begin + at, s.get(), needle.size(), fold)) want = at;
+        if (std::equal(s.get(), s.get() + needle.size(), begin + at, same)) want = at;
     for (VectorWidth width : {VECTORS_NONE, VECTORS_SSE2, VECTORS_AVX2}) {
         Check(ScanForNeedle(begin, n, from, s.get(), needle.size(), fold, width) == want, "the needle's first place");
         std::vector<BlockMasks> masks(n / MASK_BLOCK);

@@ -23,9 +23,13 @@ void CheckWellFormed(const InputRecord& r, size_t inputSize) {
     Check(r.eventType == PASTE_EVENT && r.text.size() <= inputSize, "a paste holds typed bytes only");
 }
 
-pktest::KeyRecord KeyOf(const InputRecord& r) {
-    Check(r.eventType == KEY_EVENT, "a key record");
-    return {r.virtualKey, r.scanCode, r.ch, r.controlState};
+std::vector<pktest::KeyRecord> Keys(const std::vector<InputRecord>& records) {
+    std::vector<pktest::KeyRecord> keys;
+    for (const InputRecord& r : records) {
+        Check(r.eventType == KEY_EVENT, "a key record");
+        keys.push_back({r.virtualKey, r.scanCode, r.ch, r.controlState});
+    }
+    return keys;
 }
 
 }  // namespace
@@ -46,22 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         typed += c.bytes;
         want.insert(want.end(), c.records.begin(), c.records.end());
     }
-    std::vector<InputRecord> got = DecodeTyped(typed);
-    Check(got.size() == want.size(), "keys in a row give their records in a row");
-    for (size_t i = 0; i < got.size(); ++i) Check(KeyOf(got[i]) == want[i], "keys in a row give their records in a row");
+    Check(Keys(DecodeTyped(typed)) == want, "keys in a row give their records in a row");
 
     // A paste is text, whatever it holds, up to its end marker.
     std::string text = bytes;
     for (size_t at; (at = text.find(kPasteEnd)) != std::string::npos;) text.erase(at, 1);
-    got = DecodeTyped(kPasteBegin + text + kPasteEnd);
+    std::vector<InputRecord> got = DecodeTyped(kPasteBegin + text + kPasteEnd);
     Check(got.size() == 1 && got[0].eventType == PASTE_EVENT && got[0].text == text, "a paste is its text");
 
     // Without Esc, every byte is a key of its own.
     std::string plain = bytes;
     std::erase(plain, '\033');
-    got = DecodeTyped(plain);
-    Check(got.size() == plain.size(), "a byte without Esc is a key");
-    for (size_t i = 0; i < got.size(); ++i) Check(KeyOf(got[i]) == KeyOf(KeyFromByte(uint8_t(plain[i]))), "a byte without Esc is a key");
+    std::vector<InputRecord> each;
+    for (char c : plain) each.push_back(KeyFromByte(uint8_t(c)));
+    Check(Keys(DecodeTyped(plain)) == Keys(each), "a byte without Esc is a key");
 
     // One byte at a time as a slow terminal gives them, with pauses (the
     // reader's wait running out) and clock jumps anywhere.
@@ -70,13 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::deque<InputRecord> out;
     int64_t now = 0;
     while (in.remaining_bytes() > 0) {
-        uint8_t b = in.ConsumeIntegral<uint8_t>();
-        if (b == 0xFF) {
-            if (!decoder.idle()) decoder.expire(out);
-            continue;
-        }
-        now += in.ConsumeIntegralInRange<int64_t>(0, 600);
-        decoder.feed(InputUnit{InputUnit::Char, std::string(1, char(b)), {}}, now, out);
+        const uint8_t b = in.ConsumeIntegral<uint8_t>();
+        if (b != 0xFF) decoder.feed({InputUnit::Char, std::string(1, char(b)), {}}, now += in.ConsumeIntegralInRange(0, 600), out);
+        else if (!decoder.idle()) decoder.expire(out);
     }
     decoder.expire(out);
     Check(decoder.idle(), "a pause ends what is pending");

@@ -27,24 +27,15 @@ bool Matches(std::string_view p, std::string_view n) {
 // The full path of typed against cwd: components joined, "." dropped, ".."
 // taking the one before. longest: the longest the path grows on the way.
 std::string Fold(const std::string& cwd, const std::string& typed, size_t& longest) {
-    std::string path = typed[0] == '/' ? typed : cwd + "/" + typed;
-    std::vector<std::string> parts;
-    size_t length = 0;
-    longest = 0;
-    for (size_t i = 0; i <= path.size();) {
-        size_t end = std::min(path.find('/', i), path.size());
-        std::string part = path.substr(i, end - i);
-        i = end + 1;
-        if (part == "..") {
-            if (!parts.empty()) length -= parts.back().size() + 1, parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-            length += part.size() + 1;
-            longest = std::max(longest, length);
-        }
-    }
+    const std::string path = (typed[0] == '/' ? "" : cwd + "/") + typed;
     std::string out;
-    for (const std::string& part : parts) out += "/" + part;
+    longest = 0;
+    for (size_t i = 0, end; i <= path.size(); i = end + 1) {
+        end = std::min(path.find('/', i), path.size());
+        const std::string part = path.substr(i, end - i);
+        if (part == "..") out.erase(std::min(out.rfind('/'), out.size()));
+        else if (!part.empty() && part != ".") out += "/" + part, longest = std::max(longest, out.size());
+    }
     return out.empty() ? "/" : out;
 }
 
@@ -76,16 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     typed.resize(std::min(typed.size(), typed.find('\0')));
     size_t longest = 0;
     std::string want = typed.empty() ? "" : Fold(cwd, typed, longest);
-    if (typed.empty()) {
-        Check(length == 0 && error == ENOENT, "an empty name");
-    } else if (typed.size() >= outSize || outSize < 2) {
-        Check(length == 0 && error == ENAMETOOLONG, "too long");
-    } else if (typed[0] != '/' && !haveCwd) {
-        Check(length == 0 && error == EACCES, "no current folder");
-    } else if (longest >= outSize) {
-        Check(length == 0 && error == ENAMETOOLONG, "too long");
-    } else {
-        Check(length == want.size() && std::string(out) == want, "the folded path");
-    }
+    const uint32_t refused = typed.empty()                              ? ENOENT
+                             : typed.size() >= outSize || outSize < 2   ? ENAMETOOLONG
+                             : typed[0] != '/' && !haveCwd              ? EACCES
+                             : longest >= outSize                       ? ENAMETOOLONG
+                                                                        : 0;
+    if (refused) Check(length == 0 && error == refused, "an empty, too long or relative name refused");
+    else Check(length == want.size() && std::string(out) == want, "the folded path");
     return 0;
 }

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kSections[] = {"common", "x"};
     static const char* const kKeys[] = {"tabs", "flen", "find", "a"};
     FuzzedDataProvider in(data, size);
-    const char* section = kSections[in.ConsumeIntegralInRange(0, 1)];
-    const char* key = kKeys[in.ConsumeIntegralInRange(0, 3)];
+    const char *section = in.PickValueInArray(kSections), *key = in.PickValueInArray(kKeys);
     std::string value = in.ConsumeRandomLengthString(12);
     std::erase_if(value, [](char c) { return !pk::IsHexDigit(c); });
     std::string text = in.ConsumeRandomLengthString(400);

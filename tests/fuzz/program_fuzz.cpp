@@ -1,10 +1,9 @@
 // The whole program on the in-memory console: random files, settings file
-// and screen size, then random keys, broken key strings, clicks, wheel
+// and screen size, then keys of the shared key table, broken key strings, clicks, wheel
 // turns, pastes, the clipboard, commands and resizes. Whenever pk waits for input on
 // its main screen the data area must be what the rules draw; at the end pk
 // has written its settings. Shell commands find no shell.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -13,7 +12,7 @@
 #include "files/program_state.h"
 #include "panel/panel.h"
 #include "screen_reference.h"
-#include "temp_dir.h"
+#include "key_cases.h"
 
 namespace {
 
@@ -28,10 +27,7 @@ public:
     }
 };
 
-const char* const kKeys[] = {
-    "\033[A", "\033[B", "\033[C", "\033[D", "\033[H", "\033[F", "\033[5~", "\033[6~", "\033[2~", "\033[3~", "\033OP",
-    "\033OQ", "\033OR", "\033OS", "\033[15~", "\033[17~", "\033[18~", "\033[19~", "\033[20~", "\033[21~", "\033[23~",
-    "\033[24~", "\033[1;5H", "\033[1;5F", "\033[1;3D", "\033[1;3C", "\x7f", "\t", "\r", "\033", "\x16", "\x03"};
+const std::vector<pktest::KeyCase> kKeys = pktest::KeyCases();
 const char* const kCommands[] = {"f ", "/", "'", "rf", "case ", "down ", "up ", "left ", "right ", "top", "bottom",
                                  "", "view", "tabs", "xlat ", "next", "?", "=", "help", "dos ", "pe ", "end", "z"};
 
@@ -44,7 +40,7 @@ std::string Settings(FuzzedDataProvider& in) {
 
 void Event(FuzzedDataProvider& in, CheckedConsole& con) {
     switch (in.ConsumeIntegralInRange(0, 8)) {
-        case 0: return con.text(kKeys[in.ConsumeIntegralInRange<size_t>(0, std::size(kKeys) - 1)]);
+        case 0: return con.text(kKeys[in.ConsumeIntegralInRange<size_t>(0, kKeys.size() - 1)].bytes);
         case 1: return con.text(in.ConsumeRandomLengthString(8));
         case 2: {
             int y = in.ConsumeBool() ? con.rows() - 1 : in.ConsumeIntegralInRange(0, con.rows() - 1);
@@ -58,9 +54,8 @@ void Event(FuzzedDataProvider& in, CheckedConsole& con) {
             con.clipboard = in.ConsumeRandomLengthString(300);
             return con.text("\x16");
         default: {
-            std::string c = kCommands[in.ConsumeIntegralInRange<size_t>(0, std::size(kCommands) - 1)];
             con.text("\033");
-            return con.text(c + in.ConsumeRandomLengthString(16) + "\r");
+            return con.text(in.PickValueInArray(kCommands) + in.ConsumeRandomLengthString(16) + "\r");
         }
     }
 }
@@ -75,10 +70,8 @@ pktest::TempDir& Dir() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    for (const char* name : {"TMUX", "STY", "DISPLAY", "WAYLAND_DISPLAY", "TERMINAL"}) unsetenv(name);
-    setenv("SHELL", "/nonexistent/sh", 1);
     setenv("APPDATA", (Dir() / "appdata").c_str(), 1);
-    return chdir(Dir().path().c_str());
+    return pkfuzz::Isolate(Dir());
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

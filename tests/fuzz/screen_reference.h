@@ -19,6 +19,7 @@
 #include "files/file_table.h"
 #include "line_reference.h"
 #include "panel/memory_console.h"
+#include "text/ascii.h"
 
 namespace pkfuzz {
 
@@ -26,20 +27,19 @@ struct RefRow {
     std::string text;
     std::string bright;  // '*' for a bright cell
     void put(char c, bool lit) { text += c, bright += lit ? '*' : ' '; }
+    void put(std::string_view s) { for (char c : s) put(c, false); }
 };
 
 inline RefRow RefTextRow(const pk::FileEntry& e, std::string_view line, uint32_t number, int width) {
-    bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
-    bool shown = (e.findFlags & pk::FOUND_SHOWN) && number == e.found.line;
-    int64_t litFirst = int64_t(e.found.column) - 1, litLast = litFirst + pk::display.foundLength - 1;
+    const bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
+    const bool shown = (e.findFlags & pk::FOUND_SHOWN) && number == e.found.line;
+    const int64_t litFirst = int64_t(e.found.column) - 1, litLast = litFirst + pk::display.foundLength - 1;
+    const std::vector<uint32_t> cells = pktest::RefCells(line, expand);
     RefRow row;
-    uint64_t first = e.view.column - 1, column = 0;
-    for (size_t b = 0; b < line.size() && column < first + uint64_t(width); ++b) {
-        bool tab = expand && line[b] == '\t';
-        char c = char(pk::display.ebcdicOn ? pk::EbcdicTable[uint8_t(line[b])] : uint8_t(line[b]));
-        for (uint64_t end = tab ? column + 8 - column % 8 : column + 1; column < end; ++column)
-            if (column >= first && column < first + uint64_t(width))
-                row.put(tab ? ' ' : c, shown && int64_t(b) >= litFirst && int64_t(b) <= litLast);
+    for (uint64_t x = e.view.column - 1; x < cells.size() && x < e.view.column - 1 + uint64_t(width); ++x) {
+        const uint8_t b = uint8_t(line[cells[x]]);
+        const char c = expand && b == '\t' ? ' ' : char(pk::display.ebcdicOn ? pk::EbcdicTable[b] : b);
+        row.put(c, shown && cells[x] >= litFirst && cells[x] <= litLast);
     }
     return row;
 }
@@ -50,18 +50,17 @@ inline RefRow RefHexRow(const pk::FileEntry& e, uint64_t at) {
     RefRow row;
     char head[16];
     std::snprintf(head, sizeof head, "   %08X:   ", unsigned(at));
-    for (char c : std::string(head)) row.put(c, false);
-    for (uint64_t i = 0; i < 16; ++i) {
-        for (int half = 0; half < 2; ++half)
-            row.put(at + i < e.size ? "0123456789ABCDEF"[(e.data[at + i] >> (4 - 4 * half)) & 15] : ' ', at + i < e.size && lit(at + i));
-        if (i % 4 == 3) row.put(' ', false), row.put(' ', false);
+    row.put(head);
+    for (uint64_t o = at; o < at + 16; ++o) {
+        for (int shift : {4, 0}) row.put(o < e.size ? pk::kHexDigits[(e.data[o] >> shift) & 15] : ' ', o < e.size && lit(o));
+        if ((o - at) % 4 == 3) row.put("  ");
     }
-    for (char c : std::string("  [")) row.put(c, false);
+    row.put("  [");
     for (uint64_t o = at; o < at + 16 && o < e.size; ++o) {
         uint8_t c = pk::display.ebcdicOn ? pk::EbcdicTable[e.data[o]] : e.data[o];
         row.put(c >= 0x20 && c <= 0x7E ? char(c) : '.', lit(o));
     }
-    row.put(']', false);
+    row.put("]");
     return row;
 }
 

@@ -1,7 +1,11 @@
-// Environment and argument helpers shared by the harness's two ways of
-// starting a program (on a pseudo-terminal, or with plain pipes).
+// How the harness starts a program, on a pseudo-terminal or on plain pipes
+// (process.cpp): a private environment, PATH lookup in it, fork and exec.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,13 +17,16 @@ namespace pktest {
 // then the test's own PATH.
 std::vector<std::string> ChildEnvironment(const std::string& home, const std::string& stubDir);
 
-// Applies "NAME=value" (set) and bare "NAME" (remove) entries in order.
-void ApplyEnv(std::vector<std::string>& env, const std::vector<std::string>& changes);
-
 // name when it holds a '/', else the first executable of that name on env's PATH.
 std::string FindProgram(const std::string& name, const std::vector<std::string>& env);
 
-// NULL-terminated array of pointers into strings (which must outlive it).
-std::vector<char*> CStrings(std::vector<std::string>& strings);
+// Forks argv with ChildEnvironment(home, home/stubs) (its folders made) and
+// then changes: "NAME=value" sets, bare "NAME" removes. The child runs setup
+// (its descriptors), goes to cwd when given and execs. The pid, or -1.
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& home, const std::vector<std::string>& changes,
+            const std::string& cwd, const std::function<void()>& setup);
+
+// Milliseconds until `until`, 0 once it has passed.
+int MsLeft(std::chrono::steady_clock::time_point until);
 
 }  // namespace pktest

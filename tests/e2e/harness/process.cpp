@@ -1,4 +1,5 @@
-// Run: a program on pipes, without a terminal, its output captured.
+// Starting test programs in a private environment (env.h), and Run: a
+// program on pipes, without a terminal, its output captured.
 #include "harness/process.h"
 
 #include <fcntl.h>
@@ -8,96 +9,117 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
+#include <string_view>
 
 #include "harness/env.h"
 #include "temp_dir.h"
+
+extern char** environ;
 
 namespace pktest {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+std::string NameOf(std::string_view entry) { return std::string(entry.substr(0, entry.find('='))); }
 
-struct Pipes {
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    int err[2] = {-1, -1};
-    bool open() { return pipe2(in, O_CLOEXEC) == 0 && pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0; }
-    void closeAll() {
-        for (int* p : {in, out, err})
-            for (int i = 0; i < 2; ++i)
-                if (p[i] >= 0) close(p[i]), p[i] = -1;
+void ApplyEnv(std::vector<std::string>& env, const std::vector<std::string>& changes) {
+    for (const std::string& change : changes) {
+        std::erase_if(env, [&](const std::string& e) { return NameOf(e) == NameOf(change); });
+        if (change.find('=') != std::string::npos) env.push_back(change);
     }
-};
+}
 
-// Writes stdinText and reads both outputs until the child closes them or the
-// time runs out. Returns false on time-out.
-bool Exchange(Pipes& p, const std::string& input, RunResult& r, Clock::time_point until) {
-    size_t written = 0;
-    if (input.empty()) close(p.in[1]), p.in[1] = -1;
-    else fcntl(p.in[1], F_SETFL, O_NONBLOCK);
-    while (p.out[0] >= 0 || p.err[0] >= 0) {
-        struct pollfd fds[3] = {{p.out[0], POLLIN, 0}, {p.err[0], POLLIN, 0}, {p.in[1], POLLOUT, 0}};
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-        if (left <= 0) return false;
-        if (poll(fds, 3, static_cast<int>(left)) < 0 && errno != EINTR) return false;
-        std::string* sinks[2] = {&r.out, &r.err};
-        int* fdsOut[2] = {&p.out[0], &p.err[0]};
+// Feeds input to fds[2] and reads fds[0] and fds[1] until the child closes
+// them. False when the time runs out first.
+bool Exchange(pollfd (&fds)[3], std::string_view input, RunResult& r, std::chrono::steady_clock::time_point until) {
+    std::string* sinks[] = {&r.out, &r.err};
+    fcntl(fds[2].fd, F_SETFL, O_NONBLOCK);
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        if (input.empty() && fds[2].fd >= 0) close(fds[2].fd), fds[2].fd = -1;
+        if (MsLeft(until) == 0 || (poll(fds, 3, MsLeft(until)) < 0 && errno != EINTR)) return false;
         for (int i = 0; i < 2; ++i) {
-            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            if (fds[i].revents == 0) continue;
             char buf[8192];
-            ssize_t n = read(*fdsOut[i], buf, sizeof buf);
-            if (n > 0) sinks[i]->append(buf, static_cast<size_t>(n));
-            else if (n == 0 || errno != EINTR) close(*fdsOut[i]), *fdsOut[i] = -1;
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) sinks[i]->append(buf, size_t(n));
+            else if (n == 0 || errno != EINTR) close(fds[i].fd), fds[i].fd = -1;
         }
-        if (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) {
-            ssize_t n = write(p.in[1], input.data() + written, input.size() - written);
-            if (n > 0) written += static_cast<size_t>(n);
-            if (n < 0 && errno != EAGAIN && errno != EINTR) written = input.size();
-            if (written == input.size()) close(p.in[1]), p.in[1] = -1;
-        }
+        if (fds[2].revents == 0) continue;
+        ssize_t n = write(fds[2].fd, input.data(), input.size());
+        if (n > 0) input.remove_prefix(size_t(n));
+        else if (errno != EAGAIN && errno != EINTR) input = {};  // the child does not read
     }
     return true;
 }
 
 }  // namespace
 
-RunResult Run(std::vector<std::string> argv, std::vector<std::string> env, std::string cwd,
-              std::string stdinText, int timeoutMs) {
-    RunResult r;
-    if (argv.empty()) return r;
-    TempDir home;
-    std::filesystem::create_directories(home / ".config");
-    std::filesystem::create_directories(home / "appdata");
-    std::filesystem::create_directories(home / "stubs");
-    std::vector<std::string> childEnv = ChildEnvironment(home.path(), home / "stubs");
-    ApplyEnv(childEnv, {"TERM"});
-    ApplyEnv(childEnv, env);
-    std::string program = FindProgram(argv[0], childEnv);
-    std::vector<char*> args = CStrings(argv);
-    std::vector<char*> envp = CStrings(childEnv);
+std::vector<std::string> ChildEnvironment(const std::string& home, const std::string& stubDir) {
+    std::vector<std::string> env;
+    for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
+    std::string path = stubDir + ":/usr/local/bin:/usr/bin:/bin";
+    if (const char* own = getenv("PATH"); own && *own) path += std::string(":") + own;
+    ApplyEnv(env, {"LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LINES", "COLUMNS", "TMUX", "TMUX_PANE", "STY", "DISPLAY",
+                   "WAYLAND_DISPLAY", "TERMINAL", "LANG=C.UTF-8", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                   "APPDATA=" + home + "/appdata", "PATH=" + path});
+    return env;
+}
 
-    Pipes p;
-    if (!p.open()) return p.closeAll(), r;
-    signal(SIGPIPE, SIG_IGN);
+std::string FindProgram(const std::string& name, const std::vector<std::string>& env) {
+    if (name.find('/') != std::string::npos) return name;
+    for (const std::string& e : env) {
+        if (!e.starts_with("PATH=")) continue;
+        for (size_t start = 5, end; start <= e.size(); start = end + 1) {
+            end = std::min(e.find(':', start), e.size());
+            std::string candidate = e.substr(start, end - start) + "/" + name;
+            if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+    }
+    return name;
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& home, const std::vector<std::string>& changes,
+            const std::string& cwd, const std::function<void()>& setup) {
+    for (const char* dir : {"/.config", "/appdata", "/stubs"}) std::filesystem::create_directories(home + dir);
+    std::vector<std::string> env = ChildEnvironment(home, home + "/stubs"), args = argv;
+    ApplyEnv(env, changes);
+    const std::string program = FindProgram(argv.at(0), env);
+    std::vector<char*> argp, envp;  // into args and env, NULL-terminated
+    for (std::string& a : args) argp.push_back(a.data());
+    for (std::string& e : env) envp.push_back(e.data());
+    argp.push_back(nullptr), envp.push_back(nullptr);
     pid_t pid = fork();
-    if (pid < 0) return p.closeAll(), r;
-    if (pid == 0) {
-        setsid();
-        dup2(p.in[0], 0), dup2(p.out[1], 1), dup2(p.err[1], 2);
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-        execve(program.c_str(), args.data(), envp.data());
-        _exit(127);
-    }
-    for (int* end : {&p.in[0], &p.out[1], &p.err[1]}) close(*end), *end = -1;
-    auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (!Exchange(p, stdinText, r, until)) {
-        r.timedOut = true;
-        kill(pid, SIGKILL);
-    }
-    p.closeAll();
+    if (pid != 0) return pid;
+    setup();
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+    execve(program.c_str(), argp.data(), envp.data());
+    _exit(127);
+}
+
+int MsLeft(std::chrono::steady_clock::time_point until) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+    return left > 0 ? int(left) : 0;
+}
+
+RunResult Run(std::vector<std::string> argv, std::vector<std::string> env, std::string cwd, std::string stdinText,
+              int timeoutMs) {
+    RunResult r;
+    int in[2], out[2], err[2];
+    if (argv.empty() || pipe2(in, O_CLOEXEC) != 0) return r;
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return close(in[0]), close(in[1]), r;
+    TempDir home;
+    env.insert(env.begin(), "TERM");
+    signal(SIGPIPE, SIG_IGN);
+    pid_t pid = Spawn(argv, home.path(), env, cwd, [&] { setsid(), dup2(in[0], 0), dup2(out[1], 1), dup2(err[1], 2); });
+    close(in[0]), close(out[1]), close(err[1]);
+    pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    r.timedOut = pid > 0 && !Exchange(fds, stdinText, r, until);
+    if (r.timedOut) kill(pid, SIGKILL);
+    for (const pollfd& p : fds)
+        if (p.fd >= 0) close(p.fd);
+    if (pid < 0) return r;
     while (waitpid(pid, &r.status, 0) < 0 && errno == EINTR) {
     }
     r.exitCode = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1;

@@ -1,7 +1,7 @@
 // Run: starts a program on pipes in a session of its own (no controlling
 // terminal, no /dev/tty), feeds it stdinText and captures its output and exit
-// status; killed with SIGKILL after timeoutMs. The environment is
-// ChildEnvironment (env.h) without TERM, then env's entries; the private HOME
+// status; killed with SIGKILL after timeoutMs. The environment is Spawn's
+// (env.h) without TERM, then env's entries; the private HOME
 // is removed when Run returns, so a test that reads files written there
 // passes its own HOME/APPDATA.
 #pragma once

@@ -1,22 +1,19 @@
-// PtyTerm: runs a program on a pseudo-terminal (rows x cols) and keeps an
-// emulated screen of what it wrote (libvterm), so end-to-end tests can type
-// keys, click, paste and then look at cells, colours, cursor and modes.
-// start(argv, extraEnv, cwd): the child gets a new session with the pty as
-// its controlling terminal and ChildEnvironment (env.h) with
-// TERM=xterm-256color, then extraEnv ("NAME=value" sets, bare "NAME"
-// removes). addStub puts a shell script on the private PATH (stubDir()).
-// Input: each call is one write, so a key sequence is never split; key and
-// unichar are encoded by libvterm (following the child's modes); click sends
-// an SGR press and release (button 1 left, 3 right); paste brackets text in
-// ESC[200~ ESC[201~. Rows and columns are 0-based everywhere.
-// Output: pump(ms) reads for up to ms; waitFor(text, ms, row) and
-// waitUntil(pred, ms) wait, pumping, until the screen shows it (row -1: any
-// row). cursorShape is 1 block, 2 underline, 3 bar (0 never set); mouseMode
-// 0 off, 1 click, 2 drag, 3 move; decMode(n) is DEC private mode n as last
-// written. With acceptResizeRequests the terminal obeys ESC[8;r;c t.
-// The end: wait(ms) gives the raw waitpid status or -1 while running;
-// exitCode(ms) the exit status or -1; slaveModes reads the pty's termios.
-// The destructor kills the child if it still runs.
+// PtyTerm: runs a program on a pseudo-terminal (rows x cols, 0-based
+// everywhere) and keeps an emulated screen of what it wrote (libvterm).
+// start: the child gets a new session, the pty as controlling terminal and
+// Spawn's private environment (env.h) with TERM=xterm-256color, then
+// extraEnv. addStub puts a shell script on its private PATH (stubDir()).
+// Input: each call is one write, so a key sequence is never split; key,
+// unichar and click (an SGR press and release; button 1 left, 3 right) are
+// encoded by libvterm following the child's modes; paste brackets its text.
+// Output: pump(ms) reads for up to ms; waitFor(text, ms, row -1 for any) and
+// waitUntil(pred, ms) pump until the screen shows it. cursorShape is 1 block,
+// 2 underline, 3 bar (0 never set); mouseMode 0 off, 1 click, 2 drag, 3 move;
+// decMode(n) is DEC private mode n as last written. With
+// acceptResizeRequests the terminal obeys ESC[8;r;c t. The end: wait(ms)
+// gives the raw waitpid status or -1 while running, exitCode(ms) the exit
+// status or -1; slaveModes reads the pty's termios. The destructor kills
+// the child if it still runs.
 #pragma once
 
 #include <sys/types.h>
@@ -26,7 +23,6 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,13 +34,10 @@ namespace pktest {
 class PtyTerm {
 public:
     struct CellInfo {
-        char32_t ch = 0;       // 0 for a blank cell
-        bool fgDefault = true;
-        bool bgDefault = true;
-        int fg = -1;           // palette index, -1 when default or RGB
-        int bg = -1;
-        bool bold = false;
-        bool reverse = false;
+        char32_t ch = 0;  // 0 for a blank cell
+        bool fgDefault = true, bgDefault = true;
+        int fg = -1, bg = -1;  // palette index, -1 when default or RGB
+        bool bold = false, reverse = false;
     };
 
     explicit PtyTerm(int rows = 25, int cols = 80);
@@ -52,8 +45,7 @@ public:
     PtyTerm(const PtyTerm&) = delete;
     PtyTerm& operator=(const PtyTerm&) = delete;
 
-    bool start(std::vector<std::string> argv, std::vector<std::string> extraEnv = {},
-               std::string cwd = "");
+    bool start(std::vector<std::string> argv, std::vector<std::string> extraEnv = {}, std::string cwd = "");
     std::string home() const;
     std::string stubDir() const;
     void addStub(const std::string& name, const std::string& shellScriptBody);
@@ -87,43 +79,27 @@ public:
     pid_t pid() const { return pid_; }
     bool slaveModes(struct termios& modes) const;
 
-    int cursorRow = 0;
-    int cursorCol = 0;
-    bool cursorVisible = true;
-    int cursorShape = 0;
-    bool altScreen = false;
-    int mouseMode = 0;
-    int bells = 0;
+    int cursorRow = 0, cursorCol = 0, cursorShape = 0, mouseMode = 0, bells = 0;
+    bool cursorVisible = true, altScreen = false, acceptResizeRequests = false;
     std::string title;
-    bool acceptResizeRequests = false;
 
 private:
-    static int onTermProp(VTermProp prop, VTermValue* val, void* user);
-    static int onBell(void* user);
-    static void onOutput(const char* s, size_t len, void* user);
     void scanOutput(std::string_view bytes);
-    void finishCsi();
-    void refreshCursor();
 
-    int rows_;
-    int cols_;
+    int rows_, cols_;
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
-    std::unique_ptr<VTermScreenCallbacks> callbacks_;
     TempDir home_;
-    int master_ = -1;
+    int master_ = -1, status_ = -1;
     pid_t pid_ = -1;
-    bool reaped_ = false;
-    int status_ = -1;
-    bool eof_ = false;
-    bool pumping_ = false;
+    bool reaped_ = false, eof_ = false, pumping_ = false;
     std::string output_;
     std::chrono::steady_clock::time_point lastOutputAt_{};
-    // Scanner of the output stream for DEC private modes and resize requests.
-    int scanState_ = 0;
+    // Scanner of the output for DEC private modes and resize requests: the
+    // escape sequence so far, or inside a string sequence (OSC, DCS...).
     std::string csi_;
+    bool inString_ = false;
     std::map<int, bool> modes_;
-    std::vector<std::pair<int, int>> resizeRequests_;
 };
 
 }  // namespace pktest

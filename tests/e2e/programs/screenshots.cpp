@@ -10,12 +10,17 @@
 
 namespace {
 
-bool Save(const pktest::PtyTerm& t, const std::string& path) {
+// Waits for each of texts on its row (-1: anywhere), then saves the screen.
+bool Shot(pktest::PtyTerm& t, std::initializer_list<std::pair<const char*, int>> texts, const std::string& path) {
+    for (auto [text, row] : texts)
+        if (!t.waitFor(text, 5000, row)) {
+            std::cerr << "pk did not show '" << text << "':\n" << t.screenText();
+            return false;
+        }
     std::ofstream out(path);
     for (int row = 0; row < t.rows(); ++row) {
         std::string text = t.rowText(row);
-        text.erase(text.find_last_not_of(' ') + 1);
-        out << text << '\n';
+        out << text.erase(text.find_last_not_of(' ') + 1) << '\n';
     }
     return bool(out);
 }
@@ -29,18 +34,10 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[3];
     pktest::PtyTerm t(24, 80);
-    if (!t.start({argv[1], argv[2]}) || !t.waitFor("COMMAND ==>", 5000, 2) || !t.waitFor("Half", 5000, 23) ||
-        !t.waitFor("Line 1 of", 5000, 1)) {
-        std::cerr << "pk did not show its first screen:\n" << t.screenText() << '\n';
+    if (!t.start({argv[1], argv[2]}) || !Shot(t, {{"COMMAND ==>", 2}, {"Half", 23}, {"Line 1 of", 1}}, out + "/first.txt"))
         return 1;
-    }
-    if (!Save(t, out + "/first.txt")) return 1;
     t.send("v\r");
-    if (!t.waitFor("File size is", 5000, 1) || !t.waitFor("00000000", 5000)) {
-        std::cerr << "pk did not show the hex view:\n" << t.screenText() << '\n';
-        return 1;
-    }
-    if (!Save(t, out + "/hex.txt")) return 1;
+    if (!Shot(t, {{"File size is", 1}, {"00000000", -1}}, out + "/hex.txt")) return 1;
     t.send("end\r");
     return t.exitCode(5000) == 0 ? 0 : 1;
 }
