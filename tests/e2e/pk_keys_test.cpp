@@ -4,8 +4,10 @@
 // a miss, F6, F10 and F3 (F3 on the last file is among the endings); and the
 // mouse wheel, which never beeps.
 #include <cstdio>
+#include <map>
 #include <string>
 
+#include "key_cases.h"
 #include "pk_driver.h"
 
 namespace {
@@ -170,6 +172,88 @@ TEST(PkKeys, NextAndCloseWithTwoFiles) {
         {"", Fn(10)},
     }));
     EXPECT_TRUE(pk.t.waitFor("alpha", kWait, 3));
+}
+
+std::string At(int line, int col) {
+    return "Line " + std::to_string(line) + " of 100, Column " + std::to_string(col) + " of 300";
+}
+
+// Each case of the shared key table acts in pk as its record says, from
+// line 50, column 101 and "top" typed with the cursor on the "p": it moves
+// the view, edits or runs the line, types a character, or does nothing; F1
+// shows help, F2 switches the label, F3 and F10 change the file, Insert the
+// cursor's shape.
+void CheckKeys(const std::vector<KeyCase>& cases, std::vector<std::string> env) {
+    using namespace pk;
+    Pk pk;
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += (i == 70 ? "needle " : "line   ") + std::string(293, 'x') + "\n";
+    for (char k : std::string("123456789")) pk.dir.write(std::string("k") + k + ".txt", text);
+    pk.t.addStub("xclip", "printf clip");
+    ASSERT_TRUE(pk.start({pk.dir / "k*.txt"}, env));
+    ASSERT_TRUE(pk.run({{"f needle\r", {}, 0, "Line 61 of"}}));
+    // Keys that move the view: by scan code alone, or with Ctrl or Alt held.
+    const std::map<std::pair<uint16_t, uint32_t>, std::string> views = {
+        {{SCAN_F4, 0}, At(1, 1)},       {{SCAN_F5, 0}, At(50, 1)},       {{SCAN_F6, 0}, At(50, 201)},
+        {{SCAN_F7, 0}, At(50, 61)},     {{SCAN_F8, 0}, At(50, 141)},     {{SCAN_F9, 0}, At(80, 1)},
+        {{SCAN_F11, 0}, At(50, 100)},   {{SCAN_F12, 0}, At(50, 102)},    {{SCAN_UP, 0}, At(49, 101)},
+        {{SCAN_DOWN, 0}, At(51, 101)},  {{SCAN_PGUP, 0}, At(40, 101)},   {{SCAN_PGDN, 0}, At(60, 101)},
+        {{SCAN_HOME, CTRL_PRESSED}, At(1, 101)},  {{SCAN_END, CTRL_PRESSED}, At(80, 101)},
+        {{SCAN_LEFT, ALT_PRESSED}, At(50, 100)},  {{SCAN_RIGHT, ALT_PRESSED}, At(50, 102)},
+        {{SCAN_RETURN, 0}, At(1, 101)}};  // Enter runs "top"
+    // Keys that edit the line: the window and the cursor's column.
+    const std::map<uint16_t, std::pair<std::string, int>> edits = {
+        {SCAN_HOME, {"top", 12}},  {SCAN_END, {"top", 15}},    {SCAN_LEFT, {"top", 13}},   {SCAN_RIGHT, {"top", 15}},
+        {SCAN_DELETE, {"to ", 14}}, {SCAN_BACK, {"tp ", 13}},  {SCAN_ESCAPE, {"   ", 12}}, {SCAN_C, {"   ", 12}},
+        {SCAN_V, {"toclip ", 18}}};  // Ctrl+V: the clipboard
+    for (const KeyCase& c : cases) {
+        const KeyRecord& k = c.records[0];
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        if (pk.window() != std::string(67, ' ')) {
+            ASSERT_TRUE(pk.run({{"\x03", {}, 0, std::string(67, ' '), 2, 12}}));
+        }
+        if (pk.status().find(At(50, 101)) == std::string::npos) {
+            ASSERT_TRUE(pk.run({{"50\r", {}, 0, "Line 50 of"}, {"left 400\r", {}, 0, "Column 1 of 300"},
+                                {"right 100\r", {}, 0, At(50, 101)}}));
+        }
+        ASSERT_TRUE(pk.run({{"top", {}, 0, "top", 2, 15}, {"", VTERM_KEY_LEFT, 0, "top", 2, 14}}));
+        const std::string title = pk.t.rowText(0);
+        // Ctrl counts on Home, End, Left and Right, Alt on Left and Right.
+        const bool arrow = k.scan == SCAN_LEFT || k.scan == SCAN_RIGHT;
+        uint32_t held = 0;
+        if ((k.state & CTRL_PRESSED) && (arrow || k.scan == SCAN_HOME || k.scan == SCAN_END)) held = CTRL_PRESSED;
+        else if ((k.state & ALT_PRESSED) && arrow) held = ALT_PRESSED;
+        const bool typed = k.ch >= 0x20 || k.ch == '\n' || k.ch == '\t';
+        auto view = views.find({k.scan, held});
+        auto edit = edits.find(k.scan);
+        auto window = [&](const std::string& want, int col) { return pk.waitWindow(want) && pk.waitCursor(2, col); };
+        pk.t.send(c.bytes);
+        bool acted;
+        if (typed) {
+            const std::string glyph = k.ch == '\n' ? "\u25D9" : k.ch == '\t' ? "\u25CB" : k.ch >= 0x80 ? c.bytes : std::string(1, char(k.ch));
+            acted = window("to" + glyph + " ", 15);
+        } else if (view != views.end()) acted = pk.t.waitFor(view->second, kWait, 1);
+        else if (edit != edits.end() && held == 0) acted = window(edit->second.first, edit->second.second);
+        else if (k.scan == SCAN_F1) acted = pk.t.waitFor("<Press any key to end help>", kWait, 23) && (pk.t.send("\x1b"), window("top", 12));
+        else if (k.scan == SCAN_F2) acted = pk.t.waitFor("2Page", kWait, 24) && pk.run({{"", Fn(2), 0, "2Half", 24}});
+        else if (k.scan == SCAN_F3 || k.scan == SCAN_F10) acted = pk.t.waitUntil([&] { return pk.t.rowText(0) != title; }, kWait);
+        else if (k.scan == SCAN_INSERT)
+            acted = pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK) && (pk.t.key(VTERM_KEY_INS), pk.waitShape(VTERM_PROP_CURSORSHAPE_UNDERLINE));
+        else acted = pk.settle() && pk.waitCursor(2, 14) && pk.status().find(At(50, 101)) != std::string::npos;  // nothing
+        EXPECT_TRUE(acted) << pk.status() << "|" << pk.window() << "|" << pk.t.cursorCol;
+    }
+}
+
+TEST(PkKeys, EveryKeyOfTheSharedTableActsAsItsRecord) {
+    CheckKeys(KeyCases(), {});
+    using namespace pk;
+    const std::pair<const char*, KeyCase> terms[] = {
+        {"TERM=no-such-terminal", {"\033[1;5H", {{VKEY_HOME, SCAN_HOME, 0, LEFT_CTRL_PRESSED}}}},  // falls back to xterm
+        {"TERM=screen-256color", {"\033[15;2~", {{VKEY_F5, SCAN_F5, 0, SHIFT_PRESSED}}}},  // what tmux sends
+        {"TERM=screen-256color", {"\033[1;3D", {{VKEY_LEFT, SCAN_LEFT, 0, LEFT_ALT_PRESSED}}}},
+        {"TERM=linux", {"\033[[A", {{VKEY_F1, SCAN_F1, 0, 0}}}},
+    };
+    for (const auto& [term, c] : terms) CheckKeys({c}, {term});
 }
 
 }  // namespace
