@@ -2,7 +2,7 @@
 // line, Backspace, Esc, Home/End, Insert and its cursor shape, recall and
 // repeat, Ctrl+V through a clipboard program and the terminal's own paste.
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <string>
 
 #include "pk_driver.h"
@@ -69,24 +69,53 @@ TEST(PkEditor, RecallRepeatAndCaseQuery) {
     EXPECT_TRUE(pk.run({{"case ?\r", {}, 0, "case u", 2, 18}}));
 }
 
+// Ctrl+V tries the clipboard tools in order, only those on PATH, each with
+// its own arguments (a stub called otherwise fails), within one second in
+// all, and leaves no process behind.
+TEST(PkEditor, CtrlVTriesTheClipboardToolsInOrderWithinOneSecond) {
+    const std::map<std::string, std::string> arguments = {
+        {"wl-paste", "1:--no-newline"}, {"xclip", "3:-o -selection clipboard"}, {"xsel", "1:-ob"}, {"tmux", "2:save-buffer -"}};
+    struct Case { std::map<std::string, std::string> stubs; std::vector<std::string> env; std::string typed; };
+    const Case cases[] = {
+        {{}, {}, ""},
+        {{{"wl-paste", "printf 'from wl'"}, {"xclip", "printf 'from xclip'"}}, {}, "from wl"},
+        {{{"wl-paste", "printf 'partial'; exit 1"}, {"xclip", "exit 0"}, {"xsel", "printf 'from xsel'"}}, {}, "from xsel"},
+        {{{"xclip", "read line; printf 'got[%s]' \"$line\""}}, {}, "got[]"},  // standard input gives nothing
+        {{{"wl-paste", "sleep 30"}, {"xclip", "printf 'too late'"}}, {}, ""},  // the hang took the second
+        {{{"tmux", "printf 'tmux buffer'"}}, {}, ""},                          // tmux only inside tmux
+        {{{"tmux", "printf 'tmux buffer'"}}, {"TMUX=/tmp/fake,1,0"}, "tmux buffer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Pk pk;
+        for (const auto& [tool, args] : arguments)  // the machine's own tools must not answer
+            pk.t.addStub(tool, c.stubs.count(tool) ? "[ \"$#:$*\" = '" + args + "' ] || exit 9; " + c.stubs.at(tool) : "exit 1");
+        ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}, c.env));
+        pk.t.send("\x16");
+        EXPECT_TRUE(c.typed.empty() ? pk.settle() && pk.window() == kBlank : pk.waitWindow(c.typed + " "));
+        const std::string children = "/proc/" + std::to_string(pk.t.pid()) + "/task/" + std::to_string(pk.t.pid()) + "/children";
+        EXPECT_TRUE(pk.t.waitUntil([&] { return ReadAll(children).empty(); }, kWait));
+    }
+}
+
+// The clipboard's text and the terminal's paste are typed without line
+// ends, up to 255 bytes; a key sequence in a paste stays text. A key that
+// redraws drops the keys typed behind it, never a paste.
 TEST(PkEditor, CtrlVAndTheTerminalsPasteTypeText) {
     Pk pk;
-    pk.t.addStub("xclip", "cat \"$HOME/clip\"");  // nothing there: it fails
-    const std::string clip = pk.t.home() + "/clip";
-    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
-    pk.t.send("\x16");
-    EXPECT_TRUE(pk.settle());
-    EXPECT_EQ(pk.window(), kBlank);
-
-    std::ofstream(clip) << "abc\r\ndef";
+    pk.t.addStub("xclip", "printf 'abc\\r\\ndef'");
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "text\n";
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", text)}));
     ASSERT_TRUE(pk.run({{"\x16", {}, 0, "abcdef ", 2, 18}}));
     pk.t.paste("ghi\r\njkl");
     EXPECT_TRUE(pk.waitWindow("abcdefghijkl "));
-
-    std::ofstream(clip) << std::string(300, 'q');  // the first 255
-    EXPECT_TRUE(pk.run({{"\x1b", {}, 0, kBlank, 2, 12},
-                        {"\x16", {}, 0, "qqq", 2, 79},
-                        {"", VTERM_KEY_RIGHT, 0, std::string(66, 'q') + " ", 2, 79}}));
+    pk.t.send("\x1b[6~xyz\x1b[200~kept\x1b[201~\x1b[6~");  // PgDn, typed keys, a paste, PgDn
+    EXPECT_TRUE(pk.waitWindow("keptefghijkl "));  // typed over from the start
+    EXPECT_TRUE(pk.t.waitFor("Line 11 of 100", kWait, 1));
+    pk.t.paste("\x1bOP" + std::string(3000, 'q'));  // the Esc in it blanks the line
+    EXPECT_TRUE(pk.run({{"", VTERM_KEY_RIGHT, 0, std::string(66, 'q') + " ", 2, 79},
+                        {"", VTERM_KEY_HOME, 0, "OPqqq", 2, 12}}));
     EXPECT_EQ(pk.t.bells, 0);
 }
 

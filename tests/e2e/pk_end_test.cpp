@@ -4,6 +4,7 @@
 // as a shell job, and the exit statuses, also of runs that never showed a
 // screen or refused TERM.
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
@@ -24,28 +25,35 @@ std::string Lines(int count) {
 TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
     // Ctrl+C blanks a typed line and ends on an empty one; Ctrl+Z without
     // job control (pk leads its session here) does nothing, and neither is
-    // typed: a typed byte would have kept the line from being empty.
-    const struct { const char* ending; bool leave; } cases[] = {
-        {"end\r", false}, {"\x1bOR", false}, {"z\r", true}, {"abc\x03\x1a\x03", false}};
+    // typed: a typed byte would have kept the line from being empty. The
+    // Linux console has no alternate screen: an end clears it.
+    const struct { const char* ending; bool leave; const char* term; } cases[] = {
+        {"end\r", false, "TERM=xterm-256color"}, {"\x1bOR", false, "TERM=xterm-256color"},
+        {"z\r", true, "TERM=xterm-256color"},    {"abc\x03\x1a\x03", false, "TERM=xterm-256color"},
+        {"end\r", false, "TERM=linux"},          {"z\r", true, "TERM=linux"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ending << c.term);
+        const bool linux = std::string(c.term) == "TERM=linux";
         Pk pk;  // started from a shell that first wrote a line of its own
         ASSERT_TRUE(pk.t.start({"/bin/sh", "-c", "echo before-pk; exec \"$0\" \"$1\"", PK_BINARY,
-                                pk.dir.write("a.txt", Lines(100))}));
+                                pk.dir.write("a.txt", Lines(100))}, {c.term}));
         ASSERT_TRUE(pk.t.waitFor("Half", kWait, 24)) << pk.t.screenText();
         ASSERT_TRUE(pk.run({{"", Fn(9), 0, "Line 80 of 100"}}));
+        EXPECT_EQ(pk.t.altScreen, !linux);
         pk.t.send(c.ending);
-        EXPECT_EQ(pk.t.exitCode(kWait), 0) << c.ending;
+        EXPECT_EQ(pk.t.exitCode(kWait), 0);
         EXPECT_TRUE(TerminalBack(pk.t));
         EXPECT_TRUE(std::filesystem::exists(pk.t.home() + "/appdata/pk/pk.ini"));
         if (c.leave) {
             EXPECT_EQ(pk.t.rowText(3).rfind("page line 80 \u65E5\u00E9 ", 0), 0u);  // as UTF-8
             EXPECT_EQ(pk.t.rowText(23).substr(0, 13), "page line 100");
             EXPECT_EQ(pk.t.rowText(24), std::string(80, ' '));
+            EXPECT_TRUE(pk.t.cell(0, 0).bold);  // the attributes stay too
             EXPECT_EQ(pk.t.cursorRow, 24);
         } else {
-            EXPECT_EQ(pk.t.rowText(0).substr(0, 9), "before-pk");
+            EXPECT_EQ(pk.t.rowText(0).substr(0, 9), linux ? std::string(9, ' ') : "before-pk");
             EXPECT_EQ(pk.t.rowText(3).substr(0, 9), std::string(9, ' '));
-            EXPECT_EQ(pk.t.cursorRow, 1);
+            EXPECT_EQ(pk.t.cursorRow, linux ? 0 : 1);
         }
         EXPECT_EQ(pk.t.cursorCol, 0);
     }
@@ -65,16 +73,22 @@ TEST(PkEnd, QuitKeyAsPkEndsDoesNothing) {
     }
 }
 
-TEST(PkEnd, TerminatingSignalsEndTheOrderlyWay) {
-    for (int sig : {SIGTERM, SIGHUP}) {
+// SIGTERM, SIGHUP and SIGINT end the orderly way; the fatal ones kill pk,
+// which first gives the terminal back.
+TEST(PkEnd, SignalsEndTheOrderlyWayOrGiveTheTerminalBackAsTheyKill) {
+    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGABRT}) {
+        const bool fatal = sig != SIGTERM && sig != SIGHUP && sig != SIGINT;
         Pk pk;
         ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "a\tb\n")}));
         ASSERT_TRUE(pk.run({{"tabs\r", {}, 0, "Column 1 of 9"}}));  // a setting that must reach the file
-        ASSERT_TRUE(pk.settle());
+        pk.t.key(VTERM_KEY_INS);  // a block cursor, whose shape must go
+        ASSERT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK));
         pk.t.signal(sig);
-        EXPECT_EQ(pk.t.exitCode(kWait), 0) << sig;
-        EXPECT_TRUE(TerminalBack(pk.t));
-        EXPECT_NE(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1"), std::string::npos) << sig;
+        const int status = pk.t.wait(kWait);
+        EXPECT_TRUE(fatal ? WIFSIGNALED(status) && WTERMSIG(status) == sig : WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << sig << " " << status;
+        EXPECT_TRUE(TerminalBack(pk.t)) << sig;
+        EXPECT_EQ(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1") != std::string::npos, !fatal) << sig;
     }
 }
 
@@ -110,8 +124,11 @@ TEST(PkEnd, CtrlZStopsAsAJobAndTheShellLinesStay) {
     ASSERT_TRUE(pk.t.waitFor("$ ", kWait, 0));
     pk.t.send("pk a.txt\r");
     ASSERT_TRUE(pk.t.waitFor("Half", kWait, 24)) << pk.t.screenText();
+    const size_t before = pk.t.output().size();
     pk.t.send("abc\x1a");
     ASSERT_TRUE(pk.t.waitFor("Stopped", kWait)) << pk.t.screenText();  // on the shell's screen
+    for (const char* mode : {"\033[?1049l", "\033[?2004l", "\033[?1000l"})  // given back before
+        EXPECT_LT(pk.t.output().find(mode, before), pk.t.output().find("Stopped", before)) << mode + 1;
     pk.t.send("echo while-stopped\rfg\r");
     ASSERT_TRUE(pk.t.waitUntil([&] { return pk.t.altScreen; }, kWait));
     ASSERT_TRUE(pk.t.waitFor("COMMAND ==> abc ", kWait, 2)) << pk.t.screenText();  // the line kept, no byte typed
@@ -142,6 +159,16 @@ TEST(PkEnd, FailedSettingsWriteAndTooSmallTerminal) {
     EXPECT_EQ(small.t.exitCode(kWait), 2);
     EXPECT_NE(small.t.screenText().find("at least 80 columns by 24 rows"), std::string::npos) << small.t.screenText();
     EXPECT_NE(small.t.screenText().find("fullinit error, rc = 34 (Numerical result out of range)"), std::string::npos);
+
+    Pk grown(20, 70);  // a terminal that grows when asked to
+    grown.t.acceptResizeRequests = true;
+    ASSERT_TRUE(grown.t.start({PK_BINARY, grown.dir.write("a.txt", "text\n")}));
+    ASSERT_TRUE(grown.t.waitFor("Half", kWait, 23)) << grown.t.screenText();
+    grown.t.resize(20, 60);  // Ctrl+C on the notice below 80x24 ends the run
+    ASSERT_TRUE(grown.t.waitFor("Terminal too small", kWait, 0));
+    grown.t.send("\x03");
+    EXPECT_EQ(grown.t.exitCode(kWait), 0);
+    EXPECT_TRUE(TerminalBack(grown.t));
 
     Pk dumb;  // no cursor addressing: one line and nothing else
     ASSERT_TRUE(dumb.t.start({PK_BINARY, dumb.dir.write("a.txt", "text\n")}, {"TERM=dumb"}));

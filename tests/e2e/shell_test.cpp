@@ -19,12 +19,6 @@
 namespace pktest {
 namespace {
 
-void ExpectModesBack(const Pk& pk) {
-    struct termios modes {};
-    ASSERT_TRUE(pk.t.slaveModes(modes));
-    EXPECT_EQ(modes.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(ICANON | ECHO | ISIG));
-}
-
 // A process's open descriptors, and those of them without close-on-exec.
 std::set<int> Descriptors(pid_t pid, bool inheritedOnly = false) {
     std::set<int> fds;
@@ -45,8 +39,9 @@ TEST(Shell, SameTerminalRunsTheCommandThenGivesTheTerminalBack) {
     ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "first line\n")}, {"SHELL=/bin/sh"}));
     // The quotes keep the typed line itself from matching the output; read
     // is a builtin, so Ctrl+C in the terminal's normal mode ends the shell.
-    pk.t.send("dos echo \"from the\" \"shell\"; read line\r");
+    pk.t.send("dos printf '\\033]0;%s\\007' own; echo \"from the\" \"shell\"; read line\r");
     ASSERT_TRUE(pk.t.waitFor("from the shell", kWait)) << pk.t.screenText();
+    EXPECT_EQ(pk.t.title, "own");  // the command writes to the terminal itself
     EXPECT_FALSE(pk.t.altScreen);
     pk.t.send("\x1a");  // stops the command alone, and pk continues it
     pk.t.send("\x03");
@@ -62,7 +57,7 @@ TEST(Shell, SameTerminalRunsTheCommandThenGivesTheTerminalBack) {
     EXPECT_FALSE(modes.c_lflag & (ICANON | ECHO));
     pk.t.send("end\r");
     EXPECT_EQ(pk.t.exitCode(kWait), 0);
-    ExpectModesBack(pk);
+    EXPECT_TRUE(TerminalBack(pk.t));
 }
 
 // Ctrl+\\ and Ctrl+Z typed without pause as a command starts: pk has the
@@ -94,7 +89,7 @@ TEST(Shell, EndingSignalsEndPkTheOrderlyWayDuringTheCommandAndAtItsPrompt) {
         ASSERT_TRUE(pk.t.waitFor(atPrompt ? "rc = 4" : "running", kWait)) << pk.t.screenText();
         pk.t.signal(sig);
         EXPECT_EQ(pk.t.exitCode(kWait), 0) << sig;
-        ExpectModesBack(pk);
+        EXPECT_TRUE(TerminalBack(pk.t));
         EXPECT_NE(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1"), std::string::npos) << sig;
         // A command still running was hung up, as a shell's jobs are.
         EXPECT_TRUE(atPrompt || pk.t.waitUntil([&] { return std::filesystem::exists(hangup); }, kWait));

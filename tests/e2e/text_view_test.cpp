@@ -55,29 +55,34 @@ TEST(TextView, LineEndsControlHighAndEscapeBytesAreGlyphs) {
          "2J\u0393\u00C7\u00AB"},
         {"after \xC3\xA9\n", ""},  // é, or its two bytes: tells the modes apart
     };
-    pktest::Pk pk;
     std::string text;
     for (const auto& r : rows) text += r[0];
-    ASSERT_TRUE(pk.start({pk.dir.write("bytes.txt", text)}));
-    // None of the other bytes is a character: the same glyphs as bytes and
-    // as UTF-8 (each switch waits for the row that shows it was made).
-    const std::string modes[][2] = {{"xla a\r", "after \u251C\u2310"}, {"xla u\r", "after \u00E9 "}};
-    for (const auto& [mode, after] : modes) {
-        pk.t.send(mode);
-        ASSERT_TRUE(pk.t.waitFor(after, pktest::kWait, 8)) << pk.t.screenText();
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(pk.t.rowText(3 + i), Pad(rows[i][1])) << mode << " row " << i;
-            for (int x = 0; x < 80; ++x) {
-                pktest::PtyTerm::CellInfo c = pk.t.cell(3 + i, x);
-                EXPECT_TRUE(c.fgDefault && c.bgDefault && !c.bold && !c.reverse) << "row " << i << " column " << x;
+    // Also without a locale (none set, C, POSIX): pk then draws in UTF-8.
+    const std::vector<std::string> envs[] = {{}, {"LANG"}, {"LANG", "LC_ALL=C"}, {"LANG=POSIX"}};
+    for (const auto& env : envs) {
+        pktest::Pk pk;
+        ASSERT_TRUE(pk.start({pk.dir.write("bytes.txt", text)}, env));
+        // None of the other bytes is a character: the same glyphs as bytes
+        // and as UTF-8 (each switch waits for the row that shows it was made).
+        const std::string modes[][2] = {{"xla a\r", "after \u251C\u2310"}, {"xla u\r", "after \u00E9 "}};
+        for (const auto& [mode, after] : modes) {
+            pk.t.send(mode);
+            ASSERT_TRUE(pk.t.waitFor(after, pktest::kWait, 8)) << pk.t.screenText();
+            for (int i = 0; i < 5; ++i) {
+                EXPECT_EQ(pk.t.rowText(3 + i), Pad(rows[i][1])) << mode << " row " << i;
+                for (int x = 0; x < 80; ++x) {
+                    pktest::PtyTerm::CellInfo c = pk.t.cell(3 + i, x);
+                    EXPECT_TRUE(c.fgDefault && c.bgDefault && !c.bold && !c.reverse) << "row " << i << " column " << x;
+                }
             }
         }
+        // The terminal's own state is as pk set it.
+        EXPECT_TRUE(pk.t.altScreen && pk.t.decMode(2004) && pk.t.decMode(1006) && pk.t.mouseMode == VTERM_PROP_MOUSE_CLICK);
+        EXPECT_EQ(pk.t.title, "");
+        EXPECT_EQ(pk.t.bells, 0);
+        EXPECT_EQ(pk.t.rowText(0).rfind("Peekra ", 0), 0u);
+        EXPECT_EQ(pk.t.rowText(2).rfind("COMMAND ==>", 0), 0u);
     }
-    // The terminal's own state is as pk set it.
-    EXPECT_TRUE(pk.t.altScreen);
-    EXPECT_NE(pk.t.title, "pwned");
-    EXPECT_EQ(pk.t.rowText(0).rfind("Peekra ", 0), 0u);
-    EXPECT_EQ(pk.t.rowText(2).rfind("COMMAND ==>", 0), 0u);
 }
 
 }  // namespace
