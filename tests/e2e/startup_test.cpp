@@ -64,6 +64,7 @@ TEST(StartUp, CommandLines) {
         {{"t\x1b]0;X\x07.txt"}, "File " + (dir / "t\\033]0;X\\007.txt") + " is empty.\n", 2},  // no title set
         {{"sub"}, (dir / "sub") + " is a folder.\n", 2},
         {{"/dev/null"}, "Error opening /dev/null, rc = 19 (No such device)\n", 2},
+        {{"a.txt"}, "fullinit error, rc = 6 (No such device or address)\n", 2},  // no terminal
         {{longName}, "GetFullPathName error, rc = 36 (File name too long), file = " + longName + ".\n", 2},
     };
     for (const char* option : {"?", "/?", "-?", "/h", "-h", "/H", "-H", "--help"})
