@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <string>
 
-#include "harness/process.h"
 #include "pk_driver.h"
 
 namespace {

@@ -62,11 +62,12 @@ TEST(TextView, LineEndsControlHighAndEscapeBytesAreGlyphs) {
     for (const auto& env : envs) {
         pktest::Pk pk;
         ASSERT_TRUE(pk.start({pk.dir.write("bytes.txt", text)}, env));
-        // None of the other bytes is a character: the same glyphs as bytes
-        // and as UTF-8 (each switch waits for the row that shows it was made).
-        const std::string modes[][2] = {{"xla a\r", "after \u251C\u2310"}, {"xla u\r", "after \u00E9 "}};
+        // None of the other bytes is a character: the same glyphs in UTF-8,
+        // pk's choice for these locales, as bytes and as UTF-8 again (each
+        // switch waits for the row that shows it was made).
+        const std::string modes[][2] = {{"", "after \u00E9 "}, {"xla a\r", "after \u251C\u2310"}, {"xla u\r", "after \u00E9 "}};
         for (const auto& [mode, after] : modes) {
-            pk.t.send(mode);
+            if (!mode.empty()) pk.t.send(mode);
             ASSERT_TRUE(pk.t.waitFor(after, pktest::kWait, 8)) << pk.t.screenText();
             for (int i = 0; i < 5; ++i) {
                 EXPECT_EQ(pk.t.rowText(3 + i), Pad(rows[i][1])) << mode << " row " << i;
