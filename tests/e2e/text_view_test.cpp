@@ -1,9 +1,13 @@
 // The text view of pk on a real terminal: tab expansion against coreutils
 // expand; line ends, control and high bytes as code page 437 glyphs; file
 // bytes that would be escape sequences changing nothing in the terminal,
-// shown as UTF-8 or as bytes.
+// shown as UTF-8 or as bytes. UTF-8: characters in one or two cells, a cut
+// wide character, columns and the widest line in cells, a find lit and
+// revealed by cells, "xla a" and "xla u", the choice taken from a Latin-1
+// locale, names on the title line, and typing characters.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +17,8 @@
 
 namespace {
 
+using namespace pktest;
+
 std::string Pad(std::string s) {
     size_t cells = 0;  // UTF-8 lead bytes
     for (char c : s) cells += (uint8_t(c) & 0xC0) != 0x80;
@@ -20,10 +26,10 @@ std::string Pad(std::string s) {
 }
 
 TEST(TextView, TabsExpandLikeCoreutilsExpand) {
-    pktest::Pk pk;
+    Pk pk;
     const std::string file = pk.dir.write("tabs.txt",
                                           "a\tb\tc\n\t\tx\n1234567\t8\n12345678\tz\nabc\t\t\tdef\tg\n\t \t  \t   \tend\n");
-    pktest::RunResult expanded = pktest::Run({"expand", file});
+    RunResult expanded = pktest::Run({"expand", file});
     ASSERT_EQ(expanded.exitCode, 0);
     std::vector<std::string> want;
     std::istringstream in(expanded.out);
@@ -32,10 +38,10 @@ TEST(TextView, TabsExpandLikeCoreutilsExpand) {
 
     ASSERT_TRUE(pk.start({file}));
     // Tabs start off: a tab is one cell showing its glyph.
-    ASSERT_TRUE(pk.t.waitFor(Pad("a\u25CBb\u25CBc"), pktest::kWait, 3)) << pk.t.screenText();
+    ASSERT_TRUE(pk.t.waitFor(Pad("a\u25CBb\u25CBc"), kWait, 3)) << pk.t.screenText();
     pk.t.send("t\r");
     // The rows arrive one after another: wait until the last one is drawn.
-    pk.t.waitUntil([&] { return pk.t.rowText(3 + int(want.size()) - 1) == Pad(want.back()); }, pktest::kWait);
+    pk.t.waitUntil([&] { return pk.t.rowText(3 + int(want.size()) - 1) == Pad(want.back()); }, kWait);
     for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(pk.t.rowText(3 + int(i)), Pad(want[i]));
 }
 
@@ -60,7 +66,7 @@ TEST(TextView, LineEndsControlHighAndEscapeBytesAreGlyphs) {
     // Also without a locale (none set, C, POSIX): pk then draws in UTF-8.
     const std::vector<std::string> envs[] = {{}, {"LANG"}, {"LANG", "LC_ALL=C"}, {"LANG=POSIX"}};
     for (const auto& env : envs) {
-        pktest::Pk pk;
+        Pk pk;
         ASSERT_TRUE(pk.start({pk.dir.write("bytes.txt", text)}, env));
         // None of the other bytes is a character: the same glyphs in UTF-8,
         // pk's choice for these locales, as bytes and as UTF-8 again (each
@@ -68,11 +74,11 @@ TEST(TextView, LineEndsControlHighAndEscapeBytesAreGlyphs) {
         const std::string modes[][2] = {{"", "after \u00E9 "}, {"xla a\r", "after \u251C\u2310"}, {"xla u\r", "after \u00E9 "}};
         for (const auto& [mode, after] : modes) {
             if (!mode.empty()) pk.t.send(mode);
-            ASSERT_TRUE(pk.t.waitFor(after, pktest::kWait, 8)) << pk.t.screenText();
+            ASSERT_TRUE(pk.t.waitFor(after, kWait, 8)) << pk.t.screenText();
             for (int i = 0; i < 5; ++i) {
                 EXPECT_EQ(pk.t.rowText(3 + i), Pad(rows[i][1])) << mode << " row " << i;
                 for (int x = 0; x < 80; ++x) {
-                    pktest::PtyTerm::CellInfo c = pk.t.cell(3 + i, x);
+                    PtyTerm::CellInfo c = pk.t.cell(3 + i, x);
                     EXPECT_TRUE(c.fgDefault && c.bgDefault && !c.bold && !c.reverse) << "row " << i << " column " << x;
                 }
             }
@@ -84,6 +90,92 @@ TEST(TextView, LineEndsControlHighAndEscapeBytesAreGlyphs) {
         EXPECT_EQ(pk.t.rowText(0).rfind("Peekra ", 0), 0u);
         EXPECT_EQ(pk.t.rowText(2).rfind("COMMAND ==>", 0), 0u);
     }
+}
+
+const std::string kAccent = "\xC3\xA9", kRi = "\xE6\x97\xA5", kBen = "\xE6\x9C\xAC", kSmile = "\xF0\x9F\x98\x80";
+const std::string kLine1 = "Caf" + kAccent + " " + kRi + kBen + " " + kSmile + " x\x80\xC3z";
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// Line 1: accents, CJK, an emoji and broken bytes (17 cells, 22 bytes);
+// line 2: 100 wide characters (200 cells, 300 bytes); line 3: an accented
+// word beyond the screen's right edge.
+std::string Sample() { return kLine1 + "\n" + Repeat(kRi, 100) + "\n" + std::string(100, 'x') + " na\xC3\xAFve\n"; }
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+TEST(Utf8, CharactersCellsFindAndBytesMode) {
+    Pk pk;
+    ASSERT_TRUE(pk.start({pk.dir.write("u.txt", Sample())}));
+    ASSERT_TRUE(pk.t.waitFor("Column 1 of 200", kWait, 1)) << pk.t.screenText();
+    EXPECT_TRUE(StartsWith(pk.t.rowText(3), "Caf\u00E9 \u65E5\u672C \U0001F600 x\u00C7\u251Cz   "));
+    EXPECT_EQ(pk.t.rowText(4), Repeat(kRi, 40));
+    EXPECT_EQ(pk.t.cell(3, 10).ch, U'\U0001F600');
+    // One cell to the right: the cut character's right half is a blank, and
+    // so is the last cell, where a character would not fit whole.
+    ASSERT_TRUE(pk.run({{"right 1\r", {}, 0, "Column 2 of 200"}}));
+    EXPECT_EQ(pk.t.rowText(4), " " + Repeat(kRi, 39) + " ");
+    EXPECT_TRUE(StartsWith(pk.t.rowText(3), "af\u00E9 \u65E5"));
+    // As bytes: the glyphs of every byte, columns and width in bytes.
+    ASSERT_TRUE(pk.run({{"xla a\r", {}, 0, "Column 2 of 300"}}));
+    EXPECT_TRUE(StartsWith(pk.t.rowText(3), "af\u251C\u2310 \u00B5\u00F9\u00D1\u00B5\u00A3\u00BC \u2261\u0192\u00FF\u00C7 x\u00C7\u251Cz"));
+    ASSERT_TRUE(pk.run({{"xla u\r", {}, 0, "Column 2 of 200"}}));
+    EXPECT_TRUE(pk.t.waitFor("af\u00E9 \u65E5", kWait, 3));
+    // A find of an accented word beyond the right edge: the view moves by
+    // cells until the whole word shows, its five cells lit.
+    ASSERT_TRUE(pk.run({{"f na\xC3\xAFve\r", {}, 0, "Column 27 of 200"}}));
+    ASSERT_TRUE(pk.t.waitFor("na\u00EFve", kWait, 5));
+    for (int x = 73; x < 80; ++x) EXPECT_EQ(pk.t.cell(5, x).bold, x >= 75) << x;
+    // Back to the left: the hit in line 1 (bytes 5-6, one cell) is lit alone.
+    ASSERT_TRUE(pk.run({{"left 30\r", {}, 0, "Column 1 of 200"}, {"f " + kAccent + "\r", {}, 0, "Column 1 of 200"}}));
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.cell(3, 3).bold; }, kWait));
+    EXPECT_FALSE(pk.t.cell(3, 2).bold || pk.t.cell(3, 4).bold);
+}
+
+TEST(Utf8, TypingCharactersAndFindingThem) {
+    Pk pk;
+    ASSERT_TRUE(pk.start({pk.dir.write("u.txt", Sample())}));
+    ASSERT_TRUE(pk.run({
+        {"f " + kAccent + kRi + kBen, {}, 0, "f \u00E9\u65E5\u672C ", 2, 19},
+        {"", VTERM_KEY_LEFT, 0, "f \u00E9\u65E5\u672C ", 2, 17},
+        {"\x7f", {}, 0, "f \u00E9\u672C ", 2, 15},    // Backspace takes the whole 日
+        {"\x7f", {}, 0, "f \u672C ", 2, 14},          // and then é
+        {kRi, {}, 0, "f \u65E5 ", 2, 16},             // overtype: 日 replaces 本
+        {kBen, {}, 0, "f \u65E5\u672C ", 2, 18},
+    }));
+    pk.t.paste("\xC2\x9B" "2J");  // a C1 control pasted: glyphs, never sent as one
+    EXPECT_TRUE(pk.waitWindow("f \u65E5\u672C\u252C\u00A22J"));
+    pk.t.send("\x7f\x7f\x7f\x7f\r");
+    // The hit's two wide characters lit (the terminal keeps the colours of
+    // a wide character in its left cell); it is the file's only hit.
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.cell(3, 5).bold; }, kWait));
+    for (int x : {3, 4, 5, 7, 9}) EXPECT_EQ(pk.t.cell(3, x).bold, x == 5 || x == 7) << x;
+    EXPECT_TRUE(pk.run({{"", Fn(5), 0, "Not found", 1}}));
+}
+
+// The title in UTF-8 and as bytes; escape bytes in a name are glyphs.
+TEST(Utf8, NamesOnTheTitleLine) {
+    Pk pk;
+    const std::string name = pk.dir.write("na\xC3\xAFve " + kRi + kBen + " \x1b[31m\x9b.txt", "text\n");
+    ASSERT_TRUE(pk.start({name}));
+    EXPECT_TRUE(pk.t.waitFor("na\u00EFve \u65E5\u672C \u2190[31m\u00A2.txt", kWait, 0)) << pk.t.rowText(0);
+    ASSERT_TRUE(pk.run({{"xla a\r", {}, 0, "na\u251C\u00BBve \u00B5\u00F9\u00D1\u00B5\u00A3\u00BC \u2190[31m\u00A2.txt", 0}}));
+    for (int x = 7; x < 80; ++x) EXPECT_FALSE(pk.t.cell(0, x).fg >= 0 || pk.t.cell(0, x).bg >= 0) << x;
+}
+
+// Without a stored choice a locale of other bytes shows bytes (a UTF-8
+// locale, or none, shows UTF-8: see the text view's test).
+TEST(Utf8, ALatin1LocaleShowsBytes) {
+    TempDir locales;  // a Latin-1 locale of its own, made for the test
+    RunResult made = pktest::Run({"localedef", "-i", "POSIX", "-f", "ISO-8859-1", locales / "latin1"});
+    ASSERT_TRUE(std::filesystem::exists(locales / "latin1/LC_CTYPE")) << made.err;
+    Pk pk;
+    ASSERT_TRUE(pk.start({pk.dir.write("u.txt", Sample())}, {"LANG=latin1", "LOCPATH=" + locales.path()}));
+    EXPECT_TRUE(pk.t.waitFor("Column 1 of 300", kWait, 1));
 }
 
 }  // namespace
