@@ -37,12 +37,9 @@ inline ::testing::AssertionResult TerminalBack(const PtyTerm& t) {
     struct termios modes {};
     if (!t.slaveModes(modes)) return ::testing::AssertionFailure() << "no terminal modes";
     const std::string& out = t.output();
-    const size_t reset = out.rfind("\033[0 q");
+    const size_t reset = out.rfind("\033[0 q");  // after any other shape, if one was set
     bool shapeBack = true;
-    for (char n : std::string("123456")) {
-        size_t shape = out.rfind(std::string("\033[") + n + " q");
-        shapeBack = shapeBack && (shape == std::string::npos || (reset != std::string::npos && shape < reset));
-    }
+    for (char n : std::string("123456")) shapeBack &= out.rfind(std::string("\033[") + n + " q") + 1 <= reset + 1;
     const tcflag_t line = ECHO | ICANON | ISIG;
     if (t.altScreen || t.mouseMode != 0 || t.decMode(2004) || t.decMode(1006) || t.decMode(1) || !t.cursorVisible ||
         !shapeBack || (modes.c_lflag & line) != line)

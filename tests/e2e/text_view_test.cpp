@@ -108,7 +108,7 @@ std::string Sample() { return kLine1 + "\n" + Repeat(kRi, 100) + "\n" + std::str
 
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
-TEST(Utf8, CharactersCellsFindAndBytesMode) {
+TEST(Utf8, CharactersCellsFindTypingAndBytesMode) {
     Pk pk;
     ASSERT_TRUE(pk.start({pk.dir.write("u.txt", Sample())}));
     ASSERT_TRUE(pk.t.waitFor("Column 1 of 200", kWait, 1)) << pk.t.screenText();
@@ -134,11 +134,7 @@ TEST(Utf8, CharactersCellsFindAndBytesMode) {
     ASSERT_TRUE(pk.run({{"left 30\r", {}, 0, "Column 1 of 200"}, {"f " + kAccent + "\r", {}, 0, "Column 1 of 200"}}));
     EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.cell(3, 3).bold; }, kWait));
     EXPECT_FALSE(pk.t.cell(3, 2).bold || pk.t.cell(3, 4).bold);
-}
-
-TEST(Utf8, TypingCharactersAndFindingThem) {
-    Pk pk;
-    ASSERT_TRUE(pk.start({pk.dir.write("u.txt", Sample())}));
+    // Typing characters and finding them.
     ASSERT_TRUE(pk.run({
         {"f " + kAccent + kRi + kBen, {}, 0, "f \u00E9\u65E5\u672C ", 2, 19},
         {"", VTERM_KEY_LEFT, 0, "f \u00E9\u65E5\u672C ", 2, 17},
