@@ -166,12 +166,9 @@ TEST(PkHelp, KeysThatEndItAndTheScreenComingBack) {
         EXPECT_TRUE(pk.waitCursor(2, 12)) << e.name;  // the loop starts again at the window's start
     }
     // The loop reads keys again and the line survived; the command shows the same box.
-    ASSERT_TRUE(pk.run({{"x", {}, 0, "xbc", 2, 13}, {"\x1b", {}, 0, std::string(67, ' '), 2, 12}}));
-    pk.t.send("help\r");
-    ASSERT_TRUE(pk.t.waitFor(kPrompt, kWait, 23));
+    ASSERT_TRUE(pk.run({{"x", {}, 0, "xbc", 2, 13}, {"\x1b", {}, 0, B(67), 2, 12}, {"help\r", {}, 0, kPrompt, 23}}));
     ExpectBox(pk);
-    pk.t.send("\r");
-    EXPECT_TRUE(pk.t.waitFor("data line 1 ", kWait, 3));
+    EXPECT_TRUE(pk.run({{"\r", {}, 0, "data line 1 ", 3}}));
     EXPECT_EQ(pk.t.bells, 0);
 }
 
