@@ -30,13 +30,21 @@ struct Step {
 };
 
 // Every mode pk set is back: main screen, no mouse reports, no bracketed
-// paste, the line discipline echoing and cooked.
+// paste, normal cursor keys, the cursor visible in the user's shape, the
+// line discipline echoing, cooked and with its signal keys.
 inline ::testing::AssertionResult TerminalBack(const PtyTerm& t) {
     struct termios modes {};
     if (!t.slaveModes(modes)) return ::testing::AssertionFailure() << "no terminal modes";
-    if (t.altScreen || t.mouseMode != 0 || t.decMode(2004) || !(modes.c_lflag & ECHO) || !(modes.c_lflag & ICANON))
+    const std::string& out = t.output();
+    const size_t reset = out.rfind("\033[0 q");  // after any other shape, if one was set
+    bool shapeBack = true;
+    for (char n : std::string("123456")) shapeBack &= out.rfind(std::string("\033[") + n + " q") + 1 <= reset + 1;
+    const tcflag_t line = ECHO | ICANON | ISIG;
+    if (t.altScreen || t.mouseMode != 0 || t.decMode(2004) || t.decMode(1006) || t.decMode(1) || !t.cursorVisible ||
+        !shapeBack || (modes.c_lflag & line) != line)
         return ::testing::AssertionFailure() << "alt " << t.altScreen << " mouse " << t.mouseMode << " paste "
-                                             << t.decMode(2004) << " lflag " << std::hex << modes.c_lflag;
+                                             << t.decMode(2004) << " cursor " << t.cursorVisible << shapeBack
+                                             << " lflag " << std::hex << modes.c_lflag;
     return ::testing::AssertionSuccess();
 }
 

@@ -1,11 +1,14 @@
-// Every binding of the key table on the real terminal, in text and hex view:
-// scrolling limits and beeps, clicks on the key labels, the page amount that
-// follows the F2 label, the column keys with tabs expanded and not, F5 after
-// a miss, F6, F10 and F3 (F3 on the last file is among the endings); and the
-// mouse wheel, which never beeps.
-#include <cstdio>
+// Keys on the real terminal: every case of the shared key table, also under
+// other TERM values; scrolling limits and beeps in text and hex view, clicks
+// on the key labels, the page amount that follows the F2 label, the column
+// keys with tabs expanded and not, F5 after a miss; and the mouse wheel,
+// which never beeps. The command line: the 67-character window, the full
+// line, Backspace, Esc, Home/End, Insert and its cursor shape, recall and
+// repeat, Ctrl+V through the clipboard programs and the terminal's own paste.
+#include <map>
 #include <string>
 
+#include "key_cases.h"
 #include "pk_driver.h"
 
 namespace {
@@ -52,31 +55,27 @@ TEST(PkKeys, ShortFileBeepsAndClicksOnKeyLabels) {
     EXPECT_TRUE(pk.t.waitFor("2Half", kWait, 24));
 }
 
-TEST(PkKeys, VerticalKeysAndThePageAmount) {
+// The page amount that follows the F2 label, a beep at the bottom, the
+// wheel that never beeps; F5 after a miss finds from the top again.
+TEST(PkKeys, PageAmountWheelAndRepeatFindAfterAMiss) {
     Pk pk;
-    ASSERT_TRUE(pk.start({pk.dir.write("lines.txt", Lines(100))}));
+    ASSERT_TRUE(pk.start({pk.dir.write("lines.txt", Lines(100, 50))}));
     EXPECT_TRUE(pk.run({
-        {"", VTERM_KEY_PAGEDOWN, 0, "Line 11 of 100"},  // half of 21 rows
         {"", Fn(2), 0, "2Page", 24},
-        {"", VTERM_KEY_PAGEDOWN, 0, "Line 32 of 100"},
-        {"", VTERM_KEY_PAGEUP, 0, "Line 11 of 100"},
-        {"", Fn(2), 0, "2Half", 24},
-        {"", VTERM_KEY_PAGEUP, 0, "Line 1 of 100"},
-        {"", VTERM_KEY_DOWN, 0, "Line 2 of 100"},
+        {"", VTERM_KEY_PAGEDOWN, 0, "Line 22 of 100"},  // all 21 rows
         {"", Fn(9), 0, "Line 80 of 100"},
         {"", Fn(9)},
-        {"", VTERM_KEY_UP, 0, "Line 79 of 100"},
-        {"", Fn(4), 0, "Line 1 of 100"},
-        {"", VTERM_KEY_END, VTERM_MOD_CTRL, "Line 80 of 100"},
-    }));
-    EXPECT_TRUE(pk.t.waitFor("line 100", kWait, 23));
-    EXPECT_TRUE(pk.run({
         {Wheel(kDown) + Wheel(kUp), {}, 0, "Line 77 of 100"},  // three lines, no beep at the bottom
         {Wheel(kDown), {}, 0, "Line 80 of 100"},
         {"", Fn(4), 0, "Line 1 of 100"},
         {Wheel(kUp) + Wheel(kDown), {}, 0, "Line 4 of 100"},  // nor at the top
+        {"f needle\r", {}, 0, "Line 41 of 100"},  // the hit nine rows down
+        {"", Fn(5), 0, "Not found"},
     }));
     EXPECT_EQ(pk.t.bells, 1);
+    EXPECT_TRUE(pk.settle());  // the message stays until the next key
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.status().find("Not found") == std::string::npos; }, kWait));
+    EXPECT_TRUE(pk.run({{"", Fn(4), 0, "Line 1 of 100"}, {"", Fn(5), 0, "Line 41 of 100"}}));
 }
 
 TEST(PkKeys, ColumnKeysFollowTheTabSetting) {
@@ -94,21 +93,12 @@ TEST(PkKeys, ColumnKeysFollowTheTabSetting) {
         {Wheel(kRight), {}, 0, "Column 9 of 200"},
         {Wheel(kLeft), {}, 0, "Column 1 of 200"},
         {"", Fn(12), 0, "Column 2 of 200"},   {"", Fn(8), 0, "Column 42 of 200"},
-        {"", Fn(8), 0, "Column 82 of 200"},   {"", Fn(8), 0, "Column 121 of 200"},
-        {"", Fn(11), 0, "Column 120 of 200"}, {"", Fn(7), 0, "Column 80 of 200"},
-        {"", VTERM_KEY_RIGHT, VTERM_MOD_ALT, "Column 81 of 200"},
-        {"", VTERM_KEY_LEFT, VTERM_MOD_ALT, "Column 80 of 200"},
-        {"", Fn(7), 0, "Column 40 of 200"},   {"", Fn(7), 0, "Column 1 of 200"},
+        {"", Fn(8), 0, "Column 82 of 200"},   {"", Fn(8), 0, "Column 121 of 200"},  // the last page
+        {"", Fn(7), 0, "Column 81 of 200"},   {"", Fn(7), 0, "Column 41 of 200"},   {"", Fn(7), 0, "Column 1 of 200"},
         {"", Fn(7)}, {"", Fn(11)},
         {"", Fn(2), 0, "2Page", 24},
         {"", Fn(8), 0, "Column 81 of 200"},  // a whole page
-        {"", VTERM_KEY_DOWN, 0, "Line 2 of 30, Column 81 of 200"},
-        {"", VTERM_KEY_HOME, VTERM_MOD_CTRL, "Line 1 of 30, Column 81 of 200"},  // no beep
     }));
-    pk.t.key(VTERM_KEY_RIGHT, VTERM_MOD_CTRL);  // Ctrl+Left and Ctrl+Right do nothing
-    pk.t.key(VTERM_KEY_LEFT, VTERM_MOD_CTRL);
-    EXPECT_TRUE(pk.settle());
-    EXPECT_TRUE(pk.t.waitFor("Column 81 of 200", kWait, 1));
     EXPECT_EQ(pk.t.bells, 6);
 }
 
@@ -139,37 +129,191 @@ TEST(PkKeys, HexViewKeys) {
     EXPECT_EQ(pk.status().substr(0, 21), std::string(21, ' '));
 }
 
-TEST(PkKeys, RepeatFindStartsAgainAfterAMissAndF6RepeatsTheCommand) {
-    Pk pk;
-    ASSERT_TRUE(pk.start({pk.dir.write("find.txt", Lines(100, 50))}));
-    ASSERT_TRUE(pk.run({{"f needle\r", {}, 0, "the needle 50", -1}}));
-    const std::string found = pk.status();
-    unsigned line = 0;
-    ASSERT_EQ(std::sscanf(found.c_str() + found.find("Line "), "Line %u", &line), 1) << found;
-    ASSERT_TRUE(pk.run({{"", Fn(5), 0, "Not found"}}));
-    EXPECT_TRUE(pk.settle());  // the message stays until the next key
-    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.status().find("Not found") == std::string::npos; }, kWait));
-    auto at = [](unsigned n) { return "Line " + std::to_string(n) + " of 100"; };
-    EXPECT_TRUE(pk.run({
-        {"", Fn(4), 0, at(1)},
-        {"", Fn(5), VTERM_MOD_SHIFT, at(line)},  // Shift+F5 is F5, from the top again
-        {"down 3\r", {}, 0, at(line + 3)},
-        {"", Fn(6), 0, at(line + 6)},
-    }));
-    EXPECT_EQ(pk.window(), std::string(67, ' '));
+std::string At(int line, int col) {
+    return "Line " + std::to_string(line) + " of 100, Column " + std::to_string(col) + " of 300";
 }
 
-TEST(PkKeys, NextAndCloseWithTwoFiles) {
+// Each case of the shared key table acts in pk as its record says, from
+// line 50, column 101 and "top" typed with the cursor on the "p": it moves
+// the view, edits or runs the line, types a character, or does nothing; F1
+// shows help, F2 switches the label, F3 and F10 change the file, Insert the
+// cursor's shape.
+void CheckKeys(const std::vector<KeyCase>& cases, std::vector<std::string> env) {
+    using namespace pk;
     Pk pk;
-    std::string a = pk.dir.write("a.txt", "alpha\n");
-    std::string b = pk.dir.write("b.txt", "bravo\n");
-    ASSERT_TRUE(pk.start({a, b}));
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += (i == 70 ? "needle " : "line   ") + std::string(293, 'x') + "\n";
+    for (char k : std::string("123456789")) pk.dir.write(std::string("k") + k + ".txt", text);
+    pk.t.addStub("xclip", "printf clip");
+    ASSERT_TRUE(pk.start({pk.dir / "k*.txt"}, env));
+    ASSERT_TRUE(pk.run({{"f needle\r", {}, 0, "Line 61 of"}}));
+    // Keys that move the view: by scan code alone, or with Ctrl or Alt held.
+    const std::map<std::pair<uint16_t, uint32_t>, std::string> views = {
+        {{SCAN_F4, 0}, At(1, 1)},       {{SCAN_F5, 0}, At(50, 1)},       {{SCAN_F6, 0}, At(50, 201)},
+        {{SCAN_F7, 0}, At(50, 61)},     {{SCAN_F8, 0}, At(50, 141)},     {{SCAN_F9, 0}, At(80, 1)},
+        {{SCAN_F11, 0}, At(50, 100)},   {{SCAN_F12, 0}, At(50, 102)},    {{SCAN_UP, 0}, At(49, 101)},
+        {{SCAN_DOWN, 0}, At(51, 101)},  {{SCAN_PGUP, 0}, At(40, 101)},   {{SCAN_PGDN, 0}, At(60, 101)},
+        {{SCAN_HOME, CTRL_PRESSED}, At(1, 101)},  {{SCAN_END, CTRL_PRESSED}, At(80, 101)},
+        {{SCAN_LEFT, ALT_PRESSED}, At(50, 100)},  {{SCAN_RIGHT, ALT_PRESSED}, At(50, 102)},
+        {{SCAN_RETURN, 0}, At(1, 101)}};  // Enter runs "top"
+    // Keys that edit the line: the window and the cursor's column.
+    const std::map<uint16_t, std::pair<std::string, int>> edits = {
+        {SCAN_HOME, {"top", 12}},  {SCAN_END, {"top", 15}},    {SCAN_LEFT, {"top", 13}},   {SCAN_RIGHT, {"top", 15}},
+        {SCAN_DELETE, {"to ", 14}}, {SCAN_BACK, {"tp ", 13}},  {SCAN_ESCAPE, {"   ", 12}}, {SCAN_C, {"   ", 12}},
+        {SCAN_V, {"toclip ", 18}}};  // Ctrl+V: the clipboard
+    for (const KeyCase& c : cases) {
+        const KeyRecord& k = c.records[0];
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        if (pk.window() != std::string(67, ' ')) {
+            ASSERT_TRUE(pk.run({{"\x03", {}, 0, std::string(67, ' '), 2, 12}}));
+        }
+        if (pk.status().find(At(50, 101)) == std::string::npos) {
+            ASSERT_TRUE(pk.run({{"50\r", {}, 0, "Line 50 of"}, {"left 400\r", {}, 0, "Column 1 of 300"},
+                                {"right 100\r", {}, 0, At(50, 101)}}));
+        }
+        ASSERT_TRUE(pk.run({{"top", {}, 0, "top", 2, 15}, {"", VTERM_KEY_LEFT, 0, "top", 2, 14}}));
+        const std::string title = pk.t.rowText(0);
+        // Ctrl counts on Home, End, Left and Right, Alt on Left and Right.
+        const bool arrow = k.scan == SCAN_LEFT || k.scan == SCAN_RIGHT;
+        uint32_t held = 0;
+        if ((k.state & CTRL_PRESSED) && (arrow || k.scan == SCAN_HOME || k.scan == SCAN_END)) held = CTRL_PRESSED;
+        else if ((k.state & ALT_PRESSED) && arrow) held = ALT_PRESSED;
+        const bool typed = k.ch >= 0x20 || k.ch == '\n' || k.ch == '\t';
+        auto view = views.find({k.scan, held});
+        auto edit = edits.find(k.scan);
+        auto window = [&](const std::string& want, int col) { return pk.waitWindow(want) && pk.waitCursor(2, col); };
+        pk.t.send(c.bytes);
+        bool acted;
+        if (typed) {
+            const std::string glyph = k.ch == '\n' ? "\u25D9" : k.ch == '\t' ? "\u25CB" : k.ch >= 0x80 ? c.bytes : std::string(1, char(k.ch));
+            acted = window("to" + glyph + " ", 15);
+        } else if (view != views.end()) acted = pk.t.waitFor(view->second, kWait, 1);
+        else if (edit != edits.end() && held == 0) acted = window(edit->second.first, edit->second.second);
+        else if (k.scan == SCAN_F1) acted = pk.t.waitFor("<Press any key to end help>", kWait, 23) && (pk.t.send("\x1b"), window("top", 12));
+        else if (k.scan == SCAN_F2) acted = pk.t.waitFor("2Page", kWait, 24) && pk.run({{"", Fn(2), 0, "2Half", 24}});
+        else if (k.scan == SCAN_F3 || k.scan == SCAN_F10) acted = pk.t.waitUntil([&] { return pk.t.rowText(0) != title; }, kWait);
+        else if (k.scan == SCAN_INSERT)
+            acted = pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK) && (pk.t.key(VTERM_KEY_INS), pk.waitShape(VTERM_PROP_CURSORSHAPE_UNDERLINE));
+        else acted = pk.settle() && pk.waitCursor(2, 14) && pk.status().find(At(50, 101)) != std::string::npos;  // nothing
+        EXPECT_TRUE(acted) << pk.status() << "|" << pk.window() << "|" << pk.t.cursorCol;
+    }
+}
+
+TEST(PkKeys, EveryKeyOfTheSharedTableActsAsItsRecord) {
+    CheckKeys(KeyCases(), {});
+    using namespace pk;
+    const std::pair<const char*, KeyCase> terms[] = {
+        {"TERM=no-such-terminal", {"\033[1;5H", {{VKEY_HOME, SCAN_HOME, 0, LEFT_CTRL_PRESSED}}}},  // falls back to xterm
+        {"TERM=screen-256color", {"\033[15;2~", {{VKEY_F5, SCAN_F5, 0, SHIFT_PRESSED}}}},  // what tmux sends
+        {"TERM=screen-256color", {"\033[1;3D", {{VKEY_LEFT, SCAN_LEFT, 0, LEFT_ALT_PRESSED}}}},
+        {"TERM=linux", {"\033[[A", {{VKEY_F1, SCAN_F1, 0, 0}}}},
+    };
+    for (const auto& [term, c] : terms) CheckKeys({c}, {term});
+}
+
+std::string Letters(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += char('a' + i % 26);
+    return s;
+}
+
+const std::string kBlank(67, ' ');
+
+TEST(PkEditor, WindowScrollingAndEditingKeys) {
+    Pk pk;
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
+    const std::string text = Letters(67), moved = text.substr(1) + "#";
     EXPECT_TRUE(pk.run({
-        {"", Fn(10), 0, a, 0}, {"", Fn(10), 0, b, 0},
-        {"", Fn(3), 0, a, 0},  // closes b, shows a
-        {"", Fn(10)},
+        {text, {}, 0, text, 2, 79},
+        {"#", {}, 0, moved, 2, 79},  // the 68th moves the window
+        {"", VTERM_KEY_HOME, 0, text, 2, 12},
+        {"", VTERM_KEY_END, 0, moved, 2, 79},
+        {"\x1b", {}, 0, kBlank, 2, 12},  // Esc after scrolling shows the start again
+        {Letters(256), {}, 0, Letters(256).substr(189), 2, 79},
+        {"!"},  // overtype at 256
     }));
-    EXPECT_TRUE(pk.t.waitFor("alpha", kWait, 3));
+    pk.t.key(VTERM_KEY_INS);
+    EXPECT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK));
+    EXPECT_TRUE(pk.run({{"", VTERM_KEY_HOME, 0, text, 2, 12}, {"!"}}));  // insert into a full line
+    EXPECT_TRUE(pk.waitWindow(text));
+    pk.t.key(VTERM_KEY_INS);
+    EXPECT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_UNDERLINE));
+    EXPECT_TRUE(pk.run({
+        {"\x1b", {}, 0, kBlank, 2, 12},
+        {"abc", {}, 0, "abc", 2, 15},
+        {"", VTERM_KEY_RIGHT, 0, "abc", 2, 16},
+        {"", VTERM_KEY_RIGHT, 0, "abc", 2, 17},
+        {"\x7f", {}, 0, "abc", 2, 16},  // Backspace past the end only moves back
+        {"", VTERM_KEY_HOME, 0, "abc", 2, 12},
+        {"\x7f"},  // nothing before the cursor
+    }));
+    EXPECT_EQ(pk.window(), "abc" + kBlank.substr(3));
+    EXPECT_EQ(pk.t.bells, 3);
+}
+
+TEST(PkEditor, RecallRepeatAndCaseQuery) {
+    Pk pk;
+    std::string text;
+    for (int i = 1; i <= 60; ++i) text += "row " + std::to_string(i) + "\n";
+    ASSERT_TRUE(pk.start({pk.dir.write("rows.txt", text)}));
+    EXPECT_TRUE(pk.run({
+        {"down 3\r", {}, 0, "Line 4 of 60"},
+        {"?\r", {}, 0, "down 3 ", 2, 18},
+        {"\r", {}, 0, "Line 7 of 60"},  // the recalled line runs again
+        {"=\r", {}, 0, "Line 10 of 60"},
+    }));
+    EXPECT_TRUE(pk.waitWindow(kBlank));
+    EXPECT_TRUE(pk.run({{"case ?\r", {}, 0, "case u", 2, 18}}));
+}
+
+// Ctrl+V tries the clipboard tools in order, only those on PATH, each with
+// its own arguments (a stub called otherwise fails), within one second in
+// all, and leaves no process behind.
+TEST(PkEditor, CtrlVTriesTheClipboardToolsInOrderWithinOneSecond) {
+    const std::map<std::string, std::string> arguments = {
+        {"wl-paste", "1:--no-newline"}, {"xclip", "3:-o -selection clipboard"}, {"xsel", "1:-ob"}, {"tmux", "2:save-buffer -"}};
+    struct Case { std::map<std::string, std::string> stubs; std::vector<std::string> env; std::string typed; };
+    const Case cases[] = {
+        {{}, {}, ""},
+        {{{"wl-paste", "printf 'from wl'"}, {"xclip", "printf 'from xclip'"}}, {}, "from wl"},
+        {{{"wl-paste", "printf 'partial'; exit 1"}, {"xclip", "exit 0"}, {"xsel", "printf 'from xsel'"}}, {}, "from xsel"},
+        {{{"xclip", "read line; printf 'got[%s]' \"$line\""}}, {}, "got[]"},  // standard input gives nothing
+        {{{"wl-paste", "sleep 30"}, {"xclip", "printf 'too late'"}}, {}, ""},  // the hang took the second
+        {{{"tmux", "printf 'tmux buffer'"}}, {}, ""},                          // tmux only inside tmux
+        {{{"tmux", "printf 'tmux buffer'"}}, {"TMUX=/tmp/fake,1,0"}, "tmux buffer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Pk pk;
+        for (const auto& [tool, args] : arguments)  // the machine's own tools must not answer
+            pk.t.addStub(tool, c.stubs.count(tool) ? "[ \"$#:$*\" = '" + args + "' ] || exit 9; " + c.stubs.at(tool) : "exit 1");
+        ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}, c.env));
+        pk.t.send("\x16");
+        EXPECT_TRUE(c.typed.empty() ? pk.settle() && pk.window() == kBlank : pk.waitWindow(c.typed + " "));
+        const std::string children = "/proc/" + std::to_string(pk.t.pid()) + "/task/" + std::to_string(pk.t.pid()) + "/children";
+        EXPECT_TRUE(pk.t.waitUntil([&] { return ReadAll(children).empty(); }, kWait));
+    }
+}
+
+// The clipboard's text and the terminal's paste are typed without line
+// ends, up to 255 bytes; a key sequence in a paste stays text. A key that
+// redraws drops the keys typed behind it, never a paste.
+TEST(PkEditor, CtrlVAndTheTerminalsPasteTypeText) {
+    Pk pk;
+    pk.t.addStub("xclip", "printf 'abc\\r\\ndef'");
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "text\n";
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", text)}));
+    ASSERT_TRUE(pk.run({{"\x16", {}, 0, "abcdef ", 2, 18}}));
+    pk.t.paste("ghi\r\njkl");
+    EXPECT_TRUE(pk.waitWindow("abcdefghijkl "));
+    pk.t.send("\x1b[6~xyz\x1b[200~kept\x1b[201~\x1b[6~");  // PgDn, typed keys, a paste, PgDn
+    EXPECT_TRUE(pk.waitWindow("keptefghijkl "));  // typed over from the start
+    EXPECT_TRUE(pk.t.waitFor("Line 11 of 100", kWait, 1));
+    pk.t.paste("\x1bOP" + std::string(3000, 'q'));  // the Esc in it blanks the line
+    EXPECT_TRUE(pk.run({{"", VTERM_KEY_RIGHT, 0, std::string(66, 'q') + " ", 2, 79},
+                        {"", VTERM_KEY_HOME, 0, "OPqqq", 2, 12}}));
+    EXPECT_EQ(pk.t.bells, 0);
 }
 
 }  // namespace

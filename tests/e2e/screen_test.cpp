@@ -2,7 +2,10 @@
 // with attributes, on 80x25 with a name longer than the title field and on
 // 132x43: title, status ending at column 80, "COMMAND ==>", data area, and
 // the key row in reverse video on the last line; then the same screens
-// after resizes, and the notice below 80x24.
+// after resizes, and the notice below 80x24. The help screen: the box with
+// its bright title and prompt, the keys that end it while letters do not,
+// and the screen and cursor that come back, also on a larger terminal and
+// after resizes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,9 +14,11 @@
 
 namespace {
 
+using namespace pktest;
+
 std::string B(size_t n) { return std::string(n, ' '); }
 
-bool Plain(const pktest::PtyTerm::CellInfo& c) { return c.fgDefault && c.bgDefault && !c.bold && !c.reverse; }
+bool Plain(const PtyTerm::CellInfo& c) { return c.fgDefault && c.bgDefault && !c.bold && !c.reverse; }
 
 TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
     std::string wide;
@@ -32,11 +37,11 @@ TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cols);
-        pktest::Pk pk(c.rows, c.cols);
+        Pk pk(c.rows, c.cols);
         const std::string file = pk.dir.write(c.name, c.text);
         ASSERT_TRUE(pk.start({file}));
-        pktest::PtyTerm& t = pk.t;
-        ASSERT_TRUE(t.waitFor(c.lastText, pktest::kWait, c.lastRow)) << t.screenText();
+        PtyTerm& t = pk.t;
+        ASSERT_TRUE(t.waitFor(c.lastText, kWait, c.lastRow)) << t.screenText();
 
         const std::string title = file.size() > 73 ? file.substr(file.size() - 73) : file;
         EXPECT_EQ(t.rowText(0), "Peekra " + title + B(size_t(c.cols) - 7 - title.size()));
@@ -56,7 +61,7 @@ TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
         const std::u32string keys = U"1Help  2Half  3End  4Top  5RFind  6RCmd  7Left  8Right  9Bottom 10Next 11<\u2500 12\u2500>";
         const int row = c.rows - 1;
         for (int x = 0; x < c.cols; ++x) {
-            pktest::PtyTerm::CellInfo cell = t.cell(row, x);
+            PtyTerm::CellInfo cell = t.cell(row, x);
             char32_t want = x < int(keys.size()) ? keys[size_t(x)] : U' ';
             EXPECT_EQ(cell.ch ? cell.ch : U' ', want) << "column " << x + 1;
             if (want == U' ') continue;
@@ -67,9 +72,20 @@ TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
     }
 }
 
+const char* const kPrompt = "<Press any key to end help>";
+
+void ExpectBox(const Pk& pk) {
+    EXPECT_EQ(pk.t.rowText(0).substr(0, 9), "\u2554\u2550\u2550");
+    EXPECT_EQ(pk.t.rowText(1).substr(24 + 2, 31), "Help for Linux Peekra 1.3.3.0  ");  // after the 3-byte "║"
+    EXPECT_TRUE(pk.t.cell(1, 24).bold);
+    EXPECT_FALSE(pk.t.cell(5, 30).bold);
+    EXPECT_NE(pk.t.rowText(3).find("F sss....         :Find first occurrance of string sss...."), std::string::npos);
+    EXPECT_TRUE(pk.t.cell(23, 49).bold);
+}
+
 // One line down (text) or one row (hex, via View), "abc" typed and the
 // cursor one place back.
-bool Prepare(pktest::Pk& p, bool hex) {
+bool Prepare(Pk& p, bool hex) {
     if (hex && !p.run({{"view\r", {}, 0, "File size is"}})) return false;
     return p.run({{"", VTERM_KEY_DOWN, 0, hex ? "00000010:" : "Line 2 of", hex ? 3 : 1},
                   {"abc", {}, 0, "abc", 2},
@@ -80,25 +96,26 @@ bool Prepare(pktest::Pk& p, bool hex) {
 TEST(MainScreen, ResizesFollowedInBothViewsWithANoticeBelow80x24) {
     std::string text;
     for (int i = 1; i <= 100; ++i) text += "row " + std::to_string(i) + " " + std::string(150, char('a' + i % 26)) + "\n";
-    pktest::Pk pk;
+    Pk pk;
     const std::string file = pk.dir.write("r.txt", text);
-    auto reference = [&](int rows, int cols, bool hex) {
-        pktest::Pk ref(rows, cols);
-        EXPECT_TRUE(ref.start({file}) && Prepare(ref, hex));
+    auto reference = [&](int rows, int cols, bool hex, bool help = false) {
+        Pk ref(rows, cols);
+        EXPECT_TRUE(ref.start({file}) && Prepare(ref, hex) && (!help || ref.run({{"", Fn(1), 0, kPrompt, 23}})));
         ref.t.settle();
         return ref.shot();
     };
     auto resizeTo = [&](int rows, int cols, const std::string& want) {
         pk.t.resize(rows, cols);
-        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == want; }, pktest::kWait)) << pk.shot() << "\n" << want;
+        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.shot() == want; }, kWait)) << pk.shot() << "\n" << want;
     };
     ASSERT_TRUE(pk.start({file}) && Prepare(pk, false));
     const std::string start = pk.shot();
     for (auto [rows, cols] : {std::pair{43, 132}, {30, 100}, {24, 80}}) resizeTo(rows, cols, reference(rows, cols, false));
 
     pk.t.resize(20, 60);
-    EXPECT_TRUE(pk.t.waitFor("Terminal too small: 60x20, pk needs 80x24" + B(19), pktest::kWait, 0));
+    EXPECT_TRUE(pk.t.waitFor("Terminal too small: 60x20, pk needs 80x24" + B(19), kWait, 0));
     EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.screenText().find("abc") == std::string::npos; }));
+    pk.t.send("x");  // dropped: the screen after is the one before
     resizeTo(25, 80, start);
     const size_t mark = pk.t.output().size();
     for (int i = 0; i < 50; ++i) pk.t.resize(24 + i % 20, 80 + i * 7 % 60);
@@ -107,9 +124,52 @@ TEST(MainScreen, ResizesFollowedInBothViewsWithANoticeBelow80x24) {
     for (size_t at = mark; (at = pk.t.output().find("\033[H\033[2J", at)) != std::string::npos; ++at) ++clears;
     EXPECT_LE(clears, 3);
 
-    ASSERT_TRUE(pk.run({{"\x1b", {}, 0, B(67), 2, 12}, {"", pktest::Fn(4), 0, "Line 1 of"}}));
+    ASSERT_TRUE(pk.run({{"\x1b", {}, 0, B(67), 2, 12}, {"", Fn(4), 0, "Line 1 of"}}));
     ASSERT_TRUE(Prepare(pk, true));
     for (auto [rows, cols] : {std::pair{43, 132}, {24, 80}}) resizeTo(rows, cols, reference(rows, cols, true));
+
+    // The help on a larger terminal is blank beyond its box; a resize while
+    // it shows (through the notice) draws it again, and its end the viewer,
+    // at the new size.
+    pk.t.resize(43, 132);
+    ASSERT_TRUE(pk.run({{"", Fn(1), 0, kPrompt, 23}}));
+    EXPECT_EQ(pk.t.rowText(30) + pk.t.rowText(42), B(264));
+    EXPECT_EQ(pk.t.rowText(5).substr(pk.t.rowText(5).size() - 52), B(52));
+    pk.t.resize(20, 60);
+    ASSERT_TRUE(pk.t.waitFor("Terminal too small", kWait, 0));
+    resizeTo(30, 100, reference(30, 100, true, true));
+    ExpectBox(pk);
+    pk.t.send("\x1b");
+    const std::string viewer = reference(30, 100, true);  // the cursor then at the window's start
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.screenText() == viewer.substr(0, viewer.rfind('@')); }, kWait));
+}
+
+
+TEST(PkHelp, KeysThatEndItAndTheScreenComingBack) {
+    Pk pk;
+    std::string text;
+    for (int i = 1; i <= 40; ++i) text += "data line " + std::to_string(i) + "\n";
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", text)}));
+    ASSERT_TRUE(pk.run({{"abc", {}, 0, "abc", 2, 15}}));
+    const std::string before = pk.t.screenText();
+
+    // Letters, digits, Space and the wheel are read and ignored: had one
+    // ended the help, the rest would have reached the command line.
+    const struct { const char* name; std::string bytes; } enders[] = {
+        {"Enter", "a1 \x1b[<65;9;9M\r"}, {"Esc", "a1 \x1b"}, {"F3", "a1 \x1bOR"}};
+    for (const auto& e : enders) {
+        pk.t.key(Fn(1));
+        ASSERT_TRUE(pk.t.waitFor(kPrompt, kWait, 23)) << e.name;
+        ExpectBox(pk);
+        pk.t.send(e.bytes);
+        EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.screenText() == before; }, kWait)) << e.name;
+        EXPECT_TRUE(pk.waitCursor(2, 12)) << e.name;  // the loop starts again at the window's start
+    }
+    // The loop reads keys again and the line survived; the command shows the same box.
+    ASSERT_TRUE(pk.run({{"x", {}, 0, "xbc", 2, 13}, {"\x1b", {}, 0, B(67), 2, 12}, {"help\r", {}, 0, kPrompt, 23}}));
+    ExpectBox(pk);
+    EXPECT_TRUE(pk.run({{"\r", {}, 0, "data line 1 ", 3}}));
+    EXPECT_EQ(pk.t.bells, 0);
 }
 
 }  // namespace

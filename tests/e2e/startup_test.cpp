@@ -1,7 +1,11 @@
 // The command line end to end with the built pk: no argument, help options
 // and texts that only look like them, --version, loading failures with their
 // long messages on standard error, an unusable settings folder, the settings
-// file whole runs leave behind, and standard input read as a file.
+// file whole runs leave behind, and standard input read as a file. A
+// session as a user would have it: two files by wildcard, a find and its
+// repeat, hex view with a hex find and a go-to offset, back to text, the
+// next file, F3 and End; then a second run that has the first run's find
+// string and tab setting.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,8 +21,7 @@
 
 namespace {
 
-using pktest::Fn;
-using pktest::kWait;
+using namespace pktest;
 
 const std::string kUsage =
     " \nPeekra Version 1.3.3.0\nWritten for viewing files whole, read-only, in a terminal.\n \n"
@@ -35,7 +38,7 @@ std::vector<std::string> Shell(const std::string& script) { return {"/bin/sh", "
 int RunAndEnd(std::vector<std::string> args, const std::string& appdata, const std::string& cwd,
               const std::string& text) {
     args.insert(args.begin(), PK_BINARY);
-    pktest::PtyTerm t(25, 80);
+    PtyTerm t(25, 80);
     if (!t.start(args, {"APPDATA=" + appdata}, cwd)) return -1;
     EXPECT_TRUE(t.waitFor(text, 10000)) << t.screenText();
     t.send("end\r");
@@ -45,7 +48,7 @@ int RunAndEnd(std::vector<std::string> args, const std::string& appdata, const s
 // Each command line with no terminal: the exit status and what it prints,
 // on standard output for status 0 and on standard error otherwise.
 TEST(StartUp, CommandLines) {
-    pktest::TempDir dir;
+    TempDir dir;
     dir.write("other.txt", "x\n");
     dir.write("a.txt", "a\n");
     dir.write("empty.txt", "");
@@ -64,6 +67,7 @@ TEST(StartUp, CommandLines) {
         {{"t\x1b]0;X\x07.txt"}, "File " + (dir / "t\\033]0;X\\007.txt") + " is empty.\n", 2},  // no title set
         {{"sub"}, (dir / "sub") + " is a folder.\n", 2},
         {{"/dev/null"}, "Error opening /dev/null, rc = 19 (No such device)\n", 2},
+        {{"a.txt"}, "fullinit error, rc = 6 (No such device or address)\n", 2},  // no terminal
         {{longName}, "GetFullPathName error, rc = 36 (File name too long), file = " + longName + ".\n", 2},
     };
     for (const char* option : {"?", "/?", "-?", "/h", "-h", "/H", "-H", "--help"})
@@ -73,7 +77,7 @@ TEST(StartUp, CommandLines) {
     for (Case& c : cases) {
         std::string shown = c.args.empty() ? "(none)" : c.args[0];
         if (shown != "/bin/sh") c.args.insert(c.args.begin(), PK_BINARY);
-        pktest::RunResult r = pktest::Run(c.args, {"APPDATA=" + dir.path() + "/appdata"}, dir.path());
+        RunResult r = pktest::Run(c.args, {"APPDATA=" + dir.path() + "/appdata"}, dir.path());
         EXPECT_EQ(c.exitCode == 0 ? r.out : r.err, c.out) << shown;
         EXPECT_EQ(c.exitCode == 0 ? r.err : r.out, "") << shown;
         EXPECT_EQ(r.exitCode, c.exitCode) << shown;
@@ -85,14 +89,14 @@ TEST(StartUp, CommandLines) {
 }
 
 TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
-    pktest::TempDir dir;
+    TempDir dir;
     std::string plain = dir.write("plain.txt", "not a folder");
-    pktest::RunResult r = pktest::Run(Shell("exec \"$0\" </dev/null"), {"APPDATA=" + plain}, dir.path());
+    RunResult r = pktest::Run(Shell("exec \"$0\" </dev/null"), {"APPDATA=" + plain}, dir.path());
     EXPECT_EQ(r.err, "Could not create application data folder " + plain +
                          "/pk, system return code 20 (Not a directory)\n" + kNoFile);
     EXPECT_EQ(r.exitCode, 2);
     // Without APPDATA, the XDG folder is used and created with its parents.
-    pktest::RunResult xdg =
+    RunResult xdg =
         pktest::Run({PK_BINARY, "--version"}, {"APPDATA", "XDG_CONFIG_HOME=" + dir.path() + "/x/y"}, dir.path());
     EXPECT_EQ(xdg.out, "Peekra Version 1.3.3.0\n");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "x/y/pk"));
@@ -102,7 +106,7 @@ TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
     bool existed = std::filesystem::exists(besideProgram);
     dir.write("a.txt", "shown\n");
     EXPECT_EQ(RunAndEnd({"a.txt"}, plain, dir.path(), "shown"), 0);
-    EXPECT_NE(pktest::ReadAll(besideProgram).find("[common]"), std::string::npos);
+    EXPECT_NE(ReadAll(besideProgram).find("[common]"), std::string::npos);
     if (!existed) {
         std::filesystem::remove(besideProgram);
         std::filesystem::remove(besideProgram + ".lock");
@@ -112,22 +116,22 @@ TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
 // Two files load and the second is shown; ending writes the settings file.
 // A second run keeps what else is there and replaces its own keys in place.
 TEST(StartUp, WholeRunsWriteTheSettingsFile) {
-    pktest::TempDir dir;
+    TempDir dir;
     dir.write("a.txt", "first file\n");
     dir.write("b.txt", "second file\n");
     std::string appdata = dir / "appdata", ini = appdata + "/pk/pk.ini";
     EXPECT_EQ(RunAndEnd({"a.txt", "b.txt"}, appdata, dir.path(), dir / "b.txt"), 0);
-    EXPECT_EQ(pktest::ReadAll(ini), "[common]\ntabs=0\nutf8=1\n");
+    EXPECT_EQ(ReadAll(ini), "[common]\ntabs=0\nutf8=1\n");
     std::ofstream(ini, std::ios::trunc) << "; mine\n[x]\ny=1\n[common]\ntabs=5\nflen=1\nfind=7878\nutf8=0\n";
     EXPECT_EQ(RunAndEnd({"a.txt"}, appdata, dir.path(), "first file"), 0);
-    EXPECT_EQ(pktest::ReadAll(ini), "; mine\n[x]\ny=1\n[common]\ntabs=1\nflen=1\nfind=7878\nutf8=0\n");
+    EXPECT_EQ(ReadAll(ini), "; mine\n[x]\ny=1\n[common]\ntabs=1\nflen=1\nfind=7878\nutf8=0\n");
 }
 
 // Standard input from a pipe and from a file: "(standard input)" is the
 // title, "-" beside a file is shown first, "peekra -" finds it until it is
 // closed; "-" on a terminal is refused.
 TEST(StartUp, StandardInputIsOneOfTheFiles) {
-    pktest::Pk piped;
+    Pk piped;
     ASSERT_TRUE(piped.t.start(Shell("printf 'piped\\n2nd line\\n' | \"$0\""), {}, piped.dir.path()));
     EXPECT_TRUE(piped.t.waitFor("Line 1 of 2, Column 1 of 8", kWait, 1)) << piped.t.screenText();
     EXPECT_TRUE(piped.t.waitFor("Peekra (standard input) ", kWait, 0));
@@ -135,7 +139,7 @@ TEST(StartUp, StandardInputIsOneOfTheFiles) {
     piped.t.send("end\r");
     EXPECT_EQ(piped.t.exitCode(kWait), 0);
 
-    pktest::Pk pk;
+    Pk pk;
     std::string a = pk.dir.write("a.txt", "alpha\n");
     pk.dir.write("in.txt", "one\r\ntwo\nthree");
     ASSERT_TRUE(pk.t.start(Shell("exec \"$0\" a.txt - < in.txt"), {}, pk.dir.path()));
@@ -150,7 +154,7 @@ TEST(StartUp, StandardInputIsOneOfTheFiles) {
     pk.t.send("end\r");
     EXPECT_EQ(pk.t.exitCode(kWait), 0);
 
-    pktest::PtyTerm terminal;
+    PtyTerm terminal;
     ASSERT_TRUE(terminal.start({PK_BINARY, "-"}));
     EXPECT_EQ(terminal.exitCode(kWait), 2);
     EXPECT_EQ(terminal.rowText(0).substr(0, 30), "Standard input is a terminal: ");
@@ -163,7 +167,7 @@ TEST(StartUp, StandardInputIsOneOfTheFiles) {
 TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
     for (bool interrupt : {false, true}) {
         SCOPED_TRACE(interrupt ? "Ctrl+C" : "closed");
-        pktest::Pk pk;
+        Pk pk;
         const std::string fifo = pk.dir / "fifo";
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
         auto started = std::chrono::steady_clock::now();
@@ -201,6 +205,44 @@ TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
         EXPECT_EQ(pk.t.exitCode(kWait), 0);
         EXPECT_EQ(pk.t.rowText(0), std::string(80, ' '));
     }
+}
+
+TEST(PkSession, TwoRunsShareFindStringAndTabs) {
+    TempDir files;
+    std::string alpha;
+    for (int i = 1; i <= 120; ++i)
+        alpha += (i == 60 || i == 100 ? "has\ta needle " : "alpha ") + std::to_string(i) + "\n";
+    files.write("alpha.txt", alpha);
+    files.write("beta.txt", "beta only\n");
+
+    Pk pk;  // its home folder keeps the settings for the second run
+    ASSERT_TRUE(pk.start({files / "*.txt"}));
+    ASSERT_TRUE(pk.t.waitFor("alpha 1 ", kWait, 3)) << pk.t.screenText();  // the first match
+    ASSERT_TRUE(pk.run({
+        {"tabs\r", {}, 0, "Line 1 of 120, Column 1 of 20"},
+        {"f needle\r", {}, 0, "has     a needle 60", -1},
+        {"", Fn(5), 0, "has     a needle 100", -1},
+        {"view\r", {}, 0, "File size is"},
+        {"0\r", {}, 0, "00000000", 3},
+    }));
+    pk.t.send("'6E656564\r");  // "need" in hex
+    EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.rowText(3).substr(3, 8) != "00000000"; }, kWait));
+    ASSERT_TRUE(pk.run({
+        {"a0\r", {}, 0, "000000A0", 3},
+        {"view\r", {}, 0, "Line "},
+        {"", Fn(10), 0, files / "beta.txt", 0},
+        {"", Fn(3), 0, files / "alpha.txt", 0},
+    }));
+    pk.t.send("end\r");
+    ASSERT_EQ(pk.t.exitCode(kWait), 0);
+
+    const std::string home = pk.t.home();
+    Pk again;
+    ASSERT_TRUE(again.start({files / "alpha.txt"}, {"HOME=" + home, "APPDATA=" + home + "/appdata"}));
+    EXPECT_TRUE(again.t.waitFor("Column 1 of 20", kWait, 1));  // tabs are on
+    EXPECT_TRUE(again.run({{"", Fn(5), 0, "has     a needle 60", -1}}));  // the stored hex string
+    again.t.send("end\r");
+    EXPECT_EQ(again.t.exitCode(kWait), 0);
 }
 
 }  // namespace
