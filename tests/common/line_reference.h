@@ -23,7 +23,7 @@ inline pk::Bytes B(std::string_view s) { return pk::Bytes(reinterpret_cast<const
 
 inline std::string Repeat(std::string_view s, size_t n) {
     std::string out;
-    for (size_t i = 0; i < n; ++i) out += s;
+    while (n-- > 0) out += s;
     return out;
 }
 
@@ -32,15 +32,9 @@ struct RefLine { uint32_t start, length; };
 
 inline std::vector<RefLine> RefLines(std::string_view d) {
     std::vector<RefLine> lines;
-    size_t start = 0;
-    while (start < d.size()) {
-        size_t end = d.find('\n', start);
-        size_t stop = end == std::string::npos ? d.size() : end;
-        size_t len = stop - start;
-        if (len > 0 && d[stop - 1] == '\r') --len;
-        lines.push_back({uint32_t(start), uint32_t(len)});
-        if (end == std::string::npos) break;
-        start = end + 1;
+    for (size_t start = 0, stop; start < d.size(); start = stop + 1) {
+        stop = std::min(d.find('\n', start), d.size());
+        lines.push_back({uint32_t(start), uint32_t(stop - start - (stop > start && d[stop - 1] == '\r'))});
     }
     return lines;
 }
@@ -108,13 +102,10 @@ struct Measured {
         if (n == 0) return pk::LineCache{};
         return pk::LineCache{lines[n - 1].start, n, B(d).data() + lines[n - 1].start};
     }
-    // Each line before line n ends in a line feed before o; line n's own
-    // (if it has one) may be before o too.
+    // The line feeds before o: one for each line before o's, and its own.
     uint32_t lineFeedsBefore(uint32_t o) const {
         uint32_t n = lineOf(o);
-        bool last = n == lines.size();
-        int64_t lf = last ? (d.empty() || d.back() != '\n' ? -1 : int64_t(d.size()) - 1) : int64_t(lines[n].start) - 1;
-        return n - 1 + (lf >= 0 && lf < int64_t(o) ? 1 : 0);
+        return n - 1 + uint32_t(std::count(d.begin() + lines[n - 1].start, d.begin() + o, '\n'));
     }
     // The last line starting at or before o, never past the last line.
     uint32_t lineOf(uint32_t o) const {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <tuple>
+#include <vector>
 
 #include "display/display_state.h"
 #include "display/screen.h"
@@ -48,15 +48,10 @@ public:
     // does (with the line index), at the top.
     pk::FileEntry& load(std::string_view bytes, const char* name = "/tmp/data.txt") {
         data = std::string(bytes);
-        pk::FileEntry& e = pk::fileTable[0];
-        e = pk::FileEntry{};
-        e.data = reinterpret_cast<uint8_t*>(data.data());
-        e.size = uint32_t(data.size());
-        e.lineIndex.resize(pk::LineIndexSize(e.size));
-        pk::ScanResult scan = pk::ScanLines(e.bytes(), e.lineIndex);
-        std::tie(e.lineCount, e.longestRaw, e.longestExpanded, e.widestCellsRaw, e.widestCellsExpanded) =
-            std::tie(scan.lineCount, scan.longestRaw, scan.longestExpanded, scan.widestCellsRaw, scan.widestCellsExpanded);
-        e.view = e.findStart = {1, 1, 0};
+        pk::FileEntry& e = pk::fileTable[0] = pk::FileEntry{};
+        std::vector<uint32_t> index(pk::LineIndexSize(uint32_t(data.size())));
+        const pk::ScanResult scan = pk::ScanLines(B(data), index);
+        pk::StoreLoaded(e, reinterpret_cast<uint8_t*>(data.data()), uint32_t(data.size()), scan, index);
         std::snprintf(e.name, sizeof e.name, "%s", name);
         pk::program.currentEntry = 0;
         return e;

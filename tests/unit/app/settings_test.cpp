@@ -49,13 +49,8 @@ TEST(Profile, SetReplacesInPlaceOrAdds) {
         {"[common]\r\ntabs=0\r", "flen", "[common]\r\ntabs=0\rflen=1\r"},
         {"[x]\ra=1\r", "tabs", "[x]\ra=1\r[common]\rtabs=1\r"},
     };
-    // A key set reads back, and setting it again changes nothing.
-    for (const Case& c : cases) {
-        std::string once = pk::ProfileSet(c.before, "common", c.key, "1");
-        EXPECT_EQ(once, c.after) << c.before;
-        EXPECT_EQ(pk::ProfileGet(once, "common", c.key), "1") << c.before;
-        EXPECT_EQ(pk::ProfileSet(once, "common", c.key, "1"), once) << c.before;
-    }
+    // That a key set reads back and setting it again changes nothing: profile_fuzz.
+    for (const Case& c : cases) EXPECT_EQ(pk::ProfileSet(c.before, "common", c.key, "1"), c.after) << c.before;
 }
 
 TEST(Profile, Numbers) {
@@ -65,16 +60,12 @@ TEST(Profile, Numbers) {
     for (const Case& c : cases) EXPECT_EQ(pk::ProfileInt(c.value, 77), c.result) << c.value.value_or("(none)");
 }
 
-// Round trips are proved through the settings file below.
-TEST(Profile, StructDecodingChecks) {
+// Values of another length than the bytes wanted are refused and write
+// nothing (round trips, checksums and other refusals: profile_fuzz).
+TEST(Profile, StructDecodingRefusesOtherLengths) {
     std::vector<uint8_t> out(3, 0x55);
-    EXPECT_TRUE(pk::ProfileDecodeStruct("0061ff60", out));
-    EXPECT_EQ(out, (std::vector<uint8_t>{0x00, 'a', 0xFF}));
-    for (const char* value : {"0061FF61", "0061FF", "0061FF6000", "0G61FF60", ""}) {
-        std::vector<uint8_t> untouched(3, 0x55);
-        EXPECT_FALSE(pk::ProfileDecodeStruct(value, untouched)) << value;
-        EXPECT_EQ(untouched, std::vector<uint8_t>(3, 0x55)) << value;
-    }
+    for (const char* value : {"0061FF", "0061FF6000", ""}) EXPECT_FALSE(pk::ProfileDecodeStruct(value, out)) << value;
+    EXPECT_EQ(out, std::vector<uint8_t>(3, 0x55));
 }
 
 using pktest::ReadAll;

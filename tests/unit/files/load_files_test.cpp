@@ -159,12 +159,8 @@ TEST_F(LoadFilesTest, ExclusiveLockElsewhereIsASharingViolation) {
 // The process's mapped memory in MiB (file blocks are mappings, which the
 // leak checker does not see).
 long MappedMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long kib = 0;
-    while (status >> key)
-        if (key == "VmSize:") status >> kib;
-    return kib / 1024;
+    const std::string status = pktest::ReadAll("/proc/self/status");
+    return std::stol(status.substr(status.find("VmSize:") + 7)) / 1024;
 }
 
 TEST_F(LoadFilesTest, ShrunkFileFailsWithoutLeftovers) {

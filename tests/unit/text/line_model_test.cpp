@@ -1,14 +1,9 @@
 // The line model against hand-worked cases and against a plain reference
-// built from the line rules, on random data and from every cache position;
-// the line index, the scan in pieces and the scan in joined parts against
-// the same reference.
+// built from the line rules, from every cache position, over several index
+// intervals, in pieces and in joined parts (random data: line_model_fuzz).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "line_reference.h"
 
@@ -76,18 +71,6 @@ TEST(LineModel, HandWorkedCases) {
         EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded, c.cellsRaw, c.cellsExpanded))
             << testing::PrintToString(c.data);
         CheckAgainstReference(c.data);
-    }
-}
-
-TEST(LineModel, RandomDataMatchesReference) {
-    std::mt19937 rng(12345);
-    const char alphabet[] = {'\n', '\r', '\t', 'a', 'b', '\0', ' '};
-    for (int round = 0; round < 400; ++round) {
-        size_t length = rng() % (round < 300 ? 40 : 300);
-        std::string d;
-        for (size_t i = 0; i < length; ++i) d.push_back(alphabet[rng() % sizeof alphabet]);
-        CheckAgainstReference(d);
-        if (HasFatalFailure()) return;
     }
 }
 
