@@ -167,9 +167,15 @@ void CheckKeys(const std::vector<KeyCase>& cases, std::vector<std::string> env) 
         if (pk.window() != std::string(67, ' ')) {
             ASSERT_TRUE(pk.run({{"\x03", {}, 0, std::string(67, ' '), 2, 12}}));
         }
+        // Back to line 50, column 101. Each step waits for a change it makes:
+        // keys typed while a command redraws are dropped, so a step whose
+        // result already shows would let the next one be typed too soon.
         if (pk.status().find(At(50, 101)) == std::string::npos) {
-            ASSERT_TRUE(pk.run({{"50\r", {}, 0, "Line 50 of"}, {"left 400\r", {}, 0, "Column 1 of 300"},
-                                {"right 100\r", {}, 0, At(50, 101)}}));
+            std::vector<Step> back;
+            if (pk.status().find("Line 50 of") == std::string::npos) back.push_back({"50\r", {}, 0, "Line 50 of"});
+            if (pk.status().find("Column 1 of") == std::string::npos) back.push_back({"left 400\r", {}, 0, "Column 1 of"});
+            back.push_back({"right 100\r", {}, 0, At(50, 101)});
+            ASSERT_TRUE(pk.run(back));
         }
         ASSERT_TRUE(pk.run({{"top", {}, 0, "top", 2, 15}, {"", VTERM_KEY_LEFT, 0, "top", 2, 14}}));
         const std::string title = pk.t.rowText(0);
