@@ -369,7 +369,7 @@ void RunLess(const std::string& less, const TestFile& f, Samples& s) {
 
 double CatTime(const TestFile& f) {
     Clock::time_point start = Clock::now();
-    pktest::RunResult r = pktest::Run({"sh", "-c", "cat \"$0\" >/dev/null", f.path}, {}, "", "", kPkWaitMs);
+    pktest::RunResult r = pktest::Run({"sh", "-c", "cat \"$0\" >/dev/null", f.path}, {}, "", kPkWaitMs);
     if (r.exitCode != 0) Fail("cat failed: " + r.err);
     return Seconds(Clock::now() - start);
 }

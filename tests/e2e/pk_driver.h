@@ -1,12 +1,13 @@
-// Drives the real pk on the emulated terminal for the pk_*_test suites:
-// starting it, running tables of steps (keys or bytes, then the text they
-// must bring or a beep), and a marker that proves every key sent before it
-// was handled.
+// Drives the real pk on the emulated terminal for the end-to-end suites:
+// starting and ending it, running tables of steps (keys or bytes, then the
+// text they must bring or a beep), a marker that proves every key sent
+// before it was handled, and the text builders the suites share.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,21 @@ namespace pktest {
 constexpr int kWait = 5000;
 
 inline VTermKey Fn(int n) { return static_cast<VTermKey>(VTERM_KEY_FUNCTION(n)); }
+inline std::string B(size_t n) { return std::string(n, ' '); }
+
+// line(1) to line(count), each ended by '\n'.
+inline std::string Lines(int count, const std::function<std::string(int)>& line) {
+    std::string s;
+    for (int i = 1; i <= count; ++i) s += line(i) + "\n";
+    return s;
+}
+
+// s, count times over.
+inline std::string Repeat(const std::string& s, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += s;
+    return out;
+}
 
 // Bytes or a key, then `want` on `row` (the status line unless given) and,
 // when col >= 0, the cursor at (row, col); an empty `want` means one beep.
@@ -28,6 +44,9 @@ struct Step {
     std::string want = {};
     int row = 1, col = -1;
 };
+
+// A cell in the default colours, neither bold nor reversed.
+inline bool Plain(const PtyTerm::CellInfo& c) { return c.fgDefault && c.bgDefault && !c.bold && !c.reverse; }
 
 // Every mode pk set is back: main screen, no mouse reports, no bracketed
 // paste, normal cursor keys, the cursor visible in the user's shape, the
@@ -71,6 +90,12 @@ struct Pk {
             if (!ok) return ::testing::AssertionFailure() << "step " << i << " '" << s.want << "'\n" << t.screenText();
         }
         return ::testing::AssertionSuccess();
+    }
+
+    // Types the End command; pk's exit status, -1 unless it exits normally within kWait.
+    int end() {
+        t.send("end\r");
+        return t.exitCode(kWait);
     }
 
     std::string status() const { return t.rowText(1); }

@@ -1,13 +1,13 @@
 // How pk ends on the real terminal, and how it lends it: End, F3 and Ctrl+C
 // on an empty line give back what the terminal showed before, Z leaves the
-// last page (its characters too), also on the Linux console; ending and fatal signals;
-// Ctrl+Z stops it as a shell job; a failed settings write, and terminals
-// too small or unable to move the cursor. The shell command: in pk's own
-// terminal when there is no other (the command gets the terminal and its
-// keys, the "Press Enter" prompt takes keys as keys, an ending signal to pk
-// ends both the orderly way), and in a tmux window of its own, which pk does
-// not wait for, which gets pk's environment through a private file and no
-// descriptor of pk's.
+// last page (its characters too), also on the Linux console; ending and
+// fatal signals, also during a shell command; Ctrl+Z stops it as a shell
+// job; a failed settings write, and terminals too small or unable to move
+// the cursor. The shell command: in pk's own terminal when there is no
+// other (the command gets the terminal and its keys, the "Press Enter"
+// prompt takes keys as keys), and in a tmux window of its own, which pk
+// does not wait for, which gets pk's environment through a private file and
+// no descriptor of pk's.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -25,11 +25,7 @@ namespace {
 
 using namespace pktest;
 
-std::string Lines(int count) {
-    std::string s;
-    for (int i = 1; i <= count; ++i) s += "page line " + std::to_string(i) + " \xE6\x97\xA5\xC3\xA9\n";
-    return s;
-}
+const std::string kPages = Lines(100, [](int i) { return "page line " + std::to_string(i) + " \xE6\x97\xA5\xC3\xA9"; });
 
 TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
     // Ctrl+C blanks a typed line and ends on an empty one; Ctrl+Z without
@@ -45,9 +41,8 @@ TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
         const bool linux = std::string(c.term) == "TERM=linux";
         Pk pk;  // started from a shell that first wrote a line of its own
         ASSERT_TRUE(pk.t.start({"/bin/sh", "-c", "echo before-pk; exec \"$0\" \"$1\"", PK_BINARY,
-                                pk.dir.write("a.txt", Lines(100))}, {c.term}));
-        ASSERT_TRUE(pk.t.waitFor("Half", kWait, 24)) << pk.t.screenText();
-        ASSERT_TRUE(pk.run({{"", Fn(9), 0, "Line 80 of 100"}}));
+                                pk.dir.write("a.txt", kPages)}, {c.term}));
+        ASSERT_TRUE(pk.run({{"", {}, 0, "Half", 24}, {"", Fn(9), 0, "Line 80 of 100"}}));
         EXPECT_EQ(pk.t.altScreen, !linux);
         pk.t.send(c.ending);
         EXPECT_EQ(pk.t.exitCode(kWait), 0);
@@ -56,12 +51,12 @@ TEST(PkEnd, EndAndF3GiveBackTheTerminalZLeavesTheLastPage) {
         if (c.leave) {
             EXPECT_EQ(pk.t.rowText(3).rfind("page line 80 \u65E5\u00E9 ", 0), 0u);  // as UTF-8
             EXPECT_EQ(pk.t.rowText(23).substr(0, 13), "page line 100");
-            EXPECT_EQ(pk.t.rowText(24), std::string(80, ' '));
+            EXPECT_EQ(pk.t.rowText(24), B(80));
             EXPECT_TRUE(pk.t.cell(0, 0).bold);  // the attributes stay too
             EXPECT_EQ(pk.t.cursorRow, 24);
         } else {
-            EXPECT_EQ(pk.t.rowText(0).substr(0, 9), linux ? std::string(9, ' ') : "before-pk");
-            EXPECT_EQ(pk.t.rowText(3).substr(0, 9), std::string(9, ' '));
+            EXPECT_EQ(pk.t.rowText(0).substr(0, 9), linux ? B(9) : "before-pk");
+            EXPECT_EQ(pk.t.rowText(3).substr(0, 9), B(9));
             EXPECT_EQ(pk.t.cursorRow, linux ? 0 : 1);
         }
         EXPECT_EQ(pk.t.cursorCol, 0);
@@ -82,22 +77,35 @@ TEST(PkEnd, QuitKeyAsPkEndsDoesNothing) {
     }
 }
 
-// SIGTERM, SIGHUP and SIGINT end the orderly way; the fatal ones kill pk,
-// which first gives the terminal back.
+// SIGTERM, SIGHUP and SIGINT end the orderly way, also while a shell
+// command runs (which is hung up, as a shell's jobs are) or at its prompt;
+// the fatal ones kill pk, which first gives the terminal back.
 TEST(PkEnd, SignalsEndTheOrderlyWayOrGiveTheTerminalBackAsTheyKill) {
-    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGABRT}) {
+    enum { kViewer, kCommand, kPrompt };
+    const std::pair<int, int> cases[] = {{SIGTERM, kViewer}, {SIGHUP, kViewer},  {SIGINT, kViewer},   {SIGQUIT, kViewer},
+                                         {SIGSEGV, kViewer}, {SIGABRT, kViewer}, {SIGTERM, kCommand}, {SIGHUP, kPrompt}};
+    for (auto [sig, during] : cases) {
+        SCOPED_TRACE(testing::Message() << sig << " " << during);
         const bool fatal = sig != SIGTERM && sig != SIGHUP && sig != SIGINT;
         Pk pk;
-        ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "a\tb\n")}));
+        const std::string hangup = pk.dir / "hangup";
+        ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "a\tb\n")}, {"SHELL=/bin/sh"}));
         ASSERT_TRUE(pk.run({{"tabs\r", {}, 0, "Column 1 of 9"}}));  // a setting that must reach the file
-        pk.t.key(VTERM_KEY_INS);  // a block cursor, whose shape must go
-        ASSERT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK));
+        if (during == kViewer) {
+            pk.t.key(VTERM_KEY_INS);  // a block cursor, whose shape must go
+            ASSERT_TRUE(pk.waitShape(VTERM_PROP_CURSORSHAPE_BLOCK));
+        } else {
+            pk.t.send("dos trap 'echo hup > " + hangup + "; exit' HUP; echo \"run\"\"ning\"; " +
+                      (during == kPrompt ? "exit 4" : "sleep 30 & wait") + "\r");
+            ASSERT_TRUE(pk.t.waitFor(during == kPrompt ? "rc = 4" : "running", kWait)) << pk.t.screenText();
+        }
         pk.t.signal(sig);
         const int status = pk.t.wait(kWait);
         EXPECT_TRUE(fatal ? WIFSIGNALED(status) && WTERMSIG(status) == sig : WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << sig << " " << status;
-        EXPECT_TRUE(TerminalBack(pk.t)) << sig;
-        EXPECT_EQ(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1") != std::string::npos, !fatal) << sig;
+            << status;
+        EXPECT_TRUE(TerminalBack(pk.t));
+        EXPECT_EQ(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1") != std::string::npos, !fatal);
+        EXPECT_TRUE(during != kCommand || pk.t.waitUntil([&] { return std::filesystem::exists(hangup); }, kWait));
     }
 }
 
@@ -106,15 +114,13 @@ TEST(PkEnd, SignalsEndTheOrderlyWayOrGiveTheTerminalBackAsTheyKill) {
 // with the prompt below them.
 TEST(PkEnd, CtrlZStopsAsAJobAndTheShellLinesStay) {
     Pk pk;
-    pk.dir.write("a.txt", Lines(100));
+    pk.dir.write("a.txt", kPages);
     pk.t.addStub("pk", std::string("exec ") + PK_BINARY + " \"$@\"");
     ASSERT_TRUE(pk.t.start({"bash", "--norc", "--noprofile", "-i"}, {"PS1=$ "}, pk.dir.path()));
     ASSERT_TRUE(pk.t.waitFor("$ ", kWait, 0));
-    pk.t.send("pk a.txt\r");
-    ASSERT_TRUE(pk.t.waitFor("Half", kWait, 24)) << pk.t.screenText();
+    ASSERT_TRUE(pk.run({{"pk a.txt\r", {}, 0, "Half", 24}}));
     const size_t before = pk.t.output().size();
-    pk.t.send("abc\x1a");
-    ASSERT_TRUE(pk.t.waitFor("Stopped", kWait)) << pk.t.screenText();  // on the shell's screen
+    ASSERT_TRUE(pk.run({{"abc\x1a", {}, 0, "Stopped", -1}}));  // on the shell's screen
     for (const char* mode : {"\033[?1049l", "\033[?2004l", "\033[?1000l"})  // given back before
         EXPECT_LT(pk.t.output().find(mode, before), pk.t.output().find("Stopped", before)) << mode + 1;
     pk.t.send("echo while-stopped\rfg\r");
@@ -139,8 +145,7 @@ TEST(PkEnd, FailedSettingsWriteAndTooSmallTerminal) {
     Pk pk;
     std::filesystem::create_directories(pk.t.home() + "/appdata/pk/pk.ini");  // cannot be replaced
     ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "text\n")}));
-    pk.t.send("end\r");
-    EXPECT_EQ(pk.t.exitCode(kWait), 1);
+    EXPECT_EQ(pk.end(), 1);
 
     Pk small(20, 60);
     ASSERT_TRUE(small.t.start({PK_BINARY, small.dir.write("a.txt", "text\n")}));
@@ -184,24 +189,18 @@ TEST(Shell, SameTerminalRunsTheCommandThenGivesTheTerminalBack) {
     ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "first line\n")}, {"SHELL=/bin/sh"}));
     // The quotes keep the typed line itself from matching the output; read
     // is a builtin, so Ctrl+C in the terminal's normal mode ends the shell.
-    pk.t.send("dos printf '\\033]0;%s\\007' own; echo \"from the\" \"shell\"; read line\r");
-    ASSERT_TRUE(pk.t.waitFor("from the shell", kWait)) << pk.t.screenText();
+    ASSERT_TRUE(pk.run({{"dos printf '\\033]0;%s\\007' own; echo \"from the\" \"shell\"; read line\r", {}, 0, "from the shell", -1}}));
     EXPECT_EQ(pk.t.title, "own");  // the command writes to the terminal itself
     EXPECT_FALSE(pk.t.altScreen);
     pk.t.send("\x1a");  // stops the command alone, and pk continues it
-    pk.t.send("\x03");
-    ASSERT_TRUE(pk.t.waitFor("rc = 130", kWait)) << pk.t.screenText();
     // At the prompt Ctrl+C, Ctrl+\ and Ctrl+Z are keys like any other.
-    pk.t.send("\x03\x1c\x1a\r");
-    ASSERT_TRUE(pk.t.waitFor("COMMAND ==>", kWait, 2)) << pk.t.screenText();
-    ASSERT_TRUE(pk.t.waitFor("first line", kWait)) << pk.t.screenText();
+    ASSERT_TRUE(pk.run({{"\x03", {}, 0, "rc = 130", -1}, {"\x03\x1c\x1a\r", {}, 0, "COMMAND ==>", 2}, {"", {}, 0, "first line", -1}}));
     // pk, untouched by the interrupt, reads keys one at a time with no echo.
     ASSERT_TRUE(pk.settle());
     struct termios modes {};
     ASSERT_TRUE(pk.t.slaveModes(modes));
     EXPECT_FALSE(modes.c_lflag & (ICANON | ECHO));
-    pk.t.send("end\r");
-    EXPECT_EQ(pk.t.exitCode(kWait), 0);
+    EXPECT_EQ(pk.end(), 0);
     EXPECT_TRUE(TerminalBack(pk.t));
 }
 
@@ -219,25 +218,6 @@ TEST(Shell, SignalKeysAsACommandStartsNeitherEndNorHangPk) {
         for (int k = 0; k < 500 && pk.t.wait(0) == -1 && pk.t.screenText().find("Press Enter") == std::string::npos; ++k)
             pk.t.send(k % 2 ? "\x1a" : "\x1c"), pk.t.pump(1);
         ASSERT_TRUE(pk.t.waitFor("Press Enter", kWait) && pk.t.wait(0) == -1) << "run " << i << ", pk status " << pk.t.wait(0);
-    }
-}
-
-TEST(Shell, EndingSignalsEndPkTheOrderlyWayDuringTheCommandAndAtItsPrompt) {
-    for (int sig : {SIGTERM, SIGHUP}) {
-        const bool atPrompt = sig == SIGHUP;
-        Pk pk;
-        std::string hangup = pk.dir / "hangup";
-        ASSERT_TRUE(pk.start({pk.dir.write("a.txt", "a\tb\n")}, {"SHELL=/bin/sh"}));
-        ASSERT_TRUE(pk.run({{"tabs\r", {}, 0, "Column 1 of 9"}}));  // a setting that must reach the file
-        pk.t.send("dos trap 'echo hup > " + hangup + "; exit' HUP; echo \"run\"\"ning\"; " +
-                  (atPrompt ? "exit 4" : "sleep 30 & wait") + "\r");
-        ASSERT_TRUE(pk.t.waitFor(atPrompt ? "rc = 4" : "running", kWait)) << pk.t.screenText();
-        pk.t.signal(sig);
-        EXPECT_EQ(pk.t.exitCode(kWait), 0) << sig;
-        EXPECT_TRUE(TerminalBack(pk.t));
-        EXPECT_NE(ReadAll(pk.t.home() + "/appdata/pk/pk.ini").find("tabs=1"), std::string::npos) << sig;
-        // A command still running was hung up, as a shell's jobs are.
-        EXPECT_TRUE(atPrompt || pk.t.waitUntil([&] { return std::filesystem::exists(hangup); }, kWait));
     }
 }
 

@@ -16,21 +16,11 @@ namespace {
 
 using namespace pktest;
 
-std::string B(size_t n) { return std::string(n, ' '); }
-
-bool Plain(const PtyTerm::CellInfo& c) { return c.fgDefault && c.bgDefault && !c.bold && !c.reverse; }
-
 TEST(MainScreen, EveryFieldOnTwoTerminalSizes) {
-    std::string wide;
-    for (int i = 0; i < 200; ++i) wide += char('a' + i % 26);
-    std::string sixty;
-    for (int i = 1; i <= 60; ++i) sixty += (i == 1 ? wide : "line " + std::to_string(i)) + "\n";
-    struct Case {
-        int rows, cols;
-        std::string name, text, status;
-        int lastRow;  // the last data row that holds a line
-        std::string lastText;
-    } const cases[] = {
+    const std::string wide = Repeat("abcdefghijklmnopqrstuvwxyz", 8).substr(0, 200);
+    const std::string sixty = Lines(60, [&](int i) { return i == 1 ? wide : "line " + std::to_string(i); });
+    // The size, the file, its status and the last data row that holds a line.
+    struct Case { int rows, cols; std::string name, text, status; int lastRow; std::string lastText; } const cases[] = {
         {25, 80, "a-rather-long-folder-name-for-the-title/and-another-long-one/file.log",
          "first line\nsecond\nthird line\n", "Line 1 of 3, Column 1 of 10", 5, "third line"},
         {43, 132, "wide.txt", sixty, "Line 1 of 60, Column 1 of 200", 41, "line 39"},
@@ -94,8 +84,7 @@ bool Prepare(Pk& p, bool hex) {
 
 // A resized pk shows what one started at the new size shows after the same keys.
 TEST(MainScreen, ResizesFollowedInBothViewsWithANoticeBelow80x24) {
-    std::string text;
-    for (int i = 1; i <= 100; ++i) text += "row " + std::to_string(i) + " " + std::string(150, char('a' + i % 26)) + "\n";
+    const std::string text = Lines(100, [](int i) { return "row " + std::to_string(i) + " " + std::string(150, char('a' + i % 26)); });
     Pk pk;
     const std::string file = pk.dir.write("r.txt", text);
     auto reference = [&](int rows, int cols, bool hex, bool help = false) {
@@ -147,9 +136,7 @@ TEST(MainScreen, ResizesFollowedInBothViewsWithANoticeBelow80x24) {
 
 TEST(PkHelp, KeysThatEndItAndTheScreenComingBack) {
     Pk pk;
-    std::string text;
-    for (int i = 1; i <= 40; ++i) text += "data line " + std::to_string(i) + "\n";
-    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", text)}));
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", Lines(40, [](int i) { return "data line " + std::to_string(i); }))}));
     ASSERT_TRUE(pk.run({{"abc", {}, 0, "abc", 2, 15}}));
     const std::string before = pk.t.screenText();
 
@@ -158,8 +145,7 @@ TEST(PkHelp, KeysThatEndItAndTheScreenComingBack) {
     const struct { const char* name; std::string bytes; } enders[] = {
         {"Enter", "a1 \x1b[<65;9;9M\r"}, {"Esc", "a1 \x1b"}, {"F3", "a1 \x1bOR"}};
     for (const auto& e : enders) {
-        pk.t.key(Fn(1));
-        ASSERT_TRUE(pk.t.waitFor(kPrompt, kWait, 23)) << e.name;
+        ASSERT_TRUE(pk.run({{"", Fn(1), 0, kPrompt, 23}})) << e.name;
         ExpectBox(pk);
         pk.t.send(e.bytes);
         EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.screenText() == before; }, kWait)) << e.name;

@@ -23,8 +23,8 @@ constexpr int kAnswerMs = 2000;
 
 struct Soak {
     Soak(int rows, int cols, unsigned seed) : rows(rows), cols(cols), rng(seed) {
-        std::string text;
-        for (int i = 1; i <= 3000; ++i) text += "line " + std::to_string(i) + (i % 7 ? "\tneedle\n" : std::string(300, 'w') + "\r\n");
+        const std::string text =
+            Lines(3000, [](int i) { return "line " + std::to_string(i) + (i % 7 ? "\tneedle" : std::string(300, 'w') + "\r"); });
         files = {dir.write("a.txt", text), dir.write("b.bin", Bytes(5000)), dir.write("c.txt", "short\r\n")};
         dir.mkdir("home/appdata");
     }
@@ -134,8 +134,7 @@ struct Soak {
             ASSERT_TRUE(Start());
         }
         ASSERT_TRUE(Answers() && Blank());
-        t().send("end\r");
-        EXPECT_EQ(t().exitCode(kWait), 0) << t().screenText();
+        EXPECT_EQ(pk->end(), 0) << t().screenText();
         EXPECT_TRUE(TerminalBack(t()));
     }
 

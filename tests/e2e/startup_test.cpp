@@ -1,11 +1,9 @@
 // The command line end to end with the built pk: no argument, help options
 // and texts that only look like them, --version, loading failures with their
 // long messages on standard error, an unusable settings folder, the settings
-// file whole runs leave behind, and standard input read as a file. A
-// session as a user would have it: two files by wildcard, a find and its
-// repeat, hex view with a hex find and a go-to offset, back to text, the
-// next file, F3 and End; then a second run that has the first run's find
-// string and tab setting.
+// file whole runs leave behind, and standard input read as a file. Two
+// runs: the first, on two files by wildcard, turns tabs on and finds a hex
+// string in hex view; the second has its find string and tab setting.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -35,25 +33,19 @@ std::vector<std::string> Shell(const std::string& script) { return {"/bin/sh", "
 
 // Runs pk on args in a pty until text shows, then ends it with "end";
 // returns the exit status.
-int RunAndEnd(std::vector<std::string> args, const std::string& appdata, const std::string& cwd,
-              const std::string& text) {
-    args.insert(args.begin(), PK_BINARY);
-    PtyTerm t(25, 80);
-    if (!t.start(args, {"APPDATA=" + appdata}, cwd)) return -1;
-    EXPECT_TRUE(t.waitFor(text, 10000)) << t.screenText();
-    t.send("end\r");
-    return t.exitCode(10000);
+int RunAndEnd(const std::vector<std::string>& args, const std::string& appdata, const std::string& text) {
+    Pk pk;
+    EXPECT_TRUE(pk.start(args, {"APPDATA=" + appdata}) && pk.t.waitFor(text, kWait)) << pk.t.screenText();
+    return pk.end();
 }
 
 // Each command line with no terminal: the exit status and what it prints,
 // on standard output for status 0 and on standard error otherwise.
 TEST(StartUp, CommandLines) {
     TempDir dir;
-    dir.write("other.txt", "x\n");
-    dir.write("a.txt", "a\n");
-    dir.write("empty.txt", "");
+    for (auto [name, text] : {std::pair{"other.txt", "x\n"}, {"a.txt", "a\n"}, {"empty.txt", ""}, {"t\x1b]0;X\x07.txt", ""}})
+        dir.write(name, text);
     dir.mkdir("sub");
-    dir.write("t\x1b]0;X\x07.txt", "");
     const std::string longName(PATH_MAX + 10, 'n');
     struct Case { std::vector<std::string> args; std::string out; int exitCode; };
     std::vector<Case> cases = {
@@ -104,8 +96,7 @@ TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
     // A whole run then keeps its settings beside the program.
     std::string besideProgram = std::filesystem::path(PK_BINARY).parent_path().string() + "/pk.ini";
     bool existed = std::filesystem::exists(besideProgram);
-    dir.write("a.txt", "shown\n");
-    EXPECT_EQ(RunAndEnd({"a.txt"}, plain, dir.path(), "shown"), 0);
+    EXPECT_EQ(RunAndEnd({dir.write("a.txt", "shown\n")}, plain, "shown"), 0);
     EXPECT_NE(ReadAll(besideProgram).find("[common]"), std::string::npos);
     if (!existed) {
         std::filesystem::remove(besideProgram);
@@ -120,10 +111,10 @@ TEST(StartUp, WholeRunsWriteTheSettingsFile) {
     dir.write("a.txt", "first file\n");
     dir.write("b.txt", "second file\n");
     std::string appdata = dir / "appdata", ini = appdata + "/pk/pk.ini";
-    EXPECT_EQ(RunAndEnd({"a.txt", "b.txt"}, appdata, dir.path(), dir / "b.txt"), 0);
+    EXPECT_EQ(RunAndEnd({dir / "a.txt", dir / "b.txt"}, appdata, dir / "b.txt"), 0);
     EXPECT_EQ(ReadAll(ini), "[common]\ntabs=0\nutf8=1\n");
     std::ofstream(ini, std::ios::trunc) << "; mine\n[x]\ny=1\n[common]\ntabs=5\nflen=1\nfind=7878\nutf8=0\n";
-    EXPECT_EQ(RunAndEnd({"a.txt"}, appdata, dir.path(), "first file"), 0);
+    EXPECT_EQ(RunAndEnd({dir / "a.txt"}, appdata, "first file"), 0);
     EXPECT_EQ(ReadAll(ini), "; mine\n[x]\ny=1\n[common]\ntabs=1\nflen=1\nfind=7878\nutf8=0\n");
 }
 
@@ -133,26 +124,23 @@ TEST(StartUp, WholeRunsWriteTheSettingsFile) {
 TEST(StartUp, StandardInputIsOneOfTheFiles) {
     Pk piped;
     ASSERT_TRUE(piped.t.start(Shell("printf 'piped\\n2nd line\\n' | \"$0\""), {}, piped.dir.path()));
-    EXPECT_TRUE(piped.t.waitFor("Line 1 of 2, Column 1 of 8", kWait, 1)) << piped.t.screenText();
-    EXPECT_TRUE(piped.t.waitFor("Peekra (standard input) ", kWait, 0));
+    EXPECT_TRUE(piped.run({{"", {}, 0, "Line 1 of 2, Column 1 of 8"}, {"", {}, 0, "Peekra (standard input) ", 0}}));
     EXPECT_EQ(piped.t.rowText(4).substr(0, 9), "2nd line ");
-    piped.t.send("end\r");
-    EXPECT_EQ(piped.t.exitCode(kWait), 0);
+    EXPECT_EQ(piped.end(), 0);
 
     Pk pk;
     std::string a = pk.dir.write("a.txt", "alpha\n");
     pk.dir.write("in.txt", "one\r\ntwo\nthree");
     ASSERT_TRUE(pk.t.start(Shell("exec \"$0\" a.txt - < in.txt"), {}, pk.dir.path()));
-    EXPECT_TRUE(pk.t.waitFor("Line 1 of 3, Column 1 of 5", kWait, 1)) << pk.t.screenText();
     EXPECT_TRUE(pk.run({
+        {"", {}, 0, "Line 1 of 3, Column 1 of 5"},
         {"", Fn(10), 0, a, 0},
         {"peekra -\r", {}, 0, "(standard input)", 0},
         {"", Fn(3), 0, a, 0},
         {"peekra -\r", {}, 0, "File not found."},
     }));
     EXPECT_EQ(pk.t.rowText(3).substr(0, 6), "alpha ");
-    pk.t.send("end\r");
-    EXPECT_EQ(pk.t.exitCode(kWait), 0);
+    EXPECT_EQ(pk.end(), 0);
 
     PtyTerm terminal;
     ASSERT_TRUE(terminal.start({PK_BINARY, "-"}));
@@ -192,7 +180,7 @@ TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
             pk.t.send("\x03");
             EXPECT_EQ(pk.t.exitCode(kWait), 2);
             close(writer);
-            EXPECT_EQ(pk.t.rowText(0), std::string(80, ' '));
+            EXPECT_EQ(pk.t.rowText(0), B(80));
             continue;
         }
         ASSERT_EQ(write(writer, "the last line, cut short", 24), 24);
@@ -201,48 +189,30 @@ TEST(StartUp, SlowStandardInputShowsProgressAndCtrlCEndsTheRead) {
         ASSERT_TRUE(pk.t.waitFor(last, kWait, 1)) << pk.t.screenText();
         EXPECT_TRUE(pk.run({{"bot\r", {}, 0, "the last line, cut short", -1},
                             {"view\r", {}, 0, "File size is " + std::to_string(lines.size() + 24) + " bytes"}}));
-        pk.t.send("end\r");
-        EXPECT_EQ(pk.t.exitCode(kWait), 0);
-        EXPECT_EQ(pk.t.rowText(0), std::string(80, ' '));
+        EXPECT_EQ(pk.end(), 0);
+        EXPECT_EQ(pk.t.rowText(0), B(80));
     }
 }
 
 TEST(PkSession, TwoRunsShareFindStringAndTabs) {
     TempDir files;
-    std::string alpha;
-    for (int i = 1; i <= 120; ++i)
-        alpha += (i == 60 || i == 100 ? "has\ta needle " : "alpha ") + std::to_string(i) + "\n";
-    files.write("alpha.txt", alpha);
+    files.write("alpha.txt", Lines(120, [](int i) { return (i == 60 || i == 100 ? "has\ta needle " : "alpha ") + std::to_string(i); }));
     files.write("beta.txt", "beta only\n");
 
     Pk pk;  // its home folder keeps the settings for the second run
     ASSERT_TRUE(pk.start({files / "*.txt"}));
-    ASSERT_TRUE(pk.t.waitFor("alpha 1 ", kWait, 3)) << pk.t.screenText();  // the first match
-    ASSERT_TRUE(pk.run({
-        {"tabs\r", {}, 0, "Line 1 of 120, Column 1 of 20"},
-        {"f needle\r", {}, 0, "has     a needle 60", -1},
-        {"", Fn(5), 0, "has     a needle 100", -1},
-        {"view\r", {}, 0, "File size is"},
-        {"0\r", {}, 0, "00000000", 3},
-    }));
+    ASSERT_TRUE(pk.run({{"", {}, 0, "alpha 1 ", 3},  // the first match
+                        {"tabs\r", {}, 0, "Line 1 of 120, Column 1 of 20"}, {"view\r", {}, 0, "00000000", 3}}));
     pk.t.send("'6E656564\r");  // "need" in hex
     EXPECT_TRUE(pk.t.waitUntil([&] { return pk.t.rowText(3).substr(3, 8) != "00000000"; }, kWait));
-    ASSERT_TRUE(pk.run({
-        {"a0\r", {}, 0, "000000A0", 3},
-        {"view\r", {}, 0, "Line "},
-        {"", Fn(10), 0, files / "beta.txt", 0},
-        {"", Fn(3), 0, files / "alpha.txt", 0},
-    }));
-    pk.t.send("end\r");
-    ASSERT_EQ(pk.t.exitCode(kWait), 0);
+    ASSERT_EQ(pk.end(), 0);
 
     const std::string home = pk.t.home();
     Pk again;
     ASSERT_TRUE(again.start({files / "alpha.txt"}, {"HOME=" + home, "APPDATA=" + home + "/appdata"}));
-    EXPECT_TRUE(again.t.waitFor("Column 1 of 20", kWait, 1));  // tabs are on
-    EXPECT_TRUE(again.run({{"", Fn(5), 0, "has     a needle 60", -1}}));  // the stored hex string
-    again.t.send("end\r");
-    EXPECT_EQ(again.t.exitCode(kWait), 0);
+    // Tabs are on, and F5 finds the stored hex string.
+    EXPECT_TRUE(again.run({{"", {}, 0, "Column 1 of 20"}, {"", Fn(5), 0, "has     a needle 60", -1}}));
+    EXPECT_EQ(again.end(), 0);
 }
 
 }  // namespace

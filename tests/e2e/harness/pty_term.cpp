@@ -54,7 +54,7 @@ PtyTerm::PtyTerm(int rows, int cols) : rows_(rows), cols_(cols) {
     }();
     vt_ = vterm_new(rows, cols);
     vterm_set_utf8(vt_, 1);
-    // What libvterm encodes (keys, mouse) and its replies to queries go to the child.
+    // What libvterm encodes (keys) and its replies to queries go to the child.
     auto toChild = [](const char* s, size_t len, void* user) { static_cast<PtyTerm*>(user)->send({s, len}); };
     vterm_output_set_callback(vt_, toChild, this);
     screen_ = vterm_obtain_screen(vt_);
@@ -105,15 +105,6 @@ void PtyTerm::send(std::string_view bytes) {
 }
 
 void PtyTerm::key(VTermKey k, VTermModifier m) { vterm_keyboard_key(vt_, k, m); }
-void PtyTerm::unichar(uint32_t c, VTermModifier m) { vterm_keyboard_unichar(vt_, c, m); }
-
-// libvterm's encoder produces press and release in the child's mouse mode;
-// both go out together so that the child reads them as one click.
-void PtyTerm::click(int row, int col, int button, VTermModifier m) {
-    vterm_mouse_move(vt_, row, col, m);
-    vterm_mouse_button(vt_, button, true, m);
-    vterm_mouse_button(vt_, button, false, m);
-}
 
 void PtyTerm::paste(std::string_view text) { send("\033[200~" + std::string(text) + "\033[201~"); }
 
@@ -188,9 +179,9 @@ std::string PtyTerm::rowText(int row) const {
     return s;
 }
 
-std::string PtyTerm::screenText() const {
+std::string PtyTerm::rowsText(int first, int count) const {
     std::string s;
-    for (int r = 0; r < rows_; ++r) s += rowText(r) + "\n";
+    for (int r = first; r < first + count; ++r) s += rowText(r) + "\n";
     return s;
 }
 

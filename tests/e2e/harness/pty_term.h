@@ -3,8 +3,7 @@
 // start: the child gets a new session, the pty as controlling terminal and
 // Spawn's private environment (env.h) with TERM=xterm-256color, then
 // extraEnv. addStub puts a shell script on its private PATH (stubDir()).
-// Input: each call is one write, so a key sequence is never split; key,
-// unichar and click (an SGR press and release; button 1 left, 3 right) are
+// Input: each call is one write, so a key sequence is never split; key is
 // encoded by libvterm following the child's modes; paste brackets its text.
 // Output: pump(ms) reads for up to ms; waitFor(text, ms, row -1 for any) and
 // waitUntil(pred, ms) pump until the screen shows it. cursorShape is 1 block,
@@ -52,8 +51,6 @@ public:
 
     void send(std::string_view bytes);
     void key(VTermKey k, VTermModifier m = VTERM_MOD_NONE);
-    void unichar(uint32_t c, VTermModifier m = VTERM_MOD_NONE);
-    void click(int row, int col, int button = 1, VTermModifier m = VTERM_MOD_NONE);
     void paste(std::string_view text);
     void resize(int rows, int cols);
 
@@ -64,7 +61,8 @@ public:
     bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 
     std::string rowText(int row) const;
-    std::string screenText() const;  // every row, joined with '\n'
+    std::string rowsText(int first, int count) const;  // each row ended by '\n'
+    std::string screenText() const { return rowsText(0, rows_); }
     CellInfo cell(int row, int col) const;
     const std::string& output() const { return output_; }
     std::chrono::steady_clock::time_point lastOutputAt() const { return lastOutputAt_; }
