@@ -51,7 +51,6 @@ TEST_F(Commands, ResultsMessagesAndBeeps) {
     s.load(pktest::Repeat("xxx\n", 3));
     struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
-        {{"next"}, REDRAW, "", 1},       // a single file
         {{"  end  ", "quit"}, pk::CMD_END, "", 0},
         {{"p", "git status", "dosomething", "dos echo hi", "12a"}, KEEPMSG, "Pgm not found", 0},
         {{"dir /w", "down x", "down 3 4", "case", "xla b", "'414", "'4g"}, KEEPMSG, "Invalid parameter", 0},
@@ -181,21 +180,21 @@ TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
 
 using Op = int (*)(uint32_t);
 int Bottom(uint32_t) { return pk::GoBottom(); }
-const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Right = pk::ScrollRight, Offset = pk::GoToOffset;
+const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Offset = pk::GoToOffset;
 constexpr uint32_t kMax = 4294967295u;
 
 // One hex view move from a start offset in a file of size bytes (only the
 // size matters: a huge file is never read); a refused move (result 0) beeps
-// once. The text view's limits are proved end to end and by the commands.
+// once. The text view's limits are proved end to end and by the commands;
+// Down, Up at the top, Ctrl+End and Right in hex view end to end.
 TEST(Movement, HexViewMovesWholeRowsAndStopsAtTheEnds) {
     const uint32_t half = (kMax / 2) & ~15u;
     const struct { uint32_t size, from; Op op; uint32_t n; int result; uint32_t to; } cases[] = {
-        {1000, 0, Down, 15, 0, 0},     {1000, 0, Down, 16, 1, 16},     {1000, 64, Up, 31, 1, 48},
-        {1000, 0, Up, 16, 0, 0},       {1000, 32, Up, kMax, 1, 0},     {1000, 0, Down, kMax, 1, 688},
-        {1000, 688, Down, 16, 0, 688}, {320, 0, Down, 16, 0, 0},       {336, 16, Down, 16, 0, 16},
-        {1000, 0, Bottom, 0, 1, 688},  {1000, 688, Bottom, 0, 0, 688}, {1024, 0, Bottom, 0, 1, 704},
-        {320, 0, Bottom, 0, 0, 0},     {1000, 0, Right, 16, 0, 0},     {1000, 0, Offset, 1000, 1, 992},
-        {1000, 0, Offset, kMax, 1, 992}, {1000, 0, Offset, 0x1F, 1, 16}, {1024, 0, Offset, 0x400, 1, 1008},
+        {1000, 0, Down, 15, 0, 0},       {1000, 64, Up, 31, 1, 48},      {1000, 32, Up, kMax, 1, 0},
+        {1000, 0, Down, kMax, 1, 688},   {1000, 688, Down, 16, 0, 688},  {320, 0, Down, 16, 0, 0},
+        {336, 16, Down, 16, 0, 16},      {1000, 688, Bottom, 0, 0, 688}, {1024, 0, Bottom, 0, 1, 704},
+        {320, 0, Bottom, 0, 0, 0},       {1000, 0, Offset, 1000, 1, 992}, {1000, 0, Offset, kMax, 1, 992},
+        {1000, 0, Offset, 0x1F, 1, 16},  {1024, 0, Offset, 0x400, 1, 1008},
         {kMax, 16, Down, kMax, 1, 4294966976u}, {kMax / 2, half, Down, kMax, 0, half},
     };
     for (const auto& c : cases) {

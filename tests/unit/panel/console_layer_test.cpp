@@ -21,12 +21,7 @@
 namespace pk {
 namespace {
 
-InputRecord Paste(std::string text) {
-    InputRecord r;
-    r.eventType = PASTE_EVENT;
-    r.text = std::move(text);
-    return r;
-}
+InputRecord Paste(std::string text) { InputRecord r; r.eventType = PASTE_EVENT, r.text = std::move(text); return r; }
 
 // Every field of each record, one a line, for comparing and for reading a failure.
 std::string Show(const auto& records) {
@@ -41,10 +36,7 @@ std::string Show(const auto& records) {
     return shown;
 }
 
-std::vector<InputRecord> WithAlt(std::vector<InputRecord> records) {
-    for (InputRecord& r : records) r.controlState |= LEFT_ALT_PRESSED;
-    return records;
-}
+std::vector<InputRecord> WithAlt(std::vector<InputRecord> v) { for (auto& r : v) r.controlState |= LEFT_ALT_PRESSED; return v; }
 
 TEST(ConsoleInput, TypedBytesGiveTheRecordsTheTerminalGives) {
     for (const pktest::KeyCase& c : pktest::KeyCases()) {
