@@ -1,10 +1,7 @@
-// The command interpreter through ExecuteCommand (what abbreviations mean
-// is checked where the command table is built). Commands that reach the
-// shell meet an interpreter that does not exist, so they show
-// "Pgm not found" instead of starting anything. And view movement: every
-// limit beeps and changes nothing, the hex view moves by whole rows, huge
-// counts clamp instead of wrapping, and sideways moves follow the widest
-// line as shown.
+// The command interpreter through ExecuteCommand: results, messages, beeps
+// and settings (commands that reach the shell meet an interpreter that does
+// not exist: "Pgm not found"); view movement at every limit, huge counts
+// clamped, the hex view by whole rows, sideways by the widest line as shown.
 #include "interact/commands.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(Commands, ResultsMessagesAndBeeps) {
+TEST_F(Commands, ResultsMessagesBeepsSettingsAndRecall) {
     s.load(pktest::Repeat("xxx\n", 3));
     struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
@@ -68,44 +65,8 @@ TEST_F(Commands, ResultsMessagesAndBeeps) {
         }
     }
     EXPECT_EQ(s.console.suspendCalls, 0);  // nothing started: the console stayed
-}
 
-TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
-    // result 0: refused with a beep; at: line (text view) or offset (hex view)
-    struct Case { const char* text; uint32_t result; uint32_t at; };
-    const Case text[] = {
-        {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
-        {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},
-        {"r", 0, 1},          {"left", 0, 1},       {"50", REDRAW, 50}, {"0", REDRAW, 1},
-        {"000000000000000000000000000000000000000007", REDRAW, 7}, {"999999999999999999999999999999", REDRAW, 100},
-        {"down", 0, 100},  // past the last page: no way down, and no jump back
-    };
-    const Case hex[] = {
-        {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
-        {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
-        {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
-        {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
-    };
-    for (bool inHex : {false, true}) {
-        s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
-        pk::display.hexView = inHex;
-        int beeps = s.console.beeps;
-        for (const Case& c : inHex ? std::span<const Case>(hex) : std::span<const Case>(text)) {
-            EXPECT_EQ(Enter(c.text), c.result) << c.text;
-            EXPECT_EQ(inHex ? s.entry().view.offset : s.entry().view.line, c.at) << c.text;
-            if (c.result == 0) {
-                EXPECT_EQ(s.console.beeps, ++beeps) << c.text;
-            }
-        }
-    }
-    EXPECT_EQ(s.message(), "Parameter missing");
-    pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
-    EXPECT_EQ(Enter("down 32"), REDRAW);
-    EXPECT_EQ(s.entry().findStart.offset, 32u);
-}
-
-TEST_F(Commands, SettingsAndRecall) {
-    s.load(pktest::Repeat("xxx\n", 3));
+    const int beeps = s.console.beeps;
     std::strcpy(pk::commands.lastCommand, "down 2");
     // After each command: the line when it is kept for editing, and the
     // settings as digits: exact case, tabs, EBCDIC, print translation, UTF-8.
@@ -132,7 +93,39 @@ TEST_F(Commands, SettingsAndRecall) {
     pk::display.hexView = 1;
     EXPECT_EQ(Enter("t"), 0u);  // nothing to redraw in hex view
     EXPECT_EQ(pk::settings.tabsOn, 1u);
-    EXPECT_EQ(s.console.beeps, 0);
+    EXPECT_EQ(s.console.beeps, beeps);
+}
+
+TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
+    // result 0: refused with a beep; at: line (text view) or offset (hex view)
+    struct Case { const char* text; uint32_t result; uint32_t at; };
+    const Case text[] = {
+        {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
+        {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},
+        {"r", 0, 1},          {"left", 0, 1},       {"50", REDRAW, 50}, {"0", REDRAW, 1},
+        {"000000000000000000000000000000000000000007", REDRAW, 7}, {"999999999999999999999999999999", REDRAW, 100},
+        {"down", 0, 100},  // past the last page: no way down, and no jump back
+    };
+    const Case hex[] = {
+        {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
+        {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
+        {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
+        {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
+    };
+    for (bool inHex : {false, true}) {
+        s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
+        pk::display.hexView = inHex;
+        int beeps = s.console.beeps;
+        for (const Case& c : inHex ? std::span<const Case>(hex) : std::span<const Case>(text)) {
+            EXPECT_EQ(Enter(c.text), c.result) << c.text;
+            EXPECT_EQ(inHex ? s.entry().view.offset : s.entry().view.line, c.at) << c.text;
+            EXPECT_EQ(s.console.beeps, beeps += c.result == 0) << c.text;
+        }
+    }
+    EXPECT_EQ(s.message(), "Parameter missing");
+    pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
+    EXPECT_EQ(Enter("down 32"), REDRAW);
+    EXPECT_EQ(s.entry().findStart.offset, 32u);
 }
 
 TEST_F(Commands, FindFormsStoreTheirBytes) {
@@ -216,32 +209,25 @@ TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
     ASSERT_TRUE(pktest::UseUtf8Locale());
     pktest::TestScreen s(80, 24);
     pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + pktest::Repeat("\xC3\xA9", 110) + "\n");
-    pk::settings.utf8On = 1;
-    // Raw width 112 cells, expanded 126 (222 and 236 bytes).
-    EXPECT_EQ(pk::ScrollRight(50), 1);
-    EXPECT_EQ(e.view.column, 33u);
-    EXPECT_EQ(pk::ScrollRight(1), 0);
-    pk::settings.tabsOn = 1;
-    EXPECT_EQ(pk::ScrollRight(kMax), 1);
-    EXPECT_EQ(e.view.column, 47u);
-    pk::settings.tabsOn = 0;  // narrower again: right beeps
-    EXPECT_EQ(pk::ScrollRight(1), 0);
+    // Raw width 112 cells, expanded 126 (222 and 236 bytes); narrower again
+    // with tabs off, right beeps; as bytes it is wider.
+    const struct { uint32_t utf8, tabs, n; int result; uint32_t column; } steps[] = {
+        {1, 0, 50, 1, 33}, {1, 0, 1, 0, 33}, {1, 1, kMax, 1, 47}, {1, 0, 1, 0, 47}, {0, 0, kMax, 1, 143}};
+    for (const auto& st : steps) {
+        pk::settings.utf8On = st.utf8, pk::settings.tabsOn = st.tabs;
+        EXPECT_EQ(pk::ScrollRight(st.n), st.result) << st.n;
+        EXPECT_EQ(e.view.column, st.column) << st.n;
+    }
     EXPECT_EQ(s.console.beeps, 2);
-    pk::settings.utf8On = 0;  // as bytes it is wider
-    EXPECT_EQ(pk::ScrollRight(kMax), 1);
-    EXPECT_EQ(e.view.column, 143u);
 
-    pk::settings.utf8On = 1;
-    pk::settings.tabsOn = 1;
+    pk::settings.utf8On = pk::settings.tabsOn = 1;
     e.view = {2, 47, 0};
     e.findStart = {3, 4, 5};
     pk::SyncFindStart();  // no find string: the start stays
     EXPECT_EQ(e.findStart.line, 3u);
     pktest::SetFindString("x");
-    pk::SyncFindStart();
-    EXPECT_EQ(e.findStart.line, 2u);
-    EXPECT_EQ(e.findStart.column, 63u);  // the 31st é, in cell 47
-    EXPECT_EQ(e.findStart.offset, 0u);
+    pk::SyncFindStart();  // the 31st é, in cell 47
+    EXPECT_EQ(std::tie(e.findStart.line, e.findStart.column, e.findStart.offset), std::make_tuple(2u, 63u, 0u));
 }
 
 }  // namespace
