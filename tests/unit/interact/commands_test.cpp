@@ -22,8 +22,7 @@
 
 namespace {
 
-constexpr uint32_t KEEPMSG = pk::CMD_KEEPMSG;
-constexpr uint32_t REDRAW = pk::CMD_REDRAW;
+constexpr uint32_t KEEPMSG = pk::CMD_KEEPMSG, REDRAW = pk::CMD_REDRAW;
 
 class Commands : public ::testing::Test {
 protected:

@@ -1,9 +1,8 @@
-// The console layer's pure parts, which both consoles share: typed bytes
-// decoded through the in-memory console exactly as the terminal decodes
-// them (the table shared with the end-to-end key test), other terminals' key
-// strings, cut and malformed input, mouse reports and double clicks, the
-// cell grid's clipping, glyphs without UTF-8, eight and no colours, and the
-// frame re-printed at exit.
+// The console layer's pure parts, shared by both consoles: typed bytes decoded
+// as the terminal decodes them (the table shared with the end-to-end key test),
+// other terminals' key strings, cut and malformed input, mouse reports, double
+// clicks, the grid's clipping, glyphs without UTF-8, eight and no colours, and
+// the frame re-printed at exit.
 #include <gtest/gtest.h>
 
 #include <optional>

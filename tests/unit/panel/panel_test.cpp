@@ -360,8 +360,7 @@ TEST_F(PanelInput, WaitEndsOnlyOnItsKeys) {
     con.key(SCAN_F1);  // pressed before the wait
     con.later();
     con.text("ab 1\x1b");
-    con.paste("p1");
-    con.paste("p2");
+    con.paste("p1"), con.paste("p2");
     con.key(SCAN_PGDN);
     con.key(SCAN_F2);  // must still be there afterwards
     EXPECT_EQ(fullpanel(PNL_INPUT | PNL_DISPLAY, labels), uint32_t(SCAN_PGDN));
