@@ -1,10 +1,7 @@
-// The command interpreter through ExecuteCommand (what abbreviations mean
-// is checked where the command table is built). Commands that reach the
-// shell meet an interpreter that does not exist, so they show
-// "Pgm not found" instead of starting anything. And view movement: every
-// limit beeps and changes nothing, the hex view moves by whole rows, huge
-// counts clamp instead of wrapping, and sideways moves follow the widest
-// line as shown.
+// The command interpreter through ExecuteCommand: results, messages, beeps
+// and settings (commands that reach the shell meet an interpreter that does
+// not exist: "Pgm not found"); view movement at every limit, huge counts
+// clamped, the hex view by whole rows, sideways by the widest line as shown.
 #include "interact/commands.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +22,7 @@
 
 namespace {
 
-constexpr uint32_t KEEPMSG = pk::CMD_KEEPMSG;
-constexpr uint32_t REDRAW = pk::CMD_REDRAW;
+constexpr uint32_t KEEPMSG = pk::CMD_KEEPMSG, REDRAW = pk::CMD_REDRAW;
 
 class Commands : public ::testing::Test {
 protected:
@@ -47,11 +43,10 @@ protected:
     }
 };
 
-TEST_F(Commands, ResultsMessagesAndBeeps) {
+TEST_F(Commands, ResultsMessagesBeepsSettingsAndRecall) {
     s.load(pktest::Repeat("xxx\n", 3));
     struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
-        {{"next"}, REDRAW, "", 1},       // a single file
         {{"  end  ", "quit"}, pk::CMD_END, "", 0},
         {{"p", "git status", "dosomething", "dos echo hi", "12a"}, KEEPMSG, "Pgm not found", 0},
         {{"dir /w", "down x", "down 3 4", "case", "xla b", "'414", "'4g"}, KEEPMSG, "Invalid parameter", 0},
@@ -69,44 +64,8 @@ TEST_F(Commands, ResultsMessagesAndBeeps) {
         }
     }
     EXPECT_EQ(s.console.suspendCalls, 0);  // nothing started: the console stayed
-}
 
-TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
-    // result 0: refused with a beep; at: line (text view) or offset (hex view)
-    struct Case { const char* text; uint32_t result; uint32_t at; };
-    const Case text[] = {
-        {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
-        {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},
-        {"r", 0, 1},          {"left", 0, 1},       {"50", REDRAW, 50}, {"0", REDRAW, 1},
-        {"000000000000000000000000000000000000000007", REDRAW, 7}, {"999999999999999999999999999999", REDRAW, 100},
-        {"down", 0, 100},  // past the last page: no way down, and no jump back
-    };
-    const Case hex[] = {
-        {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
-        {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
-        {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
-        {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
-    };
-    for (bool inHex : {false, true}) {
-        s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
-        pk::display.hexView = inHex;
-        int beeps = s.console.beeps;
-        for (const Case& c : inHex ? std::span<const Case>(hex) : std::span<const Case>(text)) {
-            EXPECT_EQ(Enter(c.text), c.result) << c.text;
-            EXPECT_EQ(inHex ? s.entry().view.offset : s.entry().view.line, c.at) << c.text;
-            if (c.result == 0) {
-                EXPECT_EQ(s.console.beeps, ++beeps) << c.text;
-            }
-        }
-    }
-    EXPECT_EQ(s.message(), "Parameter missing");
-    pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
-    EXPECT_EQ(Enter("down 32"), REDRAW);
-    EXPECT_EQ(s.entry().findStart.offset, 32u);
-}
-
-TEST_F(Commands, SettingsAndRecall) {
-    s.load(pktest::Repeat("xxx\n", 3));
+    const int beeps = s.console.beeps;
     std::strcpy(pk::commands.lastCommand, "down 2");
     // After each command: the line when it is kept for editing, and the
     // settings as digits: exact case, tabs, EBCDIC, print translation, UTF-8.
@@ -133,7 +92,39 @@ TEST_F(Commands, SettingsAndRecall) {
     pk::display.hexView = 1;
     EXPECT_EQ(Enter("t"), 0u);  // nothing to redraw in hex view
     EXPECT_EQ(pk::settings.tabsOn, 1u);
-    EXPECT_EQ(s.console.beeps, 0);
+    EXPECT_EQ(s.console.beeps, beeps);
+}
+
+TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
+    // result 0: refused with a beep; at: line (text view) or offset (hex view)
+    struct Case { const char* text; uint32_t result; uint32_t at; };
+    const Case text[] = {
+        {"down", REDRAW, 2},  {"d 10", REDRAW, 12}, {"down 0", 0, 12}, {"do 4294967295", REDRAW, 80}, {"bottom", 0, 80},
+        {"up 999999999999999999999999999999", REDRAW, 1}, {"up", 0, 1}, {"b", REDRAW, 80}, {"to", REDRAW, 1},
+        {"r", 0, 1},          {"left", 0, 1},       {"50", REDRAW, 50}, {"0", REDRAW, 1},
+        {"000000000000000000000000000000000000000007", REDRAW, 7}, {"999999999999999999999999999999", REDRAW, 100},
+        {"down", 0, 100},  // past the last page: no way down, and no jump back
+    };
+    const Case hex[] = {
+        {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
+        {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
+        {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
+        {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
+    };
+    for (bool inHex : {false, true}) {
+        s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
+        pk::display.hexView = inHex;
+        int beeps = s.console.beeps;
+        for (const Case& c : inHex ? std::span<const Case>(hex) : std::span<const Case>(text)) {
+            EXPECT_EQ(Enter(c.text), c.result) << c.text;
+            EXPECT_EQ(inHex ? s.entry().view.offset : s.entry().view.line, c.at) << c.text;
+            EXPECT_EQ(s.console.beeps, beeps += c.result == 0) << c.text;
+        }
+    }
+    EXPECT_EQ(s.message(), "Parameter missing");
+    pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
+    EXPECT_EQ(Enter("down 32"), REDRAW);
+    EXPECT_EQ(s.entry().findStart.offset, 32u);
 }
 
 TEST_F(Commands, FindFormsStoreTheirBytes) {
@@ -181,21 +172,21 @@ TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
 
 using Op = int (*)(uint32_t);
 int Bottom(uint32_t) { return pk::GoBottom(); }
-const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Right = pk::ScrollRight, Offset = pk::GoToOffset;
+const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Offset = pk::GoToOffset;
 constexpr uint32_t kMax = 4294967295u;
 
 // One hex view move from a start offset in a file of size bytes (only the
 // size matters: a huge file is never read); a refused move (result 0) beeps
-// once. The text view's limits are proved end to end and by the commands.
+// once. The text view's limits are proved end to end and by the commands;
+// Down, Up at the top, Ctrl+End and Right in hex view end to end.
 TEST(Movement, HexViewMovesWholeRowsAndStopsAtTheEnds) {
     const uint32_t half = (kMax / 2) & ~15u;
     const struct { uint32_t size, from; Op op; uint32_t n; int result; uint32_t to; } cases[] = {
-        {1000, 0, Down, 15, 0, 0},     {1000, 0, Down, 16, 1, 16},     {1000, 64, Up, 31, 1, 48},
-        {1000, 0, Up, 16, 0, 0},       {1000, 32, Up, kMax, 1, 0},     {1000, 0, Down, kMax, 1, 688},
-        {1000, 688, Down, 16, 0, 688}, {320, 0, Down, 16, 0, 0},       {336, 16, Down, 16, 0, 16},
-        {1000, 0, Bottom, 0, 1, 688},  {1000, 688, Bottom, 0, 0, 688}, {1024, 0, Bottom, 0, 1, 704},
-        {320, 0, Bottom, 0, 0, 0},     {1000, 0, Right, 16, 0, 0},     {1000, 0, Offset, 1000, 1, 992},
-        {1000, 0, Offset, kMax, 1, 992}, {1000, 0, Offset, 0x1F, 1, 16}, {1024, 0, Offset, 0x400, 1, 1008},
+        {1000, 0, Down, 15, 0, 0},       {1000, 64, Up, 31, 1, 48},      {1000, 32, Up, kMax, 1, 0},
+        {1000, 0, Down, kMax, 1, 688},   {1000, 688, Down, 16, 0, 688},  {320, 0, Down, 16, 0, 0},
+        {336, 16, Down, 16, 0, 16},      {1000, 688, Bottom, 0, 0, 688}, {1024, 0, Bottom, 0, 1, 704},
+        {320, 0, Bottom, 0, 0, 0},       {1000, 0, Offset, 1000, 1, 992}, {1000, 0, Offset, kMax, 1, 992},
+        {1000, 0, Offset, 0x1F, 1, 16},  {1024, 0, Offset, 0x400, 1, 1008},
         {kMax, 16, Down, kMax, 1, 4294966976u}, {kMax / 2, half, Down, kMax, 0, half},
     };
     for (const auto& c : cases) {
@@ -217,32 +208,25 @@ TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
     ASSERT_TRUE(pktest::UseUtf8Locale());
     pktest::TestScreen s(80, 24);
     pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + pktest::Repeat("\xC3\xA9", 110) + "\n");
-    pk::settings.utf8On = 1;
-    // Raw width 112 cells, expanded 126 (222 and 236 bytes).
-    EXPECT_EQ(pk::ScrollRight(50), 1);
-    EXPECT_EQ(e.view.column, 33u);
-    EXPECT_EQ(pk::ScrollRight(1), 0);
-    pk::settings.tabsOn = 1;
-    EXPECT_EQ(pk::ScrollRight(kMax), 1);
-    EXPECT_EQ(e.view.column, 47u);
-    pk::settings.tabsOn = 0;  // narrower again: right beeps
-    EXPECT_EQ(pk::ScrollRight(1), 0);
+    // Raw width 112 cells, expanded 126 (222 and 236 bytes); narrower again
+    // with tabs off, right beeps; as bytes it is wider.
+    const struct { uint32_t utf8, tabs, n; int result; uint32_t column; } steps[] = {
+        {1, 0, 50, 1, 33}, {1, 0, 1, 0, 33}, {1, 1, kMax, 1, 47}, {1, 0, 1, 0, 47}, {0, 0, kMax, 1, 143}};
+    for (const auto& st : steps) {
+        pk::settings.utf8On = st.utf8, pk::settings.tabsOn = st.tabs;
+        EXPECT_EQ(pk::ScrollRight(st.n), st.result) << st.n;
+        EXPECT_EQ(e.view.column, st.column) << st.n;
+    }
     EXPECT_EQ(s.console.beeps, 2);
-    pk::settings.utf8On = 0;  // as bytes it is wider
-    EXPECT_EQ(pk::ScrollRight(kMax), 1);
-    EXPECT_EQ(e.view.column, 143u);
 
-    pk::settings.utf8On = 1;
-    pk::settings.tabsOn = 1;
+    pk::settings.utf8On = pk::settings.tabsOn = 1;
     e.view = {2, 47, 0};
     e.findStart = {3, 4, 5};
     pk::SyncFindStart();  // no find string: the start stays
     EXPECT_EQ(e.findStart.line, 3u);
     pktest::SetFindString("x");
-    pk::SyncFindStart();
-    EXPECT_EQ(e.findStart.line, 2u);
-    EXPECT_EQ(e.findStart.column, 63u);  // the 31st é, in cell 47
-    EXPECT_EQ(e.findStart.offset, 0u);
+    pk::SyncFindStart();  // the 31st é, in cell 47
+    EXPECT_EQ(std::tie(e.findStart.line, e.findStart.column, e.findStart.offset), std::make_tuple(2u, 63u, 0u));
 }
 
 }  // namespace

@@ -3,23 +3,15 @@
 // the label bar as a row of its KEYS table, and every label caption.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "display/key_labels.h"
 #include "interact/command_table.h"
 #include "interact/keyboard.h"
+#include "temp_dir.h"
 
 namespace pk {
 namespace {
-
-std::string ReadPage() {
-    std::ifstream in(PK_MANUAL_PAGE);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The page's name of a key table key; empty for a key it has no name for.
 std::string KeyName(uint16_t scanCode) {
@@ -39,7 +31,7 @@ std::string KeyName(uint16_t scanCode) {
 bool HasKeyRow(const std::string& page, const std::string& key) { return page.find("\n" + key + "|") != std::string::npos; }
 
 TEST(ManualPage, NamesEveryCommandAndKey) {
-    std::string page = ReadPage();
+    const std::string page = pktest::ReadAll(PK_MANUAL_PAGE);
     ASSERT_GT(page.size(), 1000u) << PK_MANUAL_PAGE;
 
     for (const Command& command : CommandTable()) {

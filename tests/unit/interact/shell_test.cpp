@@ -83,22 +83,19 @@ TEST_F(Shell, TerminalOfItsOwnFollowsTheEnvironmentAndIsNotWaitedFor) {
         ASSERT_EQ(pk::RunShellCommand(kText), 0u) << c.program << " " << pk::display.messageText;
         std::vector<std::string> args = StubArgs();
         std::vector<std::string> want = c.leading;
-        size_t script = want.size() + 2;
-        ASSERT_GT(args.size(), script) << c.program;
-        want.insert(want.end(), {"/bin/sh", "-c", args[script], "sh", "/bin/sh", kText});
+        ASSERT_GT(args.size(), want.size() + 2) << c.program;
+        want.insert(want.end(), {"/bin/sh", "-c", args[want.size() + 2], "sh", "/bin/sh", kText});
         EXPECT_EQ(args, want) << c.program;
         // The window shows the command's own output and its exit status.
         std::string shown = pktest::ReadAll(out + ".run");
         EXPECT_NE(shown.find("/bin/sh|two;three|x|"), std::string::npos) << shown;
         EXPECT_NE(shown.find("rc = 3"), std::string::npos) << shown;
-        unsetenv(c.variable);
-        unsetenv("DISPLAY");
+        unsetenv(c.variable), unsetenv("DISPLAY");
         std::filesystem::remove(dir / c.program);
     }
     // The started programs were never pk's children: nothing to reap.
-    errno = 0;
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD);
+    const int reaped = waitpid(-1, nullptr, WNOHANG);
+    EXPECT_EQ(std::pair(reaped, errno), std::pair(-1, ECHILD));
 }
 
 TEST_F(Shell, MissingProgramsAndFailedStartsGiveTheirMessages) {
