@@ -107,11 +107,3 @@ void BM_LongLineFarRight(benchmark::State& state) {
 BENCHMARK(BM_LongLineFarRight)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    pktest::UseUtf8Locale();  // character widths, as pk reads them at start
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -116,5 +116,3 @@ void BM_NeedleScan(benchmark::State& state) {
 BENCHMARK(BM_NeedleScan)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-BENCHMARK_MAIN();

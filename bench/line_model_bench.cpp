@@ -149,11 +149,3 @@ BENCHMARK(BM_TopLineForOffset)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->U
 BENCHMARK(BM_OffsetToLineColumn)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    pktest::UseUtf8Locale();  // character widths, as pk reads them at start
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -147,5 +147,3 @@ BENCHMARK(BM_LoadFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadInParts)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -82,5 +82,3 @@ BENCHMARK(BM_GoToLineNearEnd)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_HexToTextAtLastByte)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
-
-BENCHMARK_MAIN();
