@@ -223,14 +223,17 @@ bool PtyTerm::slaveModes(struct termios& modes) const { return master_ >= 0 && t
 // its text is not taken for a CSI.
 void PtyTerm::scanOutput(std::string_view bytes) {
     for (char b : bytes) {
+        // The sequence so far is set by count and character: GCC 12 warns
+        // falsely (-Wrestrict) on assigning a literal here in Release builds.
         if (inString_) {
             inString_ = b != '\a' && !(b == '\\' && csi_ == "\033");
-            csi_ = b == '\033' ? "\033" : "";
+            csi_.assign(b == '\033' ? 1 : 0, '\033');
         } else if (b == '\033') {
-            csi_ = "\033";
+            csi_.assign(1, '\033');
         } else if (csi_ == "\033") {
             inString_ = b != 0 && std::strchr("]P_^X", b);
-            csi_ = b == '[' ? "\033[" : "";
+            if (b == '[') csi_ += '[';
+            else csi_.clear();
         } else if (!csi_.empty()) {
             csi_ += b;
             if (b < 0x40 || b > 0x7E) continue;

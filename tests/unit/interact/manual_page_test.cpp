@@ -22,7 +22,7 @@ std::string KeyName(uint16_t scanCode) {
         {SCAN_INSERT, "Insert"}, {SCAN_DELETE, "Delete"},
     };
     for (int n = 1; n <= KEY_LABEL_COUNT; ++n)
-        if (FunctionKeyScan(n) == scanCode) return "F" + std::to_string(n);
+        if (FunctionKeyScan(n) == scanCode) return std::string(1, 'F').append(std::to_string(n));
     for (const Named& named : names)
         if (named.scanCode == scanCode) return named.name;
     return "";

@@ -56,7 +56,9 @@ Layout Walk(const std::string& text, bool expandTabs) {
     for (uint32_t p = 0; p < text.size();) {
         pk::TextUnit u = pk::NextUnit(Bytes(text), uint32_t(text.size()), p);
         EXPECT_TRUE(!u.glyph || (u.length == 1 && u.width == 1)) << text;
-        l.units += (l.units.empty() ? "" : " ") + (u.glyph ? "g" : "w" + std::to_string(u.width) + ":" + std::to_string(u.length));
+        if (!l.units.empty()) l.units += ' ';
+        if (u.glyph) l.units += 'g';
+        else l.units.append("w").append(std::to_string(u.width)).append(":").append(std::to_string(u.length));
         l.starts.push_back(p);
         l.columns.push_back(l.width);
         l.width = expandTabs && text[p] == '\t' ? l.width + 8 - l.width % 8 : l.width + u.width;
