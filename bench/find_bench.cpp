@@ -14,7 +14,7 @@
 #include "bench_data.h"
 #include "display/display_state.h"
 #include "display/find.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 #include "text/byte_scan.h"
 
 namespace {

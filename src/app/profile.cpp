@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk {
 

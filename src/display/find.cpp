@@ -12,9 +12,9 @@
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "panel/panel.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 #include "text/byte_scan.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

@@ -9,7 +9,7 @@
 #include "display/find.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk {
 

@@ -8,7 +8,7 @@
 #include "display/display_state.h"
 #include "display/views.h"
 #include "files/file_table.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk {
 

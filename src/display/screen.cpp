@@ -11,7 +11,7 @@
 #include "display/screen_fields.h"
 #include "display/views.h"
 #include "files/file_table.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

@@ -12,7 +12,7 @@
 #include "interact/keyboard_state.h"
 #include "panel/cell_text.h"
 #include "panel/panel.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

@@ -17,7 +17,7 @@
 #include "interact/movement.h"
 #include "interact/shell_command.h"
 #include "panel/panel.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk {
 

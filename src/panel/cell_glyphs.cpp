@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

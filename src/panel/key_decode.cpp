@@ -5,7 +5,7 @@
 #include <array>
 #include <charconv>
 
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "panel/panel_edit.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk::panel_detail {
 

@@ -20,7 +20,7 @@
 #include "panel/terminal_curses.h"
 #include "panel/terminal_session.h"
 #include "panel/terminal_signals.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

@@ -18,7 +18,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pk {
 

@@ -12,7 +12,7 @@
 #include <limits>
 
 #include "text/byte_scan.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pk {
 

@@ -9,7 +9,7 @@
 
 #include "files/file_table.h"
 #include "line_reference.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pktest {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "text/line_scan.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pktest {
 

@@ -21,7 +21,7 @@
 #include "panel/memory_console.h"
 #include "panel/panel.h"
 #include "text/line_scan.h"
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace pktest {
 

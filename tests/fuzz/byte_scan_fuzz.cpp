@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "fuzz_check.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 #include "text/byte_scan.h"
 
 using namespace pk;

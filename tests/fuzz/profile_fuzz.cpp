@@ -9,7 +9,7 @@
 
 #include "fuzz_check.h"
 #include "app/profile.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace {
 

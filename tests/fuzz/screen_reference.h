@@ -19,7 +19,7 @@
 #include "files/file_table.h"
 #include "line_reference.h"
 #include "panel/memory_console.h"
-#include "text/ascii.h"
+#include "panel/ascii.h"
 
 namespace pkfuzz {
 

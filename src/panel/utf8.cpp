@@ -1,7 +1,7 @@
 // UTF-8 decoding and the units of a line shown as UTF-8 (see utf8.h). Every
 // walk classifies the same pieces the same way, so the widths measured at
 // load time, the columns of a seek and the cells drawn always agree.
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 #include <cstring>
 #include <cwchar>

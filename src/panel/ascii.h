@@ -1,4 +1,5 @@
-// ASCII helpers shared by every layer: hex digits and A-Z/a-z case folding.
+// ASCII helpers shared by every layer (so they sit in the lowest one): hex
+// digits and A-Z/a-z case folding.
 // pk's finds and command words fold only these 52 letters, whatever the
 // locale, so the C library's locale-dependent functions are not used.
 #pragma once

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "text/utf8.h"
+#include "panel/utf8.h"
 
 namespace {
 
