@@ -22,6 +22,7 @@
 
 #include "app/profile.h"
 #include "files/program_state.h"
+#include "files/write_all.h"
 
 namespace pk {
 
@@ -63,17 +64,6 @@ std::string ReadText(const char* path) {
     }
     close(fd);
     return text;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // The file a write goes to: the path itself, or where its chain of links

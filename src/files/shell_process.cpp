@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "files/program_state.h"
+#include "files/write_all.h"
 #include "panel/panel.h"
 #include "panel/process.h"
 
@@ -106,15 +107,7 @@ int WriteEnvironmentFile(std::string& path) {
         if (fd >= 0) break;
     }
     if (fd < 0) return errno;
-    std::string script = EnvironmentScript();
-    size_t done = 0;
-    while (done < script.size()) {
-        ssize_t n = write(fd, script.data() + done, script.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += size_t(n);
-    }
-    int err = done == script.size() ? 0 : errno;
+    int err = WriteAll(fd, EnvironmentScript()) ? 0 : errno;
     if (close(fd) != 0 && err == 0) err = errno;
     if (err != 0) unlink(path.c_str());
     return err;

@@ -10,13 +10,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "files/file_memory.h"
 #include "files/stream_read.h"
+#include "files/write_all.h"
 
 namespace pk {
 
@@ -35,12 +35,7 @@ struct ProgressLine {
 ProgressLine progressLine;
 
 void WriteTerminal(std::string_view text) {
-    while (progressLine.tty >= 0 && !text.empty()) {
-        ssize_t n = write(progressLine.tty, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        text.remove_prefix(static_cast<size_t>(n));
-    }
+    if (progressLine.tty >= 0) WriteAll(progressLine.tty, text);
 }
 
 void ShowProgress(uint64_t bytesRead) {
