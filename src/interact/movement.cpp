@@ -77,7 +77,7 @@ int ScrollLeftBy(uint32_t n, bool quiet) {
 
 int ScrollRightBy(uint32_t n, bool quiet) {
     FileEntry& e = CurrentEntry();
-    uint64_t width = WidestLine(CurrentEntry(), ShowingUtf8());
+    uint64_t width = WidestLine(e, ShowingUtf8());
     uint64_t screen = program.screenWidth;
     if (display.hexView || n == 0 || width <= screen) return Refuse(quiet);
     uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
