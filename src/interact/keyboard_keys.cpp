@@ -128,8 +128,8 @@ uint32_t Nothing(LineCursor&, int) { return 0; }
 struct KeyBinding {
     uint16_t scanCode;
     KeyHandler plain;
-    KeyHandler ctrl;  // none: Ctrl is ignored for this key
-    KeyHandler alt;   // none: Alt is ignored for this key
+    KeyHandler ctrl = nullptr;  // none: Ctrl is ignored for this key
+    KeyHandler alt = nullptr;   // none: Alt is ignored for this key
 };
 
 // A wheel notch moves three lines (rows of 16 bytes in hex view) as Up and
@@ -138,28 +138,28 @@ constexpr uint32_t WHEEL_LINES = 3;
 constexpr uint32_t WHEEL_COLUMNS = 8;
 
 constexpr KeyBinding KEY_TABLE[] = {
-    {FunctionKeyScan(1), Help, nullptr, nullptr},
-    {FunctionKeyScan(2), SwitchScrollAmount, nullptr, nullptr},
-    {FunctionKeyScan(3), CloseFile, nullptr, nullptr},
-    {FunctionKeyScan(4), Top, nullptr, nullptr},
-    {FunctionKeyScan(5), RepeatFind, nullptr, nullptr},
-    {FunctionKeyScan(6), RepeatLastCommand, nullptr, nullptr},
-    {FunctionKeyScan(7), PageLeft, nullptr, nullptr},
-    {FunctionKeyScan(8), PageRight, nullptr, nullptr},
-    {FunctionKeyScan(9), Bottom, nullptr, nullptr},
-    {FunctionKeyScan(10), NextFile, nullptr, nullptr},
-    {FunctionKeyScan(11), ColumnLeftKey, nullptr, nullptr},
-    {FunctionKeyScan(12), ColumnRightKey, nullptr, nullptr},
-    {SCAN_UP, LineUp, nullptr, nullptr},
-    {SCAN_DOWN, LineDown, nullptr, nullptr},
-    {SCAN_PGUP, PageUp, nullptr, nullptr},
-    {SCAN_PGDN, PageDown, nullptr, nullptr},
-    {SCAN_HOME, CursorHome, FirstLine, nullptr},
-    {SCAN_END, CursorEnd, LastPage, nullptr},
+    {FunctionKeyScan(1), Help},
+    {FunctionKeyScan(2), SwitchScrollAmount},
+    {FunctionKeyScan(3), CloseFile},
+    {FunctionKeyScan(4), Top},
+    {FunctionKeyScan(5), RepeatFind},
+    {FunctionKeyScan(6), RepeatLastCommand},
+    {FunctionKeyScan(7), PageLeft},
+    {FunctionKeyScan(8), PageRight},
+    {FunctionKeyScan(9), Bottom},
+    {FunctionKeyScan(10), NextFile},
+    {FunctionKeyScan(11), ColumnLeftKey},
+    {FunctionKeyScan(12), ColumnRightKey},
+    {SCAN_UP, LineUp},
+    {SCAN_DOWN, LineDown},
+    {SCAN_PGUP, PageUp},
+    {SCAN_PGDN, PageDown},
+    {SCAN_HOME, CursorHome, FirstLine},
+    {SCAN_END, CursorEnd, LastPage},
     {SCAN_LEFT, CursorLeft, Nothing, ViewLeft},
     {SCAN_RIGHT, CursorRight, Nothing, ViewRight},
-    {SCAN_INSERT, ToggleInsert, nullptr, nullptr},
-    {SCAN_DELETE, DeleteCharacters, nullptr, nullptr},
+    {SCAN_INSERT, ToggleInsert},
+    {SCAN_DELETE, DeleteCharacters},
 };
 
 // Ctrl is tested before Alt, so Ctrl+Alt+Left does what Ctrl+Left does.
