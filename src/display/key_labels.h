@@ -1,6 +1,7 @@
 // The function-key label bar on the screen's last row: one record per key
-// {number, caption, scan code}, from which the bar's fields, their columns
-// and the key a click on them means are all computed.
+// {caption, scan code}, keys numbered 1, 2, ... in table order, from which
+// the bar's fields, their columns and the key a click on them means are all
+// computed.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,6 @@
 namespace pk {
 
 struct KeyLabel {
-    uint8_t number;            // the key's number, shown before its caption
     std::string_view caption;  // F2's changes with the scroll amount: "Half" or "Page"
     uint16_t scanCode;         // the key a click on the number or caption acts as
 };
@@ -20,23 +20,25 @@ struct KeyLabel {
 // The F11 and F12 captions are "<" and a horizontal line, and a horizontal
 // line and ">": arrows in code page 437.
 constexpr KeyLabel KEY_LABELS[] = {
-    {1, "Help", SCAN_F1},  {2, "Half", SCAN_F2},  {3, "End", SCAN_F3},      {4, "Top", SCAN_F4},
-    {5, "RFind", SCAN_F5}, {6, "RCmd", SCAN_F6},  {7, "Left", SCAN_F7},     {8, "Right", SCAN_F8},
-    {9, "Bottom", SCAN_F9}, {10, "Next", SCAN_F10}, {11, "<\xC4", SCAN_F11}, {12, "\xC4>", SCAN_F12},
+    {"Help", SCAN_F1},   {"Half", SCAN_F2},  {"End", SCAN_F3},     {"Top", SCAN_F4},
+    {"RFind", SCAN_F5},  {"RCmd", SCAN_F6},  {"Left", SCAN_F7},    {"Right", SCAN_F8},
+    {"Bottom", SCAN_F9}, {"Next", SCAN_F10}, {"<\xC4", SCAN_F11}, {"\xC4>", SCAN_F12},
 };
 constexpr int KEY_LABEL_COUNT = int(std::size(KEY_LABELS));
 constexpr int KEYS_FIELD_COUNT = 2 * KEY_LABEL_COUNT;  // a number and a caption per key
 
-// Keys are numbered 1, 2, ... in table order: a click on field i (a number
-// or a caption) means key i / 2 + 1.
-constexpr bool NumberedInOrder() {
-    for (int key = 0; key < KEY_LABEL_COUNT; ++key)
-        if (KEY_LABELS[key].number != key + 1 || KEY_LABELS[key].caption.size() > 6) return false;
+// Field i (a number or a caption) belongs to the key at index i / 2, whose
+// number is i / 2 + 1.
+constexpr int KeyNumber(int key) { return key + 1; }
+
+constexpr bool CaptionsFit() {
+    for (const KeyLabel& label : KEY_LABELS)
+        if (label.caption.size() > 6) return false;
     return true;
 }
-static_assert(NumberedInOrder(), "keys 1 to 12 in order, captions of at most 6 characters");
+static_assert(KEY_LABEL_COUNT <= 99 && CaptionsFit(), "numbers of at most 2 digits, captions of at most 6");
 
-constexpr uint16_t NumberWidth(int key) { return KEY_LABELS[key].number < 10 ? 1 : 2; }
+constexpr uint16_t NumberWidth(int key) { return KeyNumber(key) < 10 ? 1 : 2; }
 
 // The 1-based column of a key's number. Each number ends three columns
 // after the caption before it: a one-digit number has two blanks before it,

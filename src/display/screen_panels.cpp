@@ -30,7 +30,7 @@ constexpr KeyTexts MakeKeyTexts() {
     KeyTexts texts{};
     for (int key = 0; key < KEY_LABEL_COUNT; ++key) {
         std::array<uint8_t, 7>& number = texts[size_t(2 * key)];
-        uint8_t n = KEY_LABELS[key].number;
+        int n = KeyNumber(key);
         if (n >= 10) number[0] = uint8_t('0' + n / 10);
         number[n >= 10 ? 1 : 0] = uint8_t('0' + n % 10);
         std::string_view caption = KEY_LABELS[key].caption;
@@ -47,7 +47,7 @@ constinit KeyTexts keyTexts = MakeKeyTexts();
 constexpr PanelField KeyField(int field) {
     const int key = field / 2;
     const bool caption = field % 2 != 0;
-    const uint16_t number = caption && KEY_LABELS[key].number == 2 ? 1 : 0;
+    const uint16_t number = caption && KeyNumber(key) == 2 ? 1 : 0;
     const uint16_t flags = field == KEYS_FIELD_COUNT - 1 ? PL : P;
     const uint16_t column = caption ? CaptionColumn(key) : NumberColumn(key);
     const uint16_t width = caption ? CaptionWidth(key) : NumberWidth(key);
