@@ -1,6 +1,10 @@
 // Terminal input units as console records (see input_decoder.h).
 #include "panel/input_decoder.h"
 
+#include <algorithm>
+
+#include "panel/utf8.h"
+
 namespace pk {
 
 namespace {
@@ -152,14 +156,10 @@ const std::vector<KnownString>& KnownStrings() {
 }
 
 // The length of the UTF-8 character at the start of rest; 1 for any byte
-// that does not start a whole one.
+// that does not start a well-formed one.
 size_t CharLength(std::string_view rest) {
-    uint8_t lead = static_cast<uint8_t>(rest[0]);
-    size_t n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xC2 && lead <= 0xDF ? 2 : 1;
-    if (n > rest.size()) return 1;
-    for (size_t i = 1; i < n; ++i)
-        if ((static_cast<uint8_t>(rest[i]) & 0xC0) != 0x80) return 1;
-    return n;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(rest.data());
+    return std::max<size_t>(1, DecodeUtf8(bytes, static_cast<uint32_t>(std::min<size_t>(rest.size(), 4))).length);
 }
 
 // The unit at the start of rest: the longest key string it starts with,

@@ -28,11 +28,6 @@ std::string CharBytes(wint_t wc) {
     return std::string(buf, n);
 }
 
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 enum class Read { Unit, Nothing };
 
 // One unit from curses' reader within waitMs. Resizes come through
@@ -63,6 +58,11 @@ bool IsCtrlKey(const InputRecord& r, char letter) {
 }
 
 }  // namespace
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // Waits as long as the decoder asks for the rest of an event.
 bool DecodeNext(TerminalSession& s) {

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -23,11 +22,6 @@ namespace {
 constexpr int kSettleMs = 20;      // this long without a resize ends a burst
 constexpr int kSettleMaxMs = 200;  // a longer burst is followed anyway
 constexpr int kMaxCells = INT16_MAX;
-
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Waits while SIGWINCHes keep coming, so that a window being dragged is
 // redrawn once it rests. Any signal wakes the wait; only a quiet spell of

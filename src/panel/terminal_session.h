@@ -3,6 +3,7 @@
 // Used only inside src/panel/terminal_*.cpp.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -80,6 +81,8 @@ bool WaitForInput(TerminalSession& s);
 // Ctrl+Z as a key: never handed on, it stops pk as a job.
 bool IsSuspendKey(const InputRecord& record);
 bool IsInterruptKey(const InputRecord& record);  // Ctrl+C
+// The steady clock in milliseconds, for input timing and resize bursts.
+int64_t NowMs();
 
 // terminal_resize.cpp: following the terminal's size.
 // The terminal's size from the kernel, at most what a Coord holds; false

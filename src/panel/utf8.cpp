@@ -123,8 +123,14 @@ uint64_t NextTabStop(uint64_t column) { return column + 8 - column % 8; }
 }  // namespace
 
 void ReadCharacterWidths() {
-    Widths();
-    table.read();
+    // Read once: when no walk has read the table yet, this read is its
+    // first; otherwise it is read again for the locale set now.
+    bool readNow = false;
+    std::call_once(tableRead, [&readNow] {
+        table.read();
+        readNow = true;
+    });
+    if (!readNow) table.read();
 }
 
 Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available) { return Decode(p, available); }
