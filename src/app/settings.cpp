@@ -8,7 +8,6 @@
 #include "app/settings.h"
 
 #include <fcntl.h>
-#include <langinfo.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +22,7 @@
 #include "app/profile.h"
 #include "files/program_state.h"
 #include "files/write_all.h"
+#include "panel/utf8.h"
 
 namespace pk {
 
@@ -39,10 +39,6 @@ constexpr int LINK_HOPS = 40;  // as many links as the system follows
 // The values as the settings file gave them at start-up; what differs from
 // them at shutdown is what this run changed.
 Settings stored;
-
-// Without a stored choice, text is shown as UTF-8 when pk's locale (the
-// terminal's, or C.UTF-8 when none is set) uses it.
-bool LocaleUsesUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 // The whole settings file, or "" when there is none. Anything but a regular
 // file there (a FIFO would block, /dev/zero never ends) reads as none.
@@ -181,7 +177,9 @@ void ReadSettings() {
         if (find) ProfileDecodeStruct(*find, std::span<uint8_t>(settings.findString, settings.findLength));
     }
     settings.tabsOn = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
-    settings.utf8On = ProfileInt(ProfileGet(text, SECTION, KEY_UTF8), LocaleUsesUtf8() ? 1 : 0) != 0 ? 1 : 0;
+    // Without a stored choice, UTF-8 when pk's locale (the terminal's, or
+    // C.UTF-8 when none is set) uses it.
+    settings.utf8On = ProfileInt(ProfileGet(text, SECTION, KEY_UTF8), LocaleIsUtf8() ? 1 : 0) != 0 ? 1 : 0;
     stored = settings;
 }
 

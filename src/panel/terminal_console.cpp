@@ -12,7 +12,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <langinfo.h>
 #include <thread>
 
 #include "panel/frame_text.h"
@@ -45,8 +44,6 @@ bool EnsureMinimumSize(int tty, int& cols, int& rows) {
     }
     return false;
 }
-
-bool LocaleIsUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 bool NoLocaleChosen() {
     for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {

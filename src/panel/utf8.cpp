@@ -3,6 +3,8 @@
 // load time, the columns of a seek and the cells drawn always agree.
 #include "panel/utf8.h"
 
+#include <langinfo.h>
+
 #include <cstring>
 #include <cwchar>
 #include <mutex>
@@ -239,5 +241,7 @@ uint32_t PrevUnitStart(const uint8_t* text, uint32_t length, uint32_t pos) {
     for (uint32_t p = 0; p < pos && p < length; p += NextUnit(text, length, p).length) last = p;
     return last;
 }
+
+bool LocaleIsUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 }  // namespace pk

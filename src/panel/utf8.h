@@ -27,6 +27,9 @@ Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available);
 // another thread measures text.
 void ReadCharacterWidths();
 
+// Whether pk's locale (LC_CTYPE) encodes characters as UTF-8.
+bool LocaleIsUtf8();
+
 // The cells character c takes when it is shown as itself: its wcwidth in
 // pk's locale (see ReadCharacterWidths), 1 or 2, or 0 for a combining
 // or other zero-width character; -1 when its bytes are shown as glyphs
