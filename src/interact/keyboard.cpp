@@ -13,6 +13,7 @@
 #include "interact/command_state.h"
 #include "interact/keyboard_state.h"
 #include "interact/screen_size.h"
+#include "panel/key_decode.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -52,11 +53,7 @@ bool AsKeyPress(InputRecord& record) {
         if (record.eventFlags != 0 || record.buttonState != FROM_LEFT_1ST_BUTTON_PRESSED) return false;
         int scanCode = MouseToKey(record.position);
         if (scanCode == 0) return false;
-        record = InputRecord{};
-        record.eventType = KEY_EVENT;
-        record.keyDown = true;
-        record.repeatCount = 1;
-        record.scanCode = static_cast<uint16_t>(scanCode);
+        record = MakeKey(0, static_cast<uint16_t>(scanCode), 0, 0);
         return true;
     }
     return record.eventType == KEY_EVENT && record.keyDown;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "interact/keyboard_state.h"
+#include "panel/key_decode.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -30,11 +31,7 @@ void StartPaste() {
 
 bool TakePastedKey(InputRecord& record) {
     if (keyboard.pasteCount == 0) return false;
-    record = InputRecord{};
-    record.eventType = KEY_EVENT;
-    record.keyDown = true;
-    record.repeatCount = 1;
-    record.ch = keyboard.pasteBuffer[keyboard.pastePosition++];
+    record = MakeKey(0, 0, keyboard.pasteBuffer[keyboard.pastePosition++], 0);
     if (keyboard.pastePosition >= keyboard.pasteCount) keyboard.pasteCount = 0;
     return true;
 }
