@@ -12,9 +12,12 @@
 #include "app/startup.h"
 #include "app/startup_output.h"
 #include "display/screen.h"
+#include "files/file_map.h"
 #include "files/program_state.h"
+#include "files/standard_input.h"
 #include "files/system_error.h"
 #include "interact/command_state.h"
+#include "interact/follow.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -22,6 +25,8 @@ namespace pk {
 namespace {
 
 constexpr int START_CURSOR_SIZE = 12;
+// How long input still arriving may keep the first screen waiting.
+constexpr int FIRST_SCREEN_MS = 100;
 
 // Explains a refused fullinit; a terminal that is too small says so first.
 void ReportInitFailure(Console* console) {
@@ -85,6 +90,12 @@ int ConsoleSetUp() {
     SaveScreen(console);
 
     ReadSettings();  // first: the title shows the name as UTF-8 or as bytes
+    // The terminal layer took SIGBUS for its own ending; mapped files need
+    // the guard before it. Input still arriving gets a moment to fill the
+    // first screen.
+    GuardMappedFiles();
+    SetCountWaiter(WaitForCount);
+    AwaitLines(CurrentEntry(), program.dataRows, FIRST_SCREEN_MS);
     fullpanel(PNL_CLEAR, TitlePanel);
     ShowFileName();
     std::memset(commands.commandLine, ' ', COMMAND_SIZE);

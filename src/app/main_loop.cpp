@@ -14,6 +14,7 @@
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "interact/command_state.h"
+#include "interact/follow.h"
 #include "interact/keyboard.h"
 #include "interact/keyboard_state.h"
 #include "panel/panel.h"
@@ -40,6 +41,7 @@ void ClearGlobalState() {
     ResetDisplay();
     ResetCommands();
     ResetKeyboard();
+    ResetFollow();
 }
 
 // Gives back the loaded files and both cell blocks.
@@ -56,6 +58,7 @@ void ReleaseMemory() {
 int RunCycles() {
     int lastShown = program.currentEntry;
     for (;;) {
+        FollowChanges();
         ShowStatus();
         ShowScrollAmount();
         if (program.currentEntry != lastShown) {

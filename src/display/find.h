@@ -23,6 +23,8 @@ int SetFindHex(std::string_view digits);
 // the byte column of the first cell's character while text is shown as UTF-8.
 void StartFindAtView();
 int RunFind();
+// FindInText's result when the user abandoned the wait for the count.
+constexpr int FIND_ABANDONED = -1;
 int FindInText(const uint8_t* s, uint32_t n);
 int FindInHex(const uint8_t* s, uint32_t n);
 int RevealFoundText();

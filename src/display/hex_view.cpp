@@ -18,6 +18,19 @@ constexpr int ROW_BYTES = 16;
 constexpr int GROUP_BYTES = 4;
 constexpr int GROUPS = ROW_BYTES / GROUP_BYTES;
 constexpr int HEX_ROW_WIDTH = 80;  // the row layout needs 80 columns
+// The offset column: 8 digits after 3 blanks, and 3 blanks and a colon after.
+// More digits take the leading blanks first, then the trailing ones, so a
+// row stays 80 columns wide up to 16 digits.
+constexpr int OFFSET_DIGITS = 8;
+constexpr int LEAD_BLANKS = 3;
+constexpr int TRAIL_BLANKS = 5;
+
+// Hex digits of the largest offset of a file of size bytes (at least 8).
+int OffsetDigits(uint64_t size) {
+    int digits = OFFSET_DIGITS;
+    for (uint64_t last = size > 0 ? size - 1 : 0; digits < 16 && (last >> (4 * digits)) != 0;) ++digits;
+    return digits;
+}
 
 bool Printable(uint8_t ch) { return ch >= 0x20 && ch <= 0x7E; }
 
@@ -41,13 +54,18 @@ struct RowWriter {
 };
 
 // One full row of HEX_ROW_WIDTH + extraBlanks cells for the n (1..16) bytes
-// at p, the first of which is at data offset rowOffset.
-void BuildHexRow(Cell* row, const uint8_t* p, int n, uint32_t rowOffset, int extraBlanks) {
+// at p, the first of which is at data offset rowOffset; its offset has
+// `digits` hex digits.
+void BuildHexRow(Cell* row, const uint8_t* p, int n, uint64_t rowOffset, int digits, int extraBlanks) {
     RowWriter w{row};
-    char offsetText[16];
-    std::snprintf(offsetText, sizeof offsetText, "   %08X:   ", rowOffset);
+    int wider = digits - OFFSET_DIGITS;
+    int lead = std::max(0, LEAD_BLANKS - wider);
+    int trail = TRAIL_BLANKS - std::max(0, wider - LEAD_BLANKS);
+    char offsetText[32];
+    std::snprintf(offsetText, sizeof offsetText, "%*s%0*llX:   ", lead, "", digits,
+                  static_cast<unsigned long long>(rowOffset));
     w.text(offsetText);
-    uint8_t digits[2 * GROUP_BYTES];
+    uint8_t hex[2 * GROUP_BYTES];
     for (int g = 0; g < GROUPS; ++g) {
         int left = n - g * GROUP_BYTES;
         if (left <= 0) {
@@ -55,14 +73,14 @@ void BuildHexRow(Cell* row, const uint8_t* p, int n, uint32_t rowOffset, int ext
             continue;
         }
         int k = std::min(left, GROUP_BYTES);
-        int m = BytesToHex(p + g * GROUP_BYTES, k, digits);
-        w.data(digits, m, true, int64_t(rowOffset) + g * GROUP_BYTES, false);
+        int m = BytesToHex(p + g * GROUP_BYTES, k, hex);
+        w.data(hex, m, true, int64_t(rowOffset) + g * GROUP_BYTES, false);
         w.blanks(2 * GROUP_BYTES - m + 2);
     }
     w.text("  [");
     w.data(p, n, false, rowOffset, true);
-    w.text("]     ");
-    w.blanks(extraBlanks + ROW_BYTES - n);
+    w.text("]");
+    w.blanks(trail + extraBlanks + ROW_BYTES - n);
 }
 
 }  // namespace
@@ -100,7 +118,8 @@ void DrawHexView() {
     if (program.viewCells == nullptr) return;
     ClearDataArea();
     const FileEntry& entry = CurrentEntry();
-    uint32_t rowOffset = entry.view.offset;
+    uint64_t rowOffset = entry.view.offset;
+    const int digits = OffsetDigits(entry.size);
     uint64_t remaining = 0;
     if (entry.data != nullptr && rowOffset < entry.size)
         remaining = std::min<uint64_t>(entry.size - rowOffset, uint64_t(program.dataRows) * ROW_BYTES);
@@ -113,7 +132,7 @@ void DrawHexView() {
         int n = int(std::min<uint64_t>(remaining, ROW_BYTES));
         Cell* row = program.viewCells + size_t(r) * width;
         Cell* target = width >= HEX_ROW_WIDTH ? row : narrow;
-        BuildHexRow(target, p, n, rowOffset, extraBlanks);
+        BuildHexRow(target, p, n, rowOffset, digits, extraBlanks);
         if (target == narrow) std::copy(narrow, narrow + width, row);
         remaining -= n;
         p += n;

@@ -10,6 +10,7 @@
 #include "display/screen.h"
 #include "display/screen_fields.h"
 #include "display/views.h"
+#include "files/file_change.h"
 #include "files/file_table.h"
 #include "panel/utf8.h"
 
@@ -32,11 +33,15 @@ void FillField(uint8_t* field, int width, const char* text, size_t length) {
 void FormatStatus() {
     const FileEntry& entry = CurrentEntry();
     char text[STATUS_SIZE];
+    // A count still under way is marked "+": there may be more.
+    const char* more = entry.counting ? "+" : "";
+    using Number = unsigned long long;
     if (display.hexView) {
-        std::snprintf(text, sizeof text, "File size is %u bytes", entry.size);
+        std::snprintf(text, sizeof text, "File size is %llu%s bytes", Number(entry.size), entry.streaming ? "+" : "");
     } else {
-        std::snprintf(text, sizeof text, "Line %u of %u, Column %u of %u", entry.view.line,
-                      entry.lineCount, entry.view.column, WidestLine(entry, ShowingUtf8()));
+        std::snprintf(text, sizeof text, "Line %llu of %llu%s, Column %llu of %llu%s", Number(entry.view.line),
+                      Number(entry.lineCount), more, Number(entry.view.column),
+                      Number(WidestLine(entry, ShowingUtf8())), more);
     }
     size_t length = std::strlen(text);
     size_t pad = length < STATUS_FIELD_WIDTH ? STATUS_FIELD_WIDTH - length : 0;
@@ -49,9 +54,9 @@ void FormatStatus() {
 constexpr int MAX_HEIGHT = UINT16_MAX / 16 + 4;
 
 // The start of the last part of a name that fits in width cells as UTF-8.
-size_t Utf8Tail(const uint8_t* name, uint32_t length, uint64_t width) {
+size_t Utf8Tail(const uint8_t* name, uint64_t length, uint64_t width) {
     uint64_t cells = MeasureCells(name, length).raw;
-    uint32_t start = 0;
+    uint64_t start = 0;
     while (cells > width && start < length) {
         TextUnit unit = NextUnit(name, length, start);
         cells -= unit.width;
@@ -94,7 +99,7 @@ void ShowFileName() {
     size_t length = strnlen(name, NAME_SIZE);
     if (ShowingUtf8()) {
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(name);
-        size_t start = Utf8Tail(bytes, uint32_t(length), TITLE_NAME_WIDTH);
+        size_t start = Utf8Tail(bytes, length, TITLE_NAME_WIDTH);
         field->flags |= FLD_UTF8;
         field->text = const_cast<uint8_t*>(bytes + start);
         field->textLength = uint16_t(length - start);
@@ -130,6 +135,8 @@ void ShowScrollAmount() {
 
 void ToggleView() {
     FileEntry& entry = CurrentEntry();
+    // The text view's line of the offset needs the count that far.
+    if (display.hexView && !AwaitCounted(entry, CountNeed{entry.view.offset + 1, 0})) return;
     const TextLines text = entry.lines();
     const bool foundShown = (entry.findFlags & FOUND_SHOWN) != 0;
     display.hexView = !display.hexView;

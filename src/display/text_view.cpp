@@ -18,10 +18,10 @@ namespace {
 // producing the skipped cells one by one: without tab expansion a display
 // index is a byte index; with it, the tab-column walk finds the byte.
 // Drawing thus costs the same at any column of a long line.
-CellCursor SeekColumn(const uint8_t* text, uint32_t length, uint64_t first, bool expandTabs) {
+CellCursor SeekColumn(const uint8_t* text, uint64_t length, uint64_t first, bool expandTabs) {
     CellCursor cursor;
     if (!expandTabs) {
-        cursor.position = uint32_t(first < length ? first : length);
+        cursor.position = first < length ? first : length;
         return cursor;
     }
     ColumnPoint point = WalkColumns(text, length, first);
@@ -32,7 +32,7 @@ CellCursor SeekColumn(const uint8_t* text, uint32_t length, uint64_t first, bool
 
 // A row of UTF-8 text: the cells of every character the hit's bytes belong
 // to are bright.
-void BuildUtf8Row(const uint8_t* start, uint32_t length, Cell* row, uint64_t first, int64_t litFirst,
+void BuildUtf8Row(const uint8_t* start, uint64_t length, Cell* row, uint64_t first, int64_t litFirst,
                   int64_t litLast) {
     static std::vector<CellSource> sources;
     sources.resize(program.screenWidth);
@@ -46,7 +46,7 @@ void BuildUtf8Row(const uint8_t* start, uint32_t length, Cell* row, uint64_t fir
 
 }  // namespace
 
-void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lineNumber) {
+void BuildTextRow(const uint8_t* start, uint64_t length, Cell* row, uint64_t lineNumber) {
     const FileEntry& entry = CurrentEntry();
     const bool expandTabs = settings.tabsOn && !display.ebcdicOn;
     const uint64_t first = entry.view.column > 0 ? entry.view.column - 1 : 0;
@@ -59,7 +59,7 @@ void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lin
     if (ShowingUtf8()) return BuildUtf8Row(start, length, row, first, litFirst, litLast);
     CellCursor cursor = SeekColumn(start, length, first, expandTabs);
     for (int c = 0; c < program.screenWidth; ++c) {
-        int ch = NextCell(start, length, uint32_t(first + c), cursor, expandTabs);
+        int ch = NextCell(start, length, first + uint64_t(c), cursor, expandTabs);
         if (ch == END_OF_LINE) break;
         uint8_t shown = display.ebcdicOn ? EbcdicTable[ch] : uint8_t(ch);
         // Every blank of an expanded tab carries the tab's byte index.
@@ -76,7 +76,7 @@ void DrawTextView() {
     FileEntry& entry = CurrentEntry();
     Bytes data = entry.bytes();
     LineInfo line;
-    uint32_t n = entry.view.line;
+    uint64_t n = entry.view.line;
     if (entry.data != nullptr && LineAt(entry.lines(), entry.cache, n, line)) {
         // The cache follows the top row, so the next draw and the walks of
         // the movement keys start from here.

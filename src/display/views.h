@@ -20,7 +20,7 @@ void DrawHexView();
 
 // Fills one screen row (program.screenWidth cells, already blank) for a line
 // of text of the current file, starting at display column view.column.
-void BuildTextRow(const uint8_t* start, uint32_t length, Cell* row, uint32_t lineNumber);
+void BuildTextRow(const uint8_t* start, uint64_t length, Cell* row, uint64_t lineNumber);
 // Writes one cell per byte of s. hexDigits: s holds two hex digits per data
 // byte; offset: data offset of the first byte s shows (NO_OFFSET for none),
 // used for the find highlight; filter: s holds data bytes shown as

@@ -1,6 +1,6 @@
-// File content blocks as anonymous mappings. Large blocks start on a 2 MiB
-// boundary and ask for transparent huge pages, which makes the first touch
-// of each page (during the read) far cheaper.
+// Reserved ranges as anonymous mappings without a commitment of memory
+// (MAP_NORESERVE): untouched pages cost nothing, so a stream's block and a
+// line index can be reserved at their limit and grow in place.
 #include "files/file_memory.h"
 
 #include <sys/mman.h>
@@ -10,61 +10,29 @@
 
 namespace pk {
 
-namespace {
-
-constexpr size_t HUGE_PAGE = size_t(2) << 20;
-
-size_t PageSize() {
-    static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+uint64_t PageSize() {
+    static const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
     return page;
 }
 
-size_t RoundUp(size_t n, size_t unit) { return (n + unit - 1) / unit * unit; }
-
-size_t MappedLength(size_t size) { return RoundUp(size == 0 ? 1 : size, PageSize()); }
-
-}  // namespace
-
-uint8_t* AllocateFileBlock(size_t size, uint32_t& error) {
-    size_t length = MappedLength(size);
-    bool huge = length >= HUGE_PAGE;
-    size_t mapped = huge ? length + HUGE_PAGE : length;
-    void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) {
-        error = static_cast<uint32_t>(errno);
-        return nullptr;
+uint8_t* ReserveBlock(uint64_t want, uint64_t least, uint64_t& size, uint32_t& error) {
+    uint64_t length = RoundUp(want == 0 ? 1 : want, PageSize());
+    least = RoundUp(least == 0 ? 1 : least, PageSize());
+    for (;;) {
+        void* p = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p != MAP_FAILED) {
+            size = length;
+            return static_cast<uint8_t*>(p);
+        }
+        if (errno != ENOMEM || length <= least) break;
+        length = RoundUp(length / 2 < least ? least : length / 2, PageSize());
     }
-    uint8_t* base = static_cast<uint8_t*>(p);
-    if (!huge) return base;
-    // Keep the 2 MiB aligned part; give back the head and tail around it.
-    uintptr_t aligned = RoundUp(reinterpret_cast<uintptr_t>(base), HUGE_PAGE);
-    uint8_t* block = reinterpret_cast<uint8_t*>(aligned);
-    size_t head = static_cast<size_t>(block - base);
-    if (head != 0) munmap(base, head);
-    size_t tail = mapped - head - length;
-    if (tail != 0) munmap(block + length, tail);
-    madvise(block, length, MADV_HUGEPAGE);
-    return block;
+    error = static_cast<uint32_t>(errno);
+    return nullptr;
 }
 
-uint8_t* ResizeFileBlock(uint8_t* block, size_t oldSize, size_t newSize, uint32_t& error) {
-    size_t from = MappedLength(oldSize), to = MappedLength(newSize);
-    if (to <= from) {
-        if (to < from) munmap(block + to, from - to);
-        return block;
-    }
-    void* p = mremap(block, from, to, MREMAP_MAYMOVE);
-    if (p == MAP_FAILED) {
-        error = static_cast<uint32_t>(errno);
-        return nullptr;
-    }
-    if (to >= HUGE_PAGE) madvise(p, to, MADV_HUGEPAGE);
-    return static_cast<uint8_t*>(p);
-}
-
-void ReleaseFileBlock(uint8_t* block, size_t size) {
-    if (block == nullptr) return;
-    munmap(block, MappedLength(size));
+void ReleaseBlock(uint8_t* block, uint64_t size) {
+    if (block != nullptr) munmap(block, RoundUp(size, PageSize()));
 }
 
 }  // namespace pk

@@ -1,6 +1,7 @@
-// Blocks of memory for file contents: whole blocks taken from the system (a
-// stream's block grown as it arrives) and given back whole, backed by huge
-// pages where the system offers them.
+// Address ranges for file contents and line indexes: reserved whole, up to a
+// size that may never be reached, and backed by memory only where they are
+// written, so a block never moves while it grows and other threads may keep
+// reading it.
 #pragma once
 
 #include <cstddef>
@@ -8,16 +9,14 @@
 
 namespace pk {
 
-// size bytes (at least 1) of zeroed read/write memory, or nullptr with the
-// errno in error.
-uint8_t* AllocateFileBlock(size_t size, uint32_t& error);
-// The block of oldSize bytes made newSize bytes long, its contents kept
-// (bytes added are zero): a smaller block keeps its place and cannot fail; a
-// larger one may move, or fail with nullptr and the errno in error, leaving
-// the old block as it was.
-uint8_t* ResizeFileBlock(uint8_t* block, size_t oldSize, size_t newSize, uint32_t& error);
-// Gives back a block from AllocateFileBlock of the same size; nullptr is
-// ignored.
-void ReleaseFileBlock(uint8_t* block, size_t size);
+// A zero-filled, writable range of at least `want` bytes (whole pages), or
+// nullptr with the errno in error. Where the system refuses so large a range
+// it is halved down to `least` bytes; size gets what was reserved.
+uint8_t* ReserveBlock(uint64_t want, uint64_t least, uint64_t& size, uint32_t& error);
+// Gives back a range from ReserveBlock; nullptr is ignored.
+void ReleaseBlock(uint8_t* block, uint64_t size);
+// Bytes of the system's memory pages.
+uint64_t PageSize();
+constexpr uint64_t RoundUp(uint64_t n, uint64_t unit) { return (n + unit - 1) / unit * unit; }
 
 }  // namespace pk

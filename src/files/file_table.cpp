@@ -6,7 +6,6 @@
 #include <cstring>
 #include <utility>
 
-#include "files/file_memory.h"
 
 namespace pk {
 
@@ -18,7 +17,7 @@ void ResetFileTable() {
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
 
-uint32_t WidestLine(const FileEntry& entry, bool cells) {
+uint64_t WidestLine(const FileEntry& entry, bool cells) {
     if (cells) return settings.tabsOn ? entry.widestCellsExpanded : entry.widestCellsRaw;
     return settings.tabsOn ? entry.longestExpanded : entry.longestRaw;
 }
@@ -29,27 +28,56 @@ bool Loaded(int slot) { return fileTable[slot].data != nullptr; }
 
 void FreeSlot(int slot) {
     FileEntry& entry = fileTable[slot];
-    ReleaseFileBlock(entry.data, entry.size);
+    ReleaseFeed(entry.feed);
     entry = FileEntry{};
 }
 
-}  // namespace
-
-void StoreLoaded(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResult& scan,
-                 std::vector<uint32_t>& index) {
-    entry.data = block;
-    entry.size = size;
-    entry.lineCount = scan.lineCount;
-    entry.lineIndex = std::move(index);
-    entry.longestRaw = scan.longestRaw;
-    entry.longestExpanded = scan.longestExpanded;
-    entry.widestCellsRaw = scan.widestCellsRaw;
-    entry.widestCellsExpanded = scan.widestCellsExpanded;
+void StartAtTop(FileEntry& entry) {
     entry.view = FilePosition{1, 1, 0};
     entry.cache = LineCache{};
     entry.findStart = FilePosition{1, 1, 0};
     entry.found = FilePosition{};
     entry.findFlags = 0;
+}
+
+void TakeScan(FileEntry& entry, const ScanResult& scan) {
+    entry.lineCount = scan.lineCount;
+    entry.longestRaw = scan.longestRaw;
+    entry.longestExpanded = scan.longestExpanded;
+    entry.widestCellsRaw = scan.widestCellsRaw;
+    entry.widestCellsExpanded = scan.widestCellsExpanded;
+}
+
+}  // namespace
+
+void StoreLoaded(FileEntry& entry, const uint8_t* block, uint64_t size, const ScanResult& scan,
+                 std::vector<uint64_t>& index) {
+    entry.data = block;
+    entry.size = size;
+    entry.shownSize = size;
+    entry.scanned = size;
+    entry.ownIndex = std::move(index);
+    entry.lineIndex = entry.ownIndex;
+    TakeScan(entry, scan);
+    StartAtTop(entry);
+}
+
+void StoreFed(FileEntry& entry, Feed* feed) {
+    entry.feed = feed;
+    RefreshEntry(entry);
+    StartAtTop(entry);
+}
+
+void RefreshEntry(FileEntry& entry) {
+    if (entry.feed == nullptr) return;
+    FeedView v = ViewFeed(*entry.feed);
+    entry.data = v.data;
+    entry.size = v.size;
+    entry.lineIndex = LineIndex(entry.feed->index, v.indexEntries);
+    entry.counting = !v.counted || v.streaming;
+    entry.streaming = v.streaming;
+    entry.scanned = v.scanned;
+    TakeScan(entry, v.scan);
 }
 
 int FindFreeEntry() {

@@ -1,11 +1,14 @@
-// The file table: 16 slots, each holding one loaded file whole in memory with
-// its line counts, its view positions and its find state; loading by name or
-// wildcard, switching to the next loaded file and closing the current one.
+// The file table: 16 slots, each holding one loaded file (its bytes where
+// they lie, or a stream's in memory of pk's own, through its feed) with what
+// is known of its lines, its view positions and its find state; loading by
+// name or wildcard, switching to the next loaded file and closing the
+// current one.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "files/file_feed.h"
 #include "files/program_state.h"
 #include "text/line_model.h"
 #include "text/line_scan.h"
@@ -13,27 +16,33 @@
 namespace pk {
 
 constexpr int FILE_SLOTS = 16;
-constexpr uint32_t MAX_FILE_SIZE = 2147483647;
 
 // Text view: line and column (1-based); hex view: offset (0-based).
 struct FilePosition {
-    uint32_t line = 0;
-    uint32_t column = 0;
-    uint32_t offset = 0;
+    uint64_t line = 0;
+    uint64_t column = 0;
+    uint64_t offset = 0;
 };
 
 constexpr uint16_t FOUND_SHOWN = 0x0002;
 constexpr uint16_t FIND_FAILED = 0x0004;
 
+// A slot's bytes and measure are a copy of its feed's view (RefreshEntry),
+// taken between key events so that one event sees one state of the file.
 struct FileEntry {
-    uint8_t* data = nullptr;  // none = free slot
-    uint32_t size = 0;
-    uint32_t longestRaw = 0;
-    uint32_t longestExpanded = 0;
-    uint32_t widestCellsRaw = 0;       // the widest line shown as UTF-8, in cells
-    uint32_t widestCellsExpanded = 0;
-    uint32_t lineCount = 0;
-    std::vector<uint32_t> lineIndex;  // line feeds before every LINE_INDEX_STEP-th byte
+    const uint8_t* data = nullptr;  // none = free slot
+    uint64_t size = 0;
+    uint64_t longestRaw = 0;
+    uint64_t longestExpanded = 0;
+    uint64_t widestCellsRaw = 0;       // the widest line shown as UTF-8, in cells
+    uint64_t widestCellsExpanded = 0;
+    uint64_t lineCount = 0;
+    LineIndex lineIndex;  // line feeds before every LINE_INDEX_STEP-th byte
+    std::vector<uint64_t> ownIndex;  // the index of bytes given whole (StoreLoaded)
+    Feed* feed = nullptr;  // what makes the bytes and the measure; none: given whole
+    bool counting = false;   // lines are still being counted, or bytes read
+    bool streaming = false;  // bytes are still arriving
+    uint64_t scanned = 0;    // bytes whose lines are counted
     LineCache cache;
     FilePosition view;
     FilePosition findStart;
@@ -42,6 +51,7 @@ struct FileEntry {
     char name[NAME_SIZE] = {};
     uint64_t device = 0;  // the file's identity, to notice it under another name
     uint64_t inode = 0;
+    uint64_t shownSize = 0;  // the file's size when its bytes were last taken up
 
     Bytes bytes() const { return Bytes(data, size); }
     TextLines lines() const { return TextLines{bytes(), lineCount, lineIndex}; }
@@ -55,7 +65,7 @@ void ResetFileTable();
 FileEntry& CurrentEntry();
 // Width of the entry's widest line as the text view shows it (tabs expanded
 // or not): in bytes, or in cells when cells (text shown as UTF-8).
-uint32_t WidestLine(const FileEntry& entry, bool cells);
+uint64_t WidestLine(const FileEntry& entry, bool cells);
 
 enum LoadResult : int {
     LOAD_OK = 0,
@@ -83,17 +93,22 @@ constexpr int ERROR_SHARING_VIOLATION = 32;
 // reading: they give LOAD_OPEN_ERROR with ENODEV ("Error opening %s, rc = 19").
 // "-" only finds standard input's slot (standard_input.h).
 LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError);
-// Reads the slot's file (name and size already set) whole and measures its
-// lines: LOAD_OK, LOAD_NO_MEMORY, LOAD_OPEN_ERROR (error 32 when another
-// program holds an exclusive lock) or LOAD_READ_ERROR (code 0: file shorter).
-// A size of 0 (a /proc file) reads to the end and sets size; nothing there
-// gives LOAD_EMPTY, more than 64 MiB LOAD_TOO_LARGE.
+// Opens the slot's file (name and size already set), maps it and starts
+// counting its lines: LOAD_OK, LOAD_OPEN_ERROR (error 32 when another program
+// holds an exclusive lock) or LOAD_READ_ERROR (it cannot be mapped). A size
+// of 0 (a /proc file) is read as a stream, up to 64 MiB; nothing there gives
+// LOAD_EMPTY.
 LoadResult ReadFileData(int slot, uint32_t& systemError);
-// Makes entry a newly loaded file: block (size bytes, from
-// AllocateFileBlock) with its measure and line index, every position at the
-// top. The name and the file's identity are the caller's.
-void StoreLoaded(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResult& scan,
-                 std::vector<uint32_t>& index);
+// Makes entry a newly loaded file: size bytes at block (the caller's) with
+// their measure and line index, every position at the top. The name and the
+// file's identity are the caller's.
+void StoreLoaded(FileEntry& entry, const uint8_t* block, uint64_t size, const ScanResult& scan,
+                 std::vector<uint64_t>& index);
+// Makes entry a newly loaded file whose bytes and measure come from feed
+// (the entry owns it from then on), every position at the top.
+void StoreFed(FileEntry& entry, Feed* feed);
+// Takes up what the entry's feed knows now: bytes, counts, index.
+void RefreshEntry(FileEntry& entry);
 int FindFreeEntry();                          // -1 for none
 // A loaded slot holding this path, or the same file (device and inode) under
 // another name; -1 for none.

@@ -1,7 +1,7 @@
 // Loading files into the table: LoadFiles resolves the typed name, searches
-// its folder and loads every match into a free slot; ReadFileData reads one
-// file whole under a shared lock and measures its lines while reading
-// (file_read.cpp, or stream_read.cpp for a file whose size says 0).
+// its folder and loads every match into a free slot; ReadFileData opens one
+// file under a shared lock and hands it to a feed, which maps it and counts
+// its lines in the background (or reads it as a stream when its size says 0).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,20 +13,20 @@
 #include <string>
 #include <vector>
 
-#include "files/file_memory.h"
-#include "files/file_read.h"
+#include "files/file_feed.h"
 #include "files/file_table.h"
 #include "files/folder_search.h"
 #include "files/full_path.h"
 #include "files/standard_input.h"
-#include "files/stream_read.h"
 
 namespace pk {
 
 namespace {
 
 // A file whose size says 0 (as /proc files do) is read to its end, up to this.
-constexpr uint32_t MAX_UNSIZED = uint32_t(64) << 20;
+constexpr uint64_t MAX_UNSIZED = uint64_t(64) << 20;
+// How long the end of such a file is waited for before the screen shows it.
+constexpr int UNSIZED_WAIT_MS = 1000;
 
 // Copies text into a NAME_SIZE buffer, cut to fit.
 void CopyName(char* out, const char* text) {
@@ -69,7 +69,6 @@ int OpenShared(const char* name, struct stat& st, uint32_t& error) {
 LoadResult SizeCheck(const FolderMatch& match, bool named) {
     if (match.folder) return named ? LOAD_IS_FOLDER : LOAD_NOT_FOUND;
     if (!match.regular) return LOAD_OPEN_ERROR;
-    if (match.size > MAX_FILE_SIZE) return LOAD_TOO_LARGE;
     if (match.size == 0) return LOAD_EMPTY;
     return LOAD_OK;
 }
@@ -111,7 +110,7 @@ bool LoadMatch(LoadRun& run, const std::string& folder, const FolderMatch& match
     FileEntry& entry = fileTable[run.slot];
     std::memset(entry.name, 0, sizeof entry.name);
     std::memcpy(entry.name, path.data(), path.size());
-    entry.size = static_cast<uint32_t>(match.size);
+    entry.size = match.size;
     uint32_t error = 0;
     LoadResult read = ReadFileData(run.slot, error);
     if (read != LOAD_OK) {
@@ -139,29 +138,27 @@ LoadResult SearchFailure(SearchResult search) {
     return LOAD_SEARCH_ERROR;
 }
 
-void Store(FileEntry& entry, uint8_t* block, uint32_t size, const ScanResult& scan, std::vector<uint32_t>& index,
-           const struct stat& st) {
-    StoreLoaded(entry, block, size, scan, index);
+void Identify(FileEntry& entry, const struct stat& st) {
     entry.device = static_cast<uint64_t>(st.st_dev);
     entry.inode = static_cast<uint64_t>(st.st_ino);
 }
 
-LoadResult ReadUnsizedFileData(FileEntry& entry, uint32_t& systemError) {
+// A file whose size says 0 is read as a stream; it is empty when its end
+// comes before anything else.
+LoadResult ReadUnsized(FileEntry& entry, int fd, const struct stat& st, uint32_t& systemError) {
     uint32_t error = 0;
-    struct stat st;
-    int fd = OpenShared(entry.name, st, error);
-    if (fd < 0) {
+    Feed* feed = StartStreamFeed(fd, MAX_UNSIZED, error);
+    if (feed == nullptr) {  // it closed fd
         systemError = error;
-        return LOAD_OPEN_ERROR;
+        return LOAD_NO_MEMORY;
     }
-    StreamData data;
-    LoadResult result = ReadStream(fd, MAX_UNSIZED, StreamWatch{}, data, error);
-    close(fd);
-    if (result != LOAD_OK) {
-        if (KeepsError(result)) systemError = error;
-        return result;
+    FeedView v = AwaitFeed(*feed, [](const FeedView&) { return false; }, UNSIZED_WAIT_MS);
+    if (v.size == 0 && !v.streaming) {
+        ReleaseFeed(feed);
+        return LOAD_EMPTY;
     }
-    Store(entry, data.block, data.size, data.scan, data.index, st);
+    StoreFed(entry, feed);
+    Identify(entry, st);
     return LOAD_OK;
 }
 
@@ -170,29 +167,22 @@ LoadResult ReadUnsizedFileData(FileEntry& entry, uint32_t& systemError) {
 LoadResult ReadFileData(int slot, uint32_t& systemError) {
     FileEntry& entry = fileTable[slot];
     uint32_t error = 0;
-    if (entry.size == 0) return ReadUnsizedFileData(entry, systemError);
-    uint8_t* block = AllocateFileBlock(entry.size, error);
-    if (block == nullptr) {
-        systemError = error;
-        return LOAD_NO_MEMORY;
-    }
     struct stat st;
     int fd = OpenShared(entry.name, st, error);
     if (fd < 0) {
-        ReleaseFileBlock(block, entry.size);
         systemError = error;
         return LOAD_OPEN_ERROR;
     }
-    ScanResult scan;
-    std::vector<uint32_t> index(LineIndexSize(entry.size));
-    LoadResult result = ReadAndMeasure(fd, block, entry.size, ReadParts(entry.size), index, scan, error);
-    close(fd);
-    if (result != LOAD_OK) {
-        ReleaseFileBlock(block, entry.size);
+    uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (size == 0) return ReadUnsized(entry, fd, st, systemError);
+    Feed* feed = StartFileFeed(fd, size, error);
+    if (feed == nullptr) {
         systemError = error;
-        return result;
+        return LOAD_READ_ERROR;
     }
-    Store(entry, block, entry.size, scan, index, st);
+    StoreFed(entry, feed);
+    Identify(entry, st);
+    entry.shownSize = size;
     return LOAD_OK;
 }
 

@@ -1,83 +1,27 @@
-// Reading standard input into a slot. While it is read, Ctrl+C (SIGINT)
-// only sets a flag: the signal is blocked except while the read waits for
-// input, so it always ends that wait, and what pk found for SIGINT is put
-// back afterwards. The progress line goes to the terminal (/dev/tty), never
-// to standard output, and is blanked when the read ends.
+// Reading standard input into a slot: a copy of its descriptor (never one
+// of 0-2) goes to a stream feed, whose thread reads it while the screen is
+// up. Start-up waits a moment for the first bytes, so that input that ends
+// at once with nothing is still refused as an empty file.
 #include "files/standard_input.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
-#include "files/file_memory.h"
-#include "files/stream_read.h"
-#include "files/write_all.h"
+#include "files/file_feed.h"
 
 namespace pk {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) { interrupted = 1; }
-
-// The terminal the progress line goes to (-1: none) and how wide it is.
-struct ProgressLine {
-    int tty = -1;
-    size_t width = 0;
-};
-
-ProgressLine progressLine;
-
-void WriteTerminal(std::string_view text) {
-    if (progressLine.tty >= 0) WriteAll(progressLine.tty, text);
-}
-
-void ShowProgress(uint64_t bytesRead) {
-    char text[64];
-    int n = std::snprintf(text, sizeof text, "\rpk: %llu MiB of standard input read",
-                          static_cast<unsigned long long>(bytesRead >> 20));
-    if (n <= 1) return;
-    WriteTerminal(std::string_view(text, static_cast<size_t>(n)));
-    progressLine.width = static_cast<size_t>(n - 1);
-}
-
-// Blanks what the read left on the terminal's line: the progress line and,
-// after Ctrl+C, the "^C" the terminal echoed after it.
-void ClearProgress(bool afterInterrupt) {
-    size_t width = progressLine.width + (afterInterrupt ? 2 : 0);
-    if (width == 0) return;
-    std::string blank(width + 2, ' ');
-    blank.front() = blank.back() = '\r';
-    WriteTerminal(blank);
-}
-
-// The read with Ctrl+C caught (unless pk was started with SIGINT ignored).
-LoadResult ReadCatchingInterrupt(StreamData& data, uint32_t& error) {
-    struct sigaction catcher{}, previous{};
-    catcher.sa_handler = OnInterrupt;
-    sigemptyset(&catcher.sa_mask);
-    sigaction(SIGINT, nullptr, &previous);
-    bool catching = previous.sa_handler != SIG_IGN;
-    if (catching) sigaction(SIGINT, &catcher, nullptr);
-    sigset_t blocked, before;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGINT);
-    sigprocmask(SIG_BLOCK, &blocked, &before);
-    interrupted = 0;
-    StreamWatch watch{ShowProgress, &interrupted, &before};
-    LoadResult result = ReadStream(STDIN_FILENO, MAX_FILE_SIZE, watch, data, error);
-    sigprocmask(SIG_SETMASK, &before, nullptr);  // a Ctrl+C still pending arrives here
-    if (catching) sigaction(SIGINT, &previous, nullptr);
-    if (!interrupted) return result;
-    if (result == LOAD_OK) ReleaseFileBlock(data.block, data.size);
-    return LOAD_INTERRUPTED;
-}
+// How long loading waits for the first byte.
+constexpr int FIRST_BYTES_MS = 100;
+constexpr uint64_t LEAST_LIMIT = uint64_t(64) << 20;
 
 void CopyTitle(char* fullName) { std::snprintf(fullName, NAME_SIZE, "%s", STANDARD_INPUT_TITLE); }
 
@@ -89,6 +33,12 @@ bool StandardInputHasData() {
     struct stat st;
     if (fstat(STDIN_FILENO, &st) != 0) return false;
     return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISREG(st.st_mode);
+}
+
+uint64_t StreamLimit() {
+    long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
+    uint64_t memory = pages > 0 && page > 0 ? uint64_t(pages) * uint64_t(page) : 0;
+    return std::max(LEAST_LIMIT, memory / 4);
 }
 
 LoadResult FindStandardInput(char* fullName) {
@@ -105,23 +55,34 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError) {
     if (slot < 0) return LOAD_TABLE_FULL;
     if (FindStandardInput(fullName) == LOAD_OK) return LOAD_OK;
     if (isatty(STDIN_FILENO)) return LOAD_INPUT_IS_TERMINAL;
-    progressLine = ProgressLine{open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC), 0};
-    StreamData data;
+    int fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (fd < 0) {
+        systemError = static_cast<uint32_t>(errno);
+        return LOAD_READ_ERROR;
+    }
     uint32_t error = 0;
-    LoadResult result = ReadCatchingInterrupt(data, error);
-    ClearProgress(result == LOAD_INTERRUPTED);
-    if (progressLine.tty >= 0) close(progressLine.tty);
-    progressLine = ProgressLine{};
-    if (result != LOAD_OK) {
-        if (result == LOAD_NO_MEMORY || result == LOAD_READ_ERROR) systemError = error;
-        return result;
+    Feed* feed = StartStreamFeed(fd, StreamLimit(), error);
+    if (feed == nullptr) {
+        systemError = error;
+        return LOAD_NO_MEMORY;
+    }
+    FeedView v = AwaitFeed(*feed, [](const FeedView& v) { return v.size > 0; }, FIRST_BYTES_MS);
+    if (v.size == 0 && !v.streaming) {
+        ReleaseFeed(feed);
+        return LOAD_EMPTY;
     }
     FileEntry& entry = fileTable[slot];
     entry = FileEntry{};
     CopyTitle(entry.name);
-    StoreLoaded(entry, data.block, data.size, data.scan, data.index);
+    StoreFed(entry, feed);
     program.currentEntry = slot;
     return LOAD_OK;
+}
+
+void AwaitLines(FileEntry& entry, uint64_t lines, int timeoutMs) {
+    if (entry.feed == nullptr) return;
+    AwaitFeed(*entry.feed, [lines](const FeedView& v) { return v.scan.lineCount > lines; }, timeoutMs);
+    RefreshEntry(entry);
 }
 
 }  // namespace pk

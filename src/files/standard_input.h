@@ -1,7 +1,7 @@
 // Standard input as one of the loaded files: "-" names it, and so does no
-// file at all while data is piped in. It is read whole before the screen is
-// up, with a progress line on the terminal while a long read lasts and
-// Ctrl+C ending it, and "-" finds it again while it stays loaded.
+// file at all while data is piped in. It is read in the background as it
+// arrives, into memory of pk's own; the screen comes up once a screenful has
+// come, or soon in any case, and "-" finds it again while it stays loaded.
 #pragma once
 
 #include <cstdint>
@@ -18,13 +18,19 @@ bool NamesStandardInput(const char* typedName);
 // Whether standard input carries data when no file is named: a pipe, FIFO,
 // socket or regular file; not a terminal or a device such as /dev/null.
 bool StandardInputHasData();
-// Reads standard input to its end into a free slot and makes it current; a
+// Starts reading standard input into a free slot and makes it current; a
 // slot that holds it already is made current instead. fullName (NAME_SIZE
 // bytes) gets the title. LOAD_INPUT_IS_TERMINAL when it is a terminal,
-// LOAD_INTERRUPTED after Ctrl+C, otherwise the results of a file.
+// LOAD_EMPTY when it ends at once with nothing, otherwise the results of a
+// file.
 LoadResult LoadStandardInput(char* fullName, uint32_t& systemError);
 // Makes the slot that holds standard input current: LOAD_OK, or
 // LOAD_NOT_FOUND when none does (never read, or closed since).
 LoadResult FindStandardInput(char* fullName);
+// Bytes a stream may fill: a quarter of the machine's memory.
+uint64_t StreamLimit();
+// Waits until the entry has `lines` lines, its input ends, or timeoutMs
+// passed, then takes up what it has.
+void AwaitLines(FileEntry& entry, uint64_t lines, int timeoutMs);
 
 }  // namespace pk

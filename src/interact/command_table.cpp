@@ -13,6 +13,7 @@
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "interact/command_state.h"
+#include "interact/follow.h"
 #include "interact/help.h"
 #include "interact/movement.h"
 #include "interact/shell_command.h"
@@ -23,6 +24,9 @@ namespace pk {
 
 namespace {
 
+// Hex digits of the largest offset.
+constexpr size_t OFFSET_HEX_DIGITS = 16;
+
 bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
 
 template <typename Pred>
@@ -30,12 +34,15 @@ bool AllOf(std::string_view text, Pred pred) {
     return !text.empty() && std::all_of(text.begin(), text.end(), pred);
 }
 
-// Decimal digits only, at least one; values beyond 32 bits stay at the top.
-bool ParseDecimal(std::string_view text, uint32_t& value) {
+// Decimal digits only, at least one; values beyond 64 bits stay at the top.
+bool ParseDecimal(std::string_view text, uint64_t& value) {
     if (!AllOf(text, IsDecimal)) return false;
     uint64_t v = 0;
-    for (char c : text) v = std::min<uint64_t>(v * 10 + uint64_t(c - '0'), UINT32_MAX);
-    value = uint32_t(v);
+    for (char c : text) {
+        uint64_t digit = uint64_t(c - '0');
+        v = v > (UINT64_MAX - digit) / 10 ? UINT64_MAX : v * 10 + digit;
+    }
+    value = v;
     return true;
 }
 
@@ -44,8 +51,8 @@ uint32_t Message(const char* text) {
     return CMD_KEEPMSG;
 }
 
-uint32_t Scroll(const CommandText& t, int (*move)(uint32_t)) {
-    uint32_t count = 1;
+uint32_t Scroll(const CommandText& t, int (*move)(uint64_t)) {
+    uint64_t count = 1;
     if (!t.parameter.empty() && !ParseDecimal(t.parameter, count)) return Message("Invalid parameter");
     return AfterMove(move(count));
 }
@@ -159,6 +166,10 @@ uint32_t Up(const CommandText& t) { return Scroll(t, ScrollUp); }
 uint32_t Leave(const CommandText&) { return CMD_ENDLEAVE; }
 uint32_t Repeat(const CommandText&) { return CMD_REPEAT; }
 uint32_t SlashFind(const CommandText& t) { return FindResult(SetFindSlash(t.rest.substr(1))); }
+uint32_t Watch(const CommandText& t) {
+    if (!t.parameter.empty()) return Message("Invalid parameter");
+    return StartWatching();
+}
 uint32_t View(const CommandText&) {
     ToggleView();
     return CMD_REDRAW;
@@ -190,6 +201,7 @@ constexpr Command COMMANDS[] = {
     {"/",      1, SlashFind},
     {"next",   1, Next},
     {"view",   1, View},
+    {"watch",  1, Watch},
 };
 
 constexpr const Command* Lookup(std::string_view word) {
@@ -214,7 +226,7 @@ constexpr bool EveryNameFindsItself() {
         if (Lookup(command.name) != &command) return false;
     return true;
 }
-static_assert(std::size(COMMANDS) == 23, "23 commands");
+static_assert(std::size(COMMANDS) == 24, "24 commands");
 static_assert(EveryNameFindsItself(), "an earlier entry takes a later command's name");
 static_assert(NameOf("d") == "dow" && NameOf("do") == "dow" && NameOf("dosomething") == "dos");
 static_assert(NameOf("t") == "tab" && NameOf("To") == "top" && NameOf("r") == "rig" && NameOf("RF") == "rfi");
@@ -228,13 +240,13 @@ std::span<const Command> CommandTable() { return COMMANDS; }
 
 uint32_t NumberOrShell(const CommandText& t) {
     if (display.hexView) {
-        if (t.rest.size() <= 8 && AllOf(t.rest, IsHexDigit)) {
-            uint32_t offset = 0;
-            for (char c : t.rest) offset = offset * 16 + uint32_t(HexValue(c));
+        if (t.rest.size() <= OFFSET_HEX_DIGITS && AllOf(t.rest, IsHexDigit)) {
+            uint64_t offset = 0;
+            for (char c : t.rest) offset = offset * 16 + uint64_t(HexValue(c));
             return AfterMove(GoToOffset(offset));
         }
     } else {
-        uint32_t line = 0;
+        uint64_t line = 0;
         if (ParseDecimal(t.rest, line)) return AfterMove(GoToLine(line));
     }
     return RunShellCommand(t.rest.data());

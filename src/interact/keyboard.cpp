@@ -1,16 +1,18 @@
 // The keyboard loop: reads one event at a time, turns a click on a key label
 // into that key, dispatches keys to the editor and the key table and wheel
-// notches to the view, follows a new screen size, acts on the CMD_* bits
-// they return, and after each event shows the message, the status and the
-// command window.
+// notches to the view, follows a new screen size, looks at the files when no
+// key comes for a while, acts on the CMD_* bits they return, and after each
+// event shows the message, the status and the command window.
 #include "interact/keyboard.h"
 
 #include "display/display_state.h"
 #include "display/find.h"
 #include "display/key_labels.h"
 #include "display/screen.h"
+#include "display/views.h"
 #include "files/file_table.h"
 #include "interact/command_state.h"
+#include "interact/follow.h"
 #include "interact/keyboard_state.h"
 #include "interact/screen_size.h"
 #include "panel/key_decode.h"
@@ -59,15 +61,33 @@ bool AsKeyPress(InputRecord& record) {
     return record.eventType == KEY_EVENT && record.keyDown;
 }
 
-// Ctrl+C blanks a typed line as Esc does; on an empty line it ends the run
-// as the End command does. (Pasted bytes carry no Ctrl: they are typed.)
+// Ctrl+C blanks a typed line as Esc does; on an empty line it stops input
+// that is still arriving, and otherwise ends the run as the End command
+// does. (Pasted bytes carry no Ctrl: they are typed.)
 uint32_t Interrupt(LineCursor& line) {
-    if (CommandLength() == 0) return CMD_END;
-    BlankCommandLine(line);
-    return 0;
+    FileEntry& e = CurrentEntry();
+    if (CommandLength() != 0) {
+        BlankCommandLine(line);
+        return 0;
+    }
+    if (!e.streaming || e.feed == nullptr) return CMD_END;
+    StopStream(*e.feed);
+    SetMessage("Input stopped");
+    return CMD_KEEPMSG;
+}
+
+// Whether a key press ends the watch before it acts: Esc, Ctrl+C and Enter
+// (which runs a command). Keys that move the view end it afterwards.
+bool EndsWatch(const InputRecord& record) {
+    return record.ch == CH_ESC || record.ch == CH_ENTER || record.ch == CtrlChar('C');
+}
+
+bool SamePlace(const FilePosition& a, const FilePosition& b) {
+    return a.line == b.line && a.column == b.column && a.offset == b.offset;
 }
 
 uint32_t Dispatch(LineCursor& line, const InputRecord& record) {
+    if (record.eventType == MOUSE_EVENT) return WheelScroll(record);
     int repeat = record.repeatCount;
     if (record.ch == CtrlChar('C') && (record.controlState & CTRL_PRESSED)) return Interrupt(line);
     switch (record.ch) {
@@ -103,6 +123,27 @@ void ShowEventTail(const LoopState& loop) {
     ShowCommandWindow(loop.line);
 }
 
+// A key or wheel notch, with the watch ended by what it does.
+void HandleKey(LoopState& loop, const InputRecord& record, uint32_t (*act)(LoopState&, const InputRecord&)) {
+    int entry = program.currentEntry;
+    FilePosition view = CurrentEntry().view;
+    if (follow.watching && record.eventType == KEY_EVENT && EndsWatch(record)) StopWatching();
+    bool watching = follow.watching;
+    ApplyResult(loop, act(loop, record));
+    if (watching && (entry != program.currentEntry || !SamePlace(view, CurrentEntry().view))) StopWatching();
+}
+
+// No key for a tick: what the files brought is taken up; the data area is
+// drawn again in place, so the line being typed keeps its cursor.
+void Tick(LoopState& loop) {
+    if (FollowChanges()) {
+        if (display.hexView) DrawHexView();
+        else DrawTextView();
+    }
+    ShowStatus();
+    ShowCommandWindow(loop.line);
+}
+
 }  // namespace
 
 int KeyboardLoop() {
@@ -111,6 +152,7 @@ int KeyboardLoop() {
     fullconsole()->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
     while (!loop.done) {
         InputRecord record;
+        fullconsole()->setTick(TickInterval());
         if (!ReadKeyEvent(record)) {
             // An ending signal ends the run as End does; a dead input as Z.
             loop.result = fullconsole()->endRequested() ? KEY_END : KEY_READFAIL;
@@ -125,19 +167,21 @@ int KeyboardLoop() {
             ShowEventTail(loop);
             continue;
         }
-        if (IsWheel(record)) {
-            ApplyResult(loop, WheelScroll(record));
-            ShowEventTail(loop);
+        if (record.eventType == TICK_EVENT) {
+            Tick(loop);
             continue;
         }
-        if (!AsKeyPress(record)) continue;
-        if (IsPasteKey(record)) {
-            StartPaste();
-            continue;
+        if (!IsWheel(record)) {
+            if (!AsKeyPress(record)) continue;
+            if (IsPasteKey(record)) {
+                StartPaste();
+                continue;
+            }
         }
-        ApplyResult(loop, Dispatch(loop.line, record));
+        HandleKey(loop, record, [](LoopState& l, const InputRecord& r) { return Dispatch(l.line, r); });
         ShowEventTail(loop);
     }
+    fullconsole()->setTick(0);
     fullconsole()->flushInput();
     return loop.result;
 }

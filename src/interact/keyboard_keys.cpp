@@ -9,6 +9,7 @@
 #include "display/display_state.h"
 #include "display/key_labels.h"
 #include "display/screen.h"
+#include "files/file_change.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "interact/command_state.h"
@@ -25,7 +26,7 @@ namespace {
 bool InHexView() { return display.hexView != 0; }
 
 // Sets the text view's first column, or beeps when it would not change.
-uint32_t SetColumn(uint32_t column) {
+uint32_t SetColumn(uint64_t column) {
     FilePosition& view = CurrentEntry().view;
     if (column == view.column) return Refuse();
     view.column = column;
@@ -40,15 +41,15 @@ uint64_t PageColumns(int repeat) {
 
 uint32_t ColumnLeft(uint64_t amount) {
     if (InHexView()) return Refuse();
-    uint32_t column = CurrentEntry().view.column;
-    return SetColumn(column > amount ? static_cast<uint32_t>(column - amount) : 1);
+    uint64_t column = CurrentEntry().view.column;
+    return SetColumn(column > amount ? column - amount : 1);
 }
 
 uint32_t ColumnRight(uint64_t amount) {
-    uint32_t widest = WidestLine(CurrentEntry(), ShowingUtf8());
+    uint64_t widest = WidestLine(CurrentEntry(), ShowingUtf8());
     if (InHexView() || widest <= program.screenWidth) return Refuse();
     uint64_t limit = widest - program.screenWidth + 1u;
-    return SetColumn(static_cast<uint32_t>(std::min(CurrentEntry().view.column + amount, limit)));
+    return SetColumn(std::min(CurrentEntry().view.column + amount, limit));
 }
 
 uint32_t Help(LineCursor&, int) {
@@ -86,11 +87,12 @@ uint32_t PageRight(LineCursor&, int repeat) { return ColumnRight(PageColumns(rep
 uint32_t Bottom(LineCursor&, int) {
     FileEntry& entry = CurrentEntry();
     if (InHexView()) {
-        uint32_t offset = entry.size > program.hexPageBytes ? entry.size - program.hexPageBytes : 0;
+        uint64_t offset = entry.size > program.hexPageBytes ? entry.size - program.hexPageBytes : 0;
         if (offset == entry.view.offset) return Refuse();
         entry.view.offset = offset;
     } else {
-        uint32_t line = entry.lineCount <= program.dataRows ? 1 : entry.lineCount - program.dataRows + 1;
+        if (!AwaitCounted(entry, WholeCount(entry))) return 0;
+        uint64_t line = entry.lineCount <= program.dataRows ? 1 : entry.lineCount - program.dataRows + 1;
         if (entry.view.line == line && entry.view.column == 1) return Refuse();
         entry.view.line = line;
         entry.view.column = 1;
@@ -104,8 +106,8 @@ uint32_t ColumnRightKey(LineCursor&, int repeat) { return ColumnRight(static_cas
 uint32_t LineUp(LineCursor&, int) { return AfterMove(ScrollUp(InHexView() ? 16 : 1)); }
 uint32_t LineDown(LineCursor&, int) { return AfterMove(ScrollDown(InHexView() ? 16 : 1)); }
 
-uint32_t PageAmount() {
-    uint32_t page = InHexView() ? program.hexPageBytes : program.dataRows;
+uint64_t PageAmount() {
+    uint64_t page = InHexView() ? program.hexPageBytes : program.dataRows;
     return display.scrollPage ? page : page / 2;
 }
 
@@ -180,7 +182,7 @@ uint32_t WheelScroll(const InputRecord& record) {
         bool right = (record.eventFlags & MOUSE_HWHEELED) ? forward : !forward;
         return AfterMove(ScrollQuietly(right ? Direction::Right : Direction::Left, WHEEL_COLUMNS));
     }
-    uint32_t amount = InHexView() ? WHEEL_LINES * 16 : WHEEL_LINES;
+    uint64_t amount = InHexView() ? WHEEL_LINES * 16 : WHEEL_LINES;
     return AfterMove(ScrollQuietly(forward ? Direction::Up : Direction::Down, amount));
 }
 

@@ -9,6 +9,7 @@
 
 #include "display/display_state.h"
 #include "display/find.h"
+#include "files/file_change.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "interact/command_state.h"
@@ -27,38 +28,38 @@ int Refuse(bool quiet) {
 uint64_t RowEnd(const FileEntry& e) { return (uint64_t(e.size) + 15) & ~uint64_t(15); }
 
 // The greatest useful top line of the text view.
-uint32_t LastTopLine(const FileEntry& e) {
+uint64_t LastTopLine(const FileEntry& e) {
     if (e.lineCount <= program.dataRows) return 1;
     return e.lineCount - program.dataRows + 1;
 }
 
-int HexScrollDown(FileEntry& e, uint32_t n, bool quiet) {
-    uint64_t step = n & ~uint32_t(15);
+int HexScrollDown(FileEntry& e, uint64_t n, bool quiet) {
+    uint64_t step = n & ~uint64_t(15);
     uint64_t page = program.hexPageBytes;
     if (step == 0 || e.size <= page) return Refuse(quiet);
     if (e.size <= uint64_t(e.view.offset) + page - 1) return Refuse(quiet);
     uint64_t target = std::min(uint64_t(e.view.offset) + step, RowEnd(e) - page);
     if (target == e.view.offset) return Refuse(quiet);
-    e.view.offset = uint32_t(target);
+    e.view.offset = uint64_t(target);
     return 1;
 }
 
-int TextScrollDown(FileEntry& e, uint32_t n, bool quiet) {
-    uint32_t last = LastTopLine(e);
+int TextScrollDown(FileEntry& e, uint64_t n, bool quiet) {
+    uint64_t last = LastTopLine(e);
     if (n == 0 || e.view.line >= last) return Refuse(quiet);
-    e.view.line = uint32_t(std::min<uint64_t>(uint64_t(e.view.line) + n, last));
+    e.view.line = uint64_t(std::min<uint64_t>(uint64_t(e.view.line) + n, last));
     return 1;
 }
 
-int ScrollDownBy(uint32_t n, bool quiet) {
+int ScrollDownBy(uint64_t n, bool quiet) {
     FileEntry& e = CurrentEntry();
     return display.hexView ? HexScrollDown(e, n, quiet) : TextScrollDown(e, n, quiet);
 }
 
-int ScrollUpBy(uint32_t n, bool quiet) {
+int ScrollUpBy(uint64_t n, bool quiet) {
     FileEntry& e = CurrentEntry();
     if (display.hexView) {
-        uint32_t step = n & ~uint32_t(15);
+        uint64_t step = n & ~uint64_t(15);
         if (e.view.offset == 0 || step == 0) return Refuse(quiet);
         e.view.offset = e.view.offset > step ? e.view.offset - step : 0;
         return 1;
@@ -68,32 +69,32 @@ int ScrollUpBy(uint32_t n, bool quiet) {
     return 1;
 }
 
-int ScrollLeftBy(uint32_t n, bool quiet) {
+int ScrollLeftBy(uint64_t n, bool quiet) {
     FileEntry& e = CurrentEntry();
     if (display.hexView || n == 0 || e.view.column <= 1) return Refuse(quiet);
     e.view.column -= std::min(n, e.view.column - 1);
     return 1;
 }
 
-int ScrollRightBy(uint32_t n, bool quiet) {
+int ScrollRightBy(uint64_t n, bool quiet) {
     FileEntry& e = CurrentEntry();
     uint64_t width = WidestLine(e, ShowingUtf8());
     uint64_t screen = program.screenWidth;
     if (display.hexView || n == 0 || width <= screen) return Refuse(quiet);
     uint64_t lastShown = uint64_t(e.view.column) + screen - 1;
     if (width <= lastShown) return Refuse(quiet);
-    e.view.column += uint32_t(std::min<uint64_t>(n, width - lastShown));
+    e.view.column += uint64_t(std::min<uint64_t>(n, width - lastShown));
     return 1;
 }
 
 }  // namespace
 
-int ScrollDown(uint32_t n) { return ScrollDownBy(n, false); }
-int ScrollUp(uint32_t n) { return ScrollUpBy(n, false); }
-int ScrollLeft(uint32_t n) { return ScrollLeftBy(n, false); }
-int ScrollRight(uint32_t n) { return ScrollRightBy(n, false); }
+int ScrollDown(uint64_t n) { return ScrollDownBy(n, false); }
+int ScrollUp(uint64_t n) { return ScrollUpBy(n, false); }
+int ScrollLeft(uint64_t n) { return ScrollLeftBy(n, false); }
+int ScrollRight(uint64_t n) { return ScrollRightBy(n, false); }
 
-int ScrollQuietly(Direction direction, uint32_t n) {
+int ScrollQuietly(Direction direction, uint64_t n) {
     switch (direction) {
         case Direction::Down: return ScrollDownBy(n, true);
         case Direction::Up: return ScrollUpBy(n, true);
@@ -115,29 +116,31 @@ int GoBottom() {
     FileEntry& e = CurrentEntry();
     if (display.hexView) {
         if (e.size <= program.hexPageBytes) return Refuse(false);
-        uint32_t target = uint32_t(RowEnd(e) - program.hexPageBytes);
+        uint64_t target = uint64_t(RowEnd(e) - program.hexPageBytes);
         if (target == e.view.offset) return Refuse(false);
         e.view.offset = target;
         return 1;
     }
-    uint32_t target = LastTopLine(e);
+    if (!AwaitCounted(e, WholeCount(e))) return 0;
+    uint64_t target = LastTopLine(e);
     if (target == e.view.line) return Refuse(false);
     e.view.line = target;
     return 1;
 }
 
-int GoToLine(uint32_t n) {
+int GoToLine(uint64_t n) {
     FileEntry& e = CurrentEntry();
+    if (!AwaitCounted(e, CountNeed{0, n})) return 0;
     n = std::min(n, e.lineCount);
-    e.view.line = std::max<uint32_t>(n, 1);
+    e.view.line = std::max<uint64_t>(n, 1);
     return 1;
 }
 
-int GoToOffset(uint32_t v) {
+int GoToOffset(uint64_t v) {
     FileEntry& e = CurrentEntry();
     if (e.size == 0) v = 0;
     else if (v >= e.size) v = e.size - 1;
-    e.view.offset = v & ~uint32_t(15);
+    e.view.offset = v & ~uint64_t(15);
     return 1;
 }
 
@@ -160,11 +163,11 @@ void KeepLastPage(FileEntry& e) {
     }
     // The row holding the last byte, on the view's own row boundaries, goes
     // to the last row; a file that now fits starts at the first boundary.
-    uint32_t phase = e.view.offset % 16;
+    uint64_t phase = e.view.offset % 16;
     if (e.size <= phase) return;
     uint64_t lastRow = phase + (uint64_t(e.size) - 1 - phase) / 16 * 16;
     uint64_t above = uint64_t(program.dataRows - 1) * 16;
-    e.view.offset = uint32_t(lastRow >= above + phase ? lastRow - above : phase);
+    e.view.offset = uint64_t(lastRow >= above + phase ? lastRow - above : phase);
 }
 
 uint32_t AfterMove(int moved) {

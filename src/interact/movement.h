@@ -10,17 +10,17 @@ namespace pk {
 
 struct FileEntry;
 
-int ScrollDown(uint32_t n);
-int ScrollUp(uint32_t n);
-int ScrollLeft(uint32_t n);
-int ScrollRight(uint32_t n);
+int ScrollDown(uint64_t n);
+int ScrollUp(uint64_t n);
+int ScrollLeft(uint64_t n);
+int ScrollRight(uint64_t n);
 // The same four moves without a beep when they cannot be made.
 enum class Direction { Down, Up, Left, Right };
-int ScrollQuietly(Direction direction, uint32_t n);
+int ScrollQuietly(Direction direction, uint64_t n);
 int GoTop();
 int GoBottom();
-int GoToLine(uint32_t n);
-int GoToOffset(uint32_t v);
+int GoToLine(uint64_t n);
+int GoToOffset(uint64_t v);
 void SyncFindStart();
 
 // Whether a file's view stands where the bottom rule puts it, so that its

@@ -30,10 +30,10 @@ void SetCharCell(Cell& cell, const uint8_t* unit, uint32_t length) {
     std::memcpy(cell.text, unit, kept);
 }
 
-int Utf8Cells(const uint8_t* text, uint32_t length, uint64_t first, bool expandTabs, Cell* cells, int count,
+int Utf8Cells(const uint8_t* text, uint64_t length, uint64_t first, bool expandTabs, Cell* cells, int count,
               CellSource* source) {
     CellPoint at = WalkCells(text, length, first, UINT32_MAX, expandTabs);
-    uint32_t p = at.byte;
+    uint64_t p = at.byte;
     uint64_t column = at.column;
     int filled = 0;
     while (filled < count && p < length) {

@@ -11,8 +11,8 @@ namespace pk {
 
 // Which bytes of the text a cell shows: the unit [begin, end).
 struct CellSource {
-    uint32_t begin = 0;
-    uint32_t end = 0;
+    uint64_t begin = 0;
+    uint64_t end = 0;
 };
 
 // Lays out text[0, length) from cell column `first` (0-based) on into
@@ -23,7 +23,7 @@ struct CellSource {
 // character cut by either edge shows its visible half as a blank. Only what
 // the cells show changes, not their attributes; source[i], when given, gets
 // the bytes of cell i. Returns the number of cells filled.
-int Utf8Cells(const uint8_t* text, uint32_t length, uint64_t first, bool expandTabs, Cell* cells, int count,
+int Utf8Cells(const uint8_t* text, uint64_t length, uint64_t first, bool expandTabs, Cell* cells, int count,
               CellSource* source = nullptr);
 
 // A character cell for one unit of text (its bytes as far as whole

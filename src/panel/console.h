@@ -69,6 +69,7 @@ constexpr uint16_t KEY_EVENT = 0x0001;
 constexpr uint16_t MOUSE_EVENT = 0x0002;
 constexpr uint16_t RESIZE_EVENT = 0x0004;  // the screen has a new size
 constexpr uint16_t PASTE_EVENT = 0x0100;  // text the terminal itself pasted
+constexpr uint16_t TICK_EVENT = 0x0200;   // no input came within the tick (setTick)
 
 // One input event. For a key: keyDown, repeatCount, virtualKey, scanCode,
 // ch (the character byte, 0 for keys without one) and controlState. For a
@@ -129,6 +130,10 @@ public:
     // event; Ctrl+Z never arrives from a terminal, which stops the program
     // as a shell job instead.
     virtual bool readInput(InputRecord& record) = 0;
+    // While ms > 0, readInput gives a TICK_EVENT when no input came for ms
+    // milliseconds (so the caller can look at files that change); 0 waits
+    // for input only.
+    virtual void setTick(int ms) = 0;
     // Drop every waiting event except pasted text, which stays queued.
     virtual void flushInput() = 0;
     // Put one event at the front of the console's own input queue.

@@ -39,6 +39,9 @@ public:
     bool readCells(Cell* block, Coord blockSize, const Rect& source) override;
     void updateScreen() override {}
     bool readInput(InputRecord& record) override;
+    // Ticks are scripted as TICK_EVENT records; the setting is only kept.
+    void setTick(int ms) override { tickMs = ms; }
+    int tickMs = 0;
     void flushInput() override;
     bool pushInput(const InputRecord& record) override;
     void beep() override { ++beeps; }

@@ -121,6 +121,7 @@ public:
     bool readCells(Cell* block, Coord blockSize, const Rect& source) override;
     void updateScreen() override { FlushOutput(Session()); }
     bool readInput(InputRecord& record) override;
+    void setTick(int ms) override { Session().tickMs = ms; }
     void flushInput() override;
     bool pushInput(const InputRecord& record) override;
     void beep() override;

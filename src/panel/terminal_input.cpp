@@ -78,7 +78,8 @@ bool DecodeNext(TerminalSession& s) {
 
 bool WaitForInput(TerminalSession& s) {
     struct pollfd fds[2] = {{s.tty, POLLIN, 0}, {TerminalSignalFd(), POLLIN, 0}};
-    int r = poll(fds, 2, -1);
+    int r = poll(fds, 2, s.tickMs > 0 ? s.tickMs : -1);
+    s.ticked = r == 0;
     if (r < 0) {
         if (errno == EINTR) return true;
         s.lastError = errno;
@@ -121,6 +122,11 @@ bool ReadInputEvent(TerminalSession& s, InputRecord& record) {
         FlushOutput(s);
         if (DecodeNext(s)) continue;
         if (!WaitForInput(s)) return false;
+        if (s.ticked) {
+            record = InputRecord{};
+            record.eventType = TICK_EVENT;
+            return true;
+        }
     }
 }
 

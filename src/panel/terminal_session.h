@@ -40,6 +40,8 @@ struct TerminalSession {
     int pasteBeginCode = 0;
     int pasteEndCode = 0;
     int lastError = 0;
+    int tickMs = 0;                // readInput's tick (0: none)
+    bool ticked = false;           // the last wait ended with no input
 };
 
 TerminalSession& Session();

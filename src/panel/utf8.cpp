@@ -64,7 +64,7 @@ struct Piece {
 bool PrintableAscii(uint8_t b) { return b >= 0x20 && b < 0x7F; }
 
 // DecodeUtf8, inline for the walks.
-inline Utf8Sequence Decode(const uint8_t* p, uint32_t available) {
+inline Utf8Sequence Decode(const uint8_t* p, uint64_t available) {
     if (available == 0) return {};
     const uint8_t b0 = p[0];
     auto continuation = [&](uint32_t i) { return (p[i] & 0xC0) == 0x80; };
@@ -87,7 +87,7 @@ inline Utf8Sequence Decode(const uint8_t* p, uint32_t available) {
 }
 
 // The piece at pos (< length).
-inline Piece Classify(const uint8_t* text, uint32_t length, uint32_t pos, const WidthTable& widths) {
+inline Piece Classify(const uint8_t* text, uint64_t length, uint64_t pos, const WidthTable& widths) {
     uint8_t b = text[pos];
     if (b < 0x80) {
         if (PrintableAscii(b)) return {1, 1, CHAR};
@@ -135,32 +135,32 @@ void ReadCharacterWidths() {
     if (!readNow) table.read();
 }
 
-Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available) { return Decode(p, available); }
+Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available) { return Decode(p, available); }
 
 int ShownWidth(char32_t c) {
     if (c < TABLE_SIZE) return Widths().width[c];
     return wcwidth(static_cast<wchar_t>(c));
 }
 
-TextUnit NextUnit(const uint8_t* text, uint32_t length, uint32_t pos) {
+TextUnit NextUnit(const uint8_t* text, uint64_t length, uint64_t pos) {
     // Printable ASCII that no mark follows, the common case, at once.
     if (PrintableAscii(text[pos]) && (pos + 1 == length || text[pos + 1] < 0x80))
         return {1, 1, false};
     const WidthTable& widths = Widths();
     Piece first = Classify(text, length, pos, widths);
     if (first.kind != CHAR) return {1, 1, true};
-    uint32_t end = pos + first.length;
+    uint64_t end = pos + first.length;
     while (end < length && text[end] >= 0x80) {
         Piece mark = Classify(text, length, end, widths);
         if (mark.kind != MARK) break;
         end += mark.length;
     }
-    return {end - pos, uint16_t(first.width), false};
+    return {uint32_t(end - pos), uint16_t(first.width), false};
 }
 
-CellPoint WalkCells(const uint8_t* text, uint32_t length, uint64_t column, uint32_t byte, bool expandTabs) {
+CellPoint WalkCells(const uint8_t* text, uint64_t length, uint64_t column, uint64_t byte, bool expandTabs) {
     const WidthTable& widths = Widths();
-    uint32_t p = 0;
+    uint64_t p = 0;
     uint64_t col = 0;
     CellPoint unit;          // the last unit started
     bool joinable = false;   // a mark here joins that unit
@@ -200,11 +200,11 @@ CellPoint WalkCells(const uint8_t* text, uint32_t length, uint64_t column, uint3
     }
 }
 
-TextWidths MeasureCells(const uint8_t* text, uint32_t length) {
+TextWidths MeasureCells(const uint8_t* text, uint64_t length) {
     const WidthTable& widths = Widths();
     TextWidths w;
     bool joinable = false;
-    for (uint32_t p = 0; p < length;) {
+    for (uint64_t p = 0; p < length;) {
         if (length - p >= RUN) {
             if (uint32_t plain = PlainBytes(text + p, true); plain != 0) {
                 w.raw += plain;
@@ -236,9 +236,9 @@ TextWidths MeasureCells(const uint8_t* text, uint32_t length) {
     return w;
 }
 
-uint32_t PrevUnitStart(const uint8_t* text, uint32_t length, uint32_t pos) {
-    uint32_t last = 0;
-    for (uint32_t p = 0; p < pos && p < length; p += NextUnit(text, length, p).length) last = p;
+uint64_t PrevUnitStart(const uint8_t* text, uint64_t length, uint64_t pos) {
+    uint64_t last = 0;
+    for (uint64_t p = 0; p < pos && p < length; p += NextUnit(text, length, p).length) last = p;
     return last;
 }
 

@@ -20,7 +20,7 @@ struct Utf8Sequence {
     char32_t code = 0;
     uint32_t length = 0;
 };
-Utf8Sequence DecodeUtf8(const uint8_t* p, uint32_t available);
+Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available);
 
 // Reads the widths of the characters from the C library in the locale set
 // now (LC_CTYPE); without a call they are read at the first use. Not while
@@ -43,26 +43,26 @@ struct TextUnit {
 };
 // The unit that starts at byte pos (< length) of text. A tab is a glyph
 // here; callers that expand tabs handle it before asking.
-TextUnit NextUnit(const uint8_t* text, uint32_t length, uint32_t pos);
+TextUnit NextUnit(const uint8_t* text, uint64_t length, uint64_t pos);
 
 // The unit that holds cell column `column` or byte `byte`, whichever comes
 // first from the start of the text: its first byte and first column. Past
 // the end of the text: byte = length and column = the text's width.
 struct CellPoint {
-    uint32_t byte = 0;
+    uint64_t byte = 0;
     uint64_t column = 0;
 };
-CellPoint WalkCells(const uint8_t* text, uint32_t length, uint64_t column, uint32_t byte, bool expandTabs);
+CellPoint WalkCells(const uint8_t* text, uint64_t length, uint64_t column, uint64_t byte, bool expandTabs);
 
 // The width of a whole text in cells, with tabs as glyphs and expanded.
 struct TextWidths {
     uint64_t raw = 0;
     uint64_t expanded = 0;
 };
-TextWidths MeasureCells(const uint8_t* text, uint32_t length);
+TextWidths MeasureCells(const uint8_t* text, uint64_t length);
 
 // The start of the unit before the one at pos (0 at the start), found by
 // walking from the start: for short texts such as the command line.
-uint32_t PrevUnitStart(const uint8_t* text, uint32_t length, uint32_t pos);
+uint64_t PrevUnitStart(const uint8_t* text, uint64_t length, uint64_t pos);
 
 }  // namespace pk

@@ -17,15 +17,11 @@ namespace {
 
 constexpr uint8_t CR = '\r';
 constexpr uint8_t TAB = '\t';
-constexpr uint32_t U32_MAX = std::numeric_limits<uint32_t>::max();
-
-uint32_t Saturate(uint64_t value) { return value > U32_MAX ? U32_MAX : static_cast<uint32_t>(value); }
-
 // Steps of fewer lines than this go line by line.
-constexpr uint32_t FAR_STEPS = 32;
+constexpr uint64_t FAR_STEPS = 32;
 
 // The start of the line `steps` lines after the one at start, or nullptr.
-const uint8_t* StepForward(Bytes data, const uint8_t* start, uint32_t steps) {
+const uint8_t* StepForward(Bytes data, const uint8_t* start, uint64_t steps) {
     const uint8_t* end = data.data() + data.size();
     if (steps >= FAR_STEPS) {
         const uint8_t* lf = NthLineFeed(start, end, steps);
@@ -39,7 +35,7 @@ const uint8_t* StepForward(Bytes data, const uint8_t* start, uint32_t steps) {
 }
 
 // The start of the line `steps` lines before the one at start, or nullptr.
-const uint8_t* StepBack(Bytes data, const uint8_t* start, uint32_t steps) {
+const uint8_t* StepBack(Bytes data, const uint8_t* start, uint64_t steps) {
     if (steps >= FAR_STEPS) {
         // The line feed just before start ends the previous line; the line
         // wanted starts after the one `steps` line feeds further back, or at
@@ -54,21 +50,21 @@ const uint8_t* StepBack(Bytes data, const uint8_t* start, uint32_t steps) {
 }
 
 // Offset of the start of the line holding offset o (o <= size).
-uint32_t StartOfLineAt(Bytes data, uint32_t o) {
+uint64_t StartOfLineAt(Bytes data, uint64_t o) {
     const uint8_t* lf = FindLineFeedBack(data.data(), data.data() + o);
-    return lf == nullptr ? 0 : static_cast<uint32_t>(lf - data.data()) + 1;
+    return lf == nullptr ? 0 : static_cast<uint64_t>(lf - data.data()) + 1;
 }
 
 // Line feeds in data[from, to).
-uint32_t LineFeedsBetween(Bytes data, uint32_t from, uint32_t to) {
-    to = std::min<uint32_t>(to, static_cast<uint32_t>(data.size()));
+uint64_t LineFeedsBetween(Bytes data, uint64_t from, uint64_t to) {
+    to = std::min<uint64_t>(to, static_cast<uint64_t>(data.size()));
     if (from >= to) return 0;
-    return Saturate(CountLineFeeds(data.data() + from, to - from));
+    return (CountLineFeeds(data.data() + from, to - from));
 }
 
 struct CachePoint {
-    uint32_t offset;
-    uint32_t line;
+    uint64_t offset;
+    uint64_t line;
 };
 
 // The cache as a starting point; never set means line 1 at the start.
@@ -77,18 +73,18 @@ CachePoint FromCache(Bytes data, const LineCache& cache) {
     return {cache.offset, cache.line};
 }
 
-uint32_t Distance(uint32_t a, uint32_t b) { return a > b ? a - b : b - a; }
+uint64_t Distance(uint64_t a, uint64_t b) { return a > b ? a - b : b - a; }
 
 // Line feeds before offset o (o <= size), counted from the nearest point
 // whose count is known: the cached line's start, or the index entry on
 // either side of o.
-uint64_t LineFeedsBefore(const TextLines& t, CachePoint from, uint32_t o) {
-    uint32_t bestOffset = from.offset;
+uint64_t LineFeedsBefore(const TextLines& t, CachePoint from, uint64_t o) {
+    uint64_t bestOffset = from.offset;
     uint64_t bestCount = from.line - 1;
     if (!t.index.empty()) {
         size_t k = std::min<size_t>(o / LINE_INDEX_STEP, t.index.size() - 1);
         for (size_t e = k; e < k + 2 && e < t.index.size(); ++e) {
-            uint32_t at = static_cast<uint32_t>(e * LINE_INDEX_STEP);
+            uint64_t at = static_cast<uint64_t>(e * LINE_INDEX_STEP);
             if (Distance(at, o) < Distance(bestOffset, o)) {
                 bestOffset = at;
                 bestCount = t.index[e];
@@ -103,7 +99,7 @@ uint64_t LineFeedsBefore(const TextLines& t, CachePoint from, uint32_t o) {
 // one index interval: line n starts after the (n-1)-th line feed, and no
 // index point lies between the cache and that line feed. O(1), so steps of
 // a line or a page never search the index.
-bool CacheIsNear(LineIndex index, CachePoint from, uint32_t n) {
+bool CacheIsNear(LineIndex index, CachePoint from, uint64_t n) {
     uint64_t want = n - 1;  // line feeds before line n
     if (from.line <= n) {
         size_t next = from.offset / LINE_INDEX_STEP + 1;  // the first point after the cache
@@ -115,7 +111,7 @@ bool CacheIsNear(LineIndex index, CachePoint from, uint32_t n) {
 
 // Start of line n (1 <= n <= lineCount) or nullptr, walked from the cache
 // when it is near, else from the index point before line n's start.
-const uint8_t* LineStart(const TextLines& t, CachePoint from, uint32_t n) {
+const uint8_t* LineStart(const TextLines& t, CachePoint from, uint64_t n) {
     const uint8_t* begin = t.data.data();
     if (!t.index.empty() && !CacheIsNear(t.index, from, n)) {
         if (n == 1) return begin;
@@ -153,10 +149,10 @@ LineInfo LineLength(Bytes data, const uint8_t* start) {
     const uint8_t* lf = FindLineFeed(start, end);
     size_t count = static_cast<size_t>((lf == nullptr ? end : lf) - start);
     if (count != 0 && start[count - 1] == CR) --count;
-    return LineInfo{start, static_cast<uint32_t>(start - data.data()), static_cast<uint32_t>(count)};
+    return LineInfo{start, static_cast<uint64_t>(start - data.data()), static_cast<uint64_t>(count)};
 }
 
-bool LineAt(const TextLines& text, const LineCache& cache, uint32_t n, LineInfo& out) {
+bool LineAt(const TextLines& text, const LineCache& cache, uint64_t n, LineInfo& out) {
     if (n == 0 || n > text.lineCount) return false;
     const uint8_t* start = LineStart(text, FromCache(text.data, cache), n);
     if (start == nullptr) return false;
@@ -164,7 +160,7 @@ bool LineAt(const TextLines& text, const LineCache& cache, uint32_t n, LineInfo&
     return true;
 }
 
-int NextCell(const uint8_t* text, uint32_t length, uint32_t index, CellCursor& cursor, bool expandTabs) {
+int NextCell(const uint8_t* text, uint64_t length, uint64_t index, CellCursor& cursor, bool expandTabs) {
     if (cursor.pending > 0) {
         --cursor.pending;
         return ' ';
@@ -178,46 +174,46 @@ int NextCell(const uint8_t* text, uint32_t length, uint32_t index, CellCursor& c
     return byte;
 }
 
-ColumnPoint WalkColumns(const uint8_t* text, uint32_t length, uint64_t limit) {
+ColumnPoint WalkColumns(const uint8_t* text, uint64_t length, uint64_t limit) {
     uint64_t column = 0;
-    for (uint32_t pos = 0;;) {
+    for (uint64_t pos = 0;;) {
         const void* found = pos < length ? std::memchr(text + pos, TAB, length - pos) : nullptr;
-        uint32_t tabPos = found ? static_cast<uint32_t>(static_cast<const uint8_t*>(found) - text) : length;
+        uint64_t tabPos = found ? static_cast<uint64_t>(static_cast<const uint8_t*>(found) - text) : length;
         uint64_t tabColumn = column + (tabPos - pos);
-        if (limit <= tabColumn) return ColumnPoint{static_cast<uint32_t>(pos + (limit - column)), limit, 0};
+        if (limit <= tabColumn) return ColumnPoint{static_cast<uint64_t>(pos + (limit - column)), limit, 0};
         if (found == nullptr) return ColumnPoint{length, tabColumn, 0};
         uint64_t after = tabColumn + TabWidth(tabColumn + 1);
-        if (limit < after) return ColumnPoint{tabPos + 1, limit, static_cast<uint32_t>(after - limit)};
+        if (limit < after) return ColumnPoint{tabPos + 1, limit, static_cast<uint64_t>(after - limit)};
         column = after;
         pos = tabPos + 1;
     }
 }
 
-uint32_t LineOfOffset(const TextLines& text, const LineCache& cache, uint32_t offset) {
-    uint32_t o = std::min(offset, static_cast<uint32_t>(text.data.size()));
-    return Saturate(1 + LineFeedsBefore(text, FromCache(text.data, cache), o));
+uint64_t LineOfOffset(const TextLines& text, const LineCache& cache, uint64_t offset) {
+    uint64_t o = std::min(offset, static_cast<uint64_t>(text.data.size()));
+    return (1 + LineFeedsBefore(text, FromCache(text.data, cache), o));
 }
 
-uint32_t TopLineForOffset(const TextLines& text, uint32_t offset, LineCache& cache) {
+uint64_t TopLineForOffset(const TextLines& text, uint64_t offset, LineCache& cache) {
     Bytes data = text.data;
-    uint32_t size = static_cast<uint32_t>(data.size());
+    uint64_t size = static_cast<uint64_t>(data.size());
     if (size == 0) offset = 0;
     if (size != 0 && offset >= size) offset = size - 1;
     // Counted from the start or the index, never from the incoming cache.
-    uint32_t line = LineOfOffset(text, LineCache{}, offset);
-    uint32_t start = StartOfLineAt(data, offset);
+    uint64_t line = LineOfOffset(text, LineCache{}, offset);
+    uint64_t start = StartOfLineAt(data, offset);
     cache = LineCache{start, line, data.data() + start};
     return line;
 }
 
-void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint32_t offset, uint32_t& line,
-                        uint32_t& column) {
+void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint64_t offset, uint64_t& line,
+                        uint64_t& column) {
     Bytes data = text.data;
-    uint32_t size = static_cast<uint32_t>(data.size());
-    uint32_t o = std::min(offset, size);
+    uint64_t size = static_cast<uint64_t>(data.size());
+    uint64_t o = std::min(offset, size);
     // Lines starting at or before o: one more than the line feeds before o.
-    uint32_t n = LineOfOffset(text, cache, o);
-    uint32_t start;
+    uint64_t n = LineOfOffset(text, cache, o);
+    uint64_t start;
     if (text.lineCount > 0 && n > text.lineCount) {
         // Past the final line feed: the last line is the answer.
         n = text.lineCount;
@@ -226,13 +222,13 @@ void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint32_t 
         start = StartOfLineAt(data, o);
     }
     line = n;
-    column = Saturate(static_cast<uint64_t>(offset) - start + 1);
+    column = (static_cast<uint64_t>(offset) - start + 1);
 }
 
-uint32_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint32_t n, uint32_t k) {
+uint64_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint64_t n, uint64_t k) {
     LineInfo info;
     if (!LineAt(text, cache, n, info)) return 0;
-    return Saturate(static_cast<uint64_t>(info.offset) + (k == 0 ? 0 : k - 1));
+    return (static_cast<uint64_t>(info.offset) + (k == 0 ? 0 : k - 1));
 }
 
 }  // namespace pk

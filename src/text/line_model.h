@@ -16,59 +16,59 @@ namespace pk {
 using Bytes = std::span<const uint8_t>;
 
 // Bytes between two entries of the line index.
-constexpr uint32_t LINE_INDEX_STEP = uint32_t(64) << 10;
+constexpr uint64_t LINE_INDEX_STEP = uint64_t(64) << 10;
 
 // The line index: entry k is the number of line feeds in
 // data[0, k * LINE_INDEX_STEP), for every such point inside the data. An
 // empty index makes every walk start from the cache alone.
-using LineIndex = std::span<const uint32_t>;
+using LineIndex = std::span<const uint64_t>;
 
 // A block of text with what loading measured of it.
 struct TextLines {
     Bytes data;
-    uint32_t lineCount = 0;
+    uint64_t lineCount = 0;
     LineIndex index;
 };
 
 // The last line located: its byte offset, number (1-based) and first byte
 // (nullptr: never set, taken as line 1 at the start of the data).
 struct LineCache {
-    uint32_t offset = 0;
-    uint32_t line = 1;
+    uint64_t offset = 0;
+    uint64_t line = 1;
     const uint8_t* start = nullptr;
 };
 
 // A located line: its start, byte offset and text length.
 struct LineInfo {
     const uint8_t* start = nullptr;
-    uint32_t offset = 0;
-    uint32_t length = 0;
+    uint64_t offset = 0;
+    uint64_t length = 0;
 };
 
 // Display state of NextCell within one line.
 struct CellCursor {
-    uint32_t position = 0;  // next byte of the line
-    uint32_t pending = 0;   // blanks of an expanded tab still to give
+    uint64_t position = 0;  // next byte of the line
+    uint64_t pending = 0;   // blanks of an expanded tab still to give
 };
 
 constexpr int END_OF_LINE = -1;
 
 // Columns a tab at 1-based column k occupies: 8 - ((k - 1) mod 8).
-constexpr uint32_t TabWidth(uint64_t column) { return uint32_t(8 - (column - 1) % 8); }
+constexpr uint64_t TabWidth(uint64_t column) { return uint64_t(8 - (column - 1) % 8); }
 
 // A point on a line's text with tabs expanded to 8-column stops: a byte
 // index, the 0-based display column there, and the blanks of a tab still to
 // come when the point lies inside the tab (the byte index is then the one
 // after the tab).
 struct ColumnPoint {
-    uint32_t byte = 0;
+    uint64_t byte = 0;
     uint64_t column = 0;
-    uint32_t pending = 0;
+    uint64_t pending = 0;
 };
 // Walks text[0, length) from its start to display column `limit` (0-based),
 // or to its end when the text is narrower; tabs are skipped with memchr, so
 // the walk costs the same at any column of a long line.
-ColumnPoint WalkColumns(const uint8_t* text, uint32_t length, uint64_t limit);
+ColumnPoint WalkColumns(const uint8_t* text, uint64_t length, uint64_t limit);
 
 // Start of the following line; data.end() + 1 when there is none (beyond
 // every valid offset).
@@ -78,21 +78,21 @@ const uint8_t* PrevLineStart(Bytes data, const uint8_t* start);
 LineInfo LineLength(Bytes data, const uint8_t* start);
 // Line n (1-based), walked from the cache or the index, whichever is nearer;
 // the cache does not move. False for 0 or n > lineCount.
-bool LineAt(const TextLines& text, const LineCache& cache, uint32_t n, LineInfo& out);
+bool LineAt(const TextLines& text, const LineCache& cache, uint64_t n, LineInfo& out);
 // Next display character of a line (a byte 0..255) or END_OF_LINE. index is
 // the 0-based display column the character will occupy; expandTabs is
 // "tabs on and EBCDIC off".
-int NextCell(const uint8_t* text, uint32_t length, uint32_t index, CellCursor& cursor, bool expandTabs);
+int NextCell(const uint8_t* text, uint64_t length, uint64_t index, CellCursor& cursor, bool expandTabs);
 // Number of the line holding offset: one more than the line feeds before it
 // (so the offset just past a final line feed gives lineCount + 1).
-uint32_t LineOfOffset(const TextLines& text, const LineCache& cache, uint32_t offset);
+uint64_t LineOfOffset(const TextLines& text, const LineCache& cache, uint64_t offset);
 // The last line that starts at or before offset: sets cache to it and
 // returns its number.
-uint32_t TopLineForOffset(const TextLines& text, uint32_t offset, LineCache& cache);
+uint64_t TopLineForOffset(const TextLines& text, uint64_t offset, LineCache& cache);
 // Line number and 1-based byte column of an offset.
-void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint32_t offset, uint32_t& line,
-                        uint32_t& column);
+void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint64_t offset, uint64_t& line,
+                        uint64_t& column);
 // Byte offset of line n, byte column k; 0 when line n does not exist.
-uint32_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint32_t n, uint32_t k);
+uint64_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint64_t n, uint64_t k);
 
 }  // namespace pk

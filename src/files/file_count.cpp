@@ -1,0 +1,84 @@
+// Counting a mapped file in the background. A long stretch is cut into
+// parts, one per processor, that start on LINE_INDEX_STEP boundaries so each
+// thread writes its own index entries; each part is measured as if a line
+// began at its first byte, and JoinPart mends the lines that run across the
+// joins, so nothing depends on where the cuts fall. The first part is
+// counted by the feed's own worker, which publishes its progress as it goes,
+// so the screen can use the lines at the top at once.
+#include <unistd.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "files/feed_work.h"
+
+namespace pk {
+
+namespace {
+
+constexpr int MAX_PARTS = 64;
+constexpr uint64_t MIN_PART = uint64_t(64) << 20;
+// Progress is published after each piece.
+constexpr uint64_t PIECE = uint64_t(1) << 20;
+
+int CountParts(uint64_t bytes) {
+    long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    uint64_t bySize = bytes / MIN_PART;
+    return int(std::clamp<uint64_t>(std::min<uint64_t>(uint64_t(std::max(processors, 1L)), bySize), 1, MAX_PARTS));
+}
+
+// Start of part i of `parts` over [from, to) (i == parts: to).
+uint64_t PartStart(uint64_t from, uint64_t to, int parts, int i) {
+    if (i == 0) return from;
+    if (i == parts) return to;
+    uint64_t at = from + (to - from) / uint64_t(parts) * uint64_t(i);
+    return std::max(from, at - at % LINE_INDEX_STEP);
+}
+
+// Measures state up to end in pieces; after each, publishes a view of size
+// bytes when size is not 0.
+void CountPart(Feed& feed, ScanState& state, uint64_t end, uint64_t size) {
+    Bytes data(FeedData(feed), end);
+    while (state.scanned < end && !feed.stop) {
+        ScanPart(data, std::min(end, state.scanned + PIECE), state);
+        if (size != 0) Publish(feed, size, false, false);
+    }
+}
+
+// One pass over [state.scanned, to).
+void CountPass(Feed& feed, uint64_t to) {
+    uint64_t from = feed.state.scanned;
+    int parts = CountParts(to - from);
+    ScanState others[MAX_PARTS];
+    std::thread threads[MAX_PARTS];
+    for (int i = 1; i < parts; ++i) {
+        others[i] = StartScan(PartStart(from, to, parts, i), IndexSpan(feed));
+        uint64_t end = PartStart(from, to, parts, i + 1);
+        threads[i] = std::thread([&feed, &state = others[i], end] { CountPart(feed, state, end, 0); });
+    }
+    CountPart(feed, feed.state, PartStart(from, to, parts, 1), to);
+    for (int i = 1; i < parts; ++i) threads[i].join();
+    if (feed.stop) return;
+    for (int i = 1; i < parts; ++i) JoinPart(Bytes(FeedData(feed), to), feed.state, others[i]);
+}
+
+}  // namespace
+
+void CountFile(Feed& feed) {
+    for (;;) {
+        uint64_t to;
+        {
+            std::lock_guard<std::mutex> hold(feed.lock);
+            to = feed.target;
+            if (feed.state.scanned >= to || feed.stop) {
+                feed.working = false;
+                break;
+            }
+        }
+        CountPass(feed, to);
+        Publish(feed, to, false, false);
+    }
+    if (!feed.stop) Publish(feed, feed.state.scanned, true, false);
+}
+
+}  // namespace pk

@@ -1,0 +1,130 @@
+// Starting, viewing, growing and ending feeds. The view a reader takes is
+// copied under the feed's lock; the worker writes the index and the bytes
+// before it publishes a view that covers them, so whatever a view shows is
+// complete.
+#include "files/file_feed.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "files/feed_work.h"
+#include "files/file_memory.h"
+#include "files/file_table.h"
+
+namespace pk {
+
+uint64_t IndexBytesFor(uint64_t room) { return LineIndexSize(room) * sizeof(uint64_t); }
+
+std::span<uint64_t> IndexSpan(Feed& feed) { return {feed.index, feed.indexBytes / sizeof(uint64_t)}; }
+
+const uint8_t* FeedData(const Feed& feed) { return feed.block != nullptr ? feed.block : feed.map.base; }
+
+void Publish(Feed& feed, uint64_t size, bool counted, bool streaming) {
+    const ScanState& s = feed.state;
+    FeedView v;
+    v.data = FeedData(feed);
+    v.size = size;
+    v.scanned = s.scanned;
+    v.scan = s.result;
+    if (s.scanned == size) {
+        // The bytes after the last line feed are a line of their own.
+        ScanState rest = s;
+        v.scan = ScanFinish(Bytes(v.data, size), rest);
+    } else if (s.lineStart < size) {
+        v.scan.lineCount += 1;
+    }
+    v.indexEntries = std::min<uint64_t>(LineIndexSize(s.scanned), feed.indexBytes / sizeof(uint64_t));
+    v.counted = counted;
+    v.streaming = streaming;
+    {
+        std::lock_guard<std::mutex> hold(feed.lock);
+        v.failure = feed.shown.failure;
+        v.error = feed.shown.error;
+        feed.shown = v;
+    }
+    feed.changed.notify_all();
+}
+
+namespace {
+
+// The index, reserved for every byte the data area can hold.
+bool ReserveIndex(Feed& feed, uint64_t room, uint32_t& error) {
+    uint64_t bytes = IndexBytesFor(room);
+    feed.index = reinterpret_cast<uint64_t*>(ReserveBlock(bytes, bytes, feed.indexBytes, error));
+    return feed.index != nullptr;
+}
+
+}  // namespace
+
+Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error) {
+    Feed* feed = new Feed;
+    feed->fd = fd;
+    if (!MapFile(fd, size, feed->map, error) || !ReserveIndex(*feed, feed->map.reserved, error)) {
+        ReleaseFeed(feed);
+        return nullptr;
+    }
+    feed->state = StartScan(0, IndexSpan(*feed));
+    feed->target = size;
+    feed->working = true;
+    Publish(*feed, size, false, false);
+    feed->worker = std::thread(CountFile, std::ref(*feed));
+    return feed;
+}
+
+Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error) {
+    Feed* feed = new Feed;
+    feed->fd = fd;
+    constexpr uint64_t LEAST = uint64_t(64) << 20;
+    feed->block = ReserveBlock(limit, LEAST, feed->blockSize, error);
+    if (feed->block == nullptr || !ReserveIndex(*feed, feed->blockSize, error) ||
+        pipe2(feed->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (feed->block != nullptr && feed->wake[0] < 0) error = static_cast<uint32_t>(errno);
+        ReleaseFeed(feed);
+        return nullptr;
+    }
+    feed->state = StartScan(0, IndexSpan(*feed));
+    Publish(*feed, 0, true, true);
+    feed->worker = std::thread(ReadStream, std::ref(*feed));
+    return feed;
+}
+
+FeedView ViewFeed(Feed& feed) {
+    std::lock_guard<std::mutex> hold(feed.lock);
+    return feed.shown;
+}
+
+bool GrowFileFeed(Feed& feed, uint64_t newSize) {
+    std::unique_lock<std::mutex> hold(feed.lock);
+    if (feed.block != nullptr || newSize <= feed.target) return true;
+    if (!ExtendMap(feed.map, feed.fd, newSize)) return false;
+    feed.target = newSize;
+    // A worker that has finished is started again; one still at work sees
+    // the new target when it ends its pass.
+    bool idle = !feed.working;
+    feed.working = true;
+    hold.unlock();
+    if (idle) {
+        if (feed.worker.joinable()) feed.worker.join();
+        feed.worker = std::thread(CountFile, std::ref(feed));
+    }
+    return true;
+}
+
+void StopStream(Feed& feed) {
+    feed.stop = true;
+    if (feed.wake[1] >= 0) (void)!write(feed.wake[1], "s", 1);
+}
+
+void ReleaseFeed(Feed* feed) {
+    if (feed == nullptr) return;
+    StopStream(*feed);
+    if (feed->worker.joinable()) feed->worker.join();
+    UnmapFile(feed->map);
+    ReleaseBlock(feed->block, feed->blockSize);
+    ReleaseBlock(reinterpret_cast<uint8_t*>(feed->index), feed->indexBytes);
+    for (int fd : {feed->fd, feed->wake[0], feed->wake[1]})
+        if (fd >= 0) close(fd);
+    delete feed;
+}
+
+}  // namespace pk

@@ -1,0 +1,127 @@
+// Following files. Every look compares the file with what was taken up
+// (file_change.h); while watching, a change is taken up and the view goes
+// to the end, otherwise the message tells the user how to take it up. New
+// lines that reach rows of the screen that were empty are drawn at once.
+#include "interact/follow.h"
+
+#include "display/display_state.h"
+#include "display/screen.h"
+#include "display/views.h"
+#include "files/file_table.h"
+#include "files/program_state.h"
+#include "interact/command_state.h"
+#include "interact/movement.h"
+#include "interact/screen_size.h"
+#include "panel/panel.h"
+
+namespace pk {
+
+FollowState follow;
+
+void ResetFollow() { follow = FollowState{}; }
+
+namespace {
+
+constexpr int TICK_BUSY_MS = 100;   // counting, reading or watching
+constexpr int TICK_IDLE_MS = 500;
+constexpr int TICK_WAIT_MS = 50;
+
+constexpr uint8_t CH_ESC = 27;
+
+// Whether the rows of the view reach past what was there before: the part
+// of the file that grew shows.
+bool ViewReaches(const FileEntry& e, uint64_t lines, uint64_t size) {
+    if (display.hexView) return e.view.offset + program.hexPageBytes > size;
+    return e.view.line + program.dataRows > lines;
+}
+
+const char* ChangeText(FileChange change) {
+    if (change == CHANGE_SHRUNK) return "File truncated";
+    if (change == CHANGE_REPLACED) return "File replaced";
+    return "Watching";
+}
+
+// The view at the end of the file, as the bottom keys put it.
+void ShowEnd(FileEntry& e) {
+    if (display.hexView) {
+        KeepLastPage(e);
+    } else {
+        uint64_t rows = program.dataRows;
+        e.view.line = e.lineCount <= rows ? 1 : e.lineCount - rows + 1;
+    }
+}
+
+bool IsAbandonKey(const InputRecord& r) {
+    if (r.eventType != KEY_EVENT || !r.keyDown) return false;
+    return r.ch == CH_ESC || (r.ch == CtrlChar('C') && (r.controlState & CTRL_PRESSED));
+}
+
+}  // namespace
+
+int TickInterval() {
+    const FileEntry& e = CurrentEntry();
+    return follow.watching || e.counting ? TICK_BUSY_MS : TICK_IDLE_MS;
+}
+
+bool FollowChanges() {
+    FileEntry& e = CurrentEntry();
+    uint64_t lines = e.lineCount, size = e.size;
+    FileChange change = CheckFileChange(e);
+    if (!follow.watching) {
+        if (change != CHANGE_NONE) SetMessage("Changed: w to watch");
+        RefreshEntry(e);
+        return (e.lineCount != lines || e.size != size) && ViewReaches(e, lines, size);
+    }
+    if (change != CHANGE_NONE && !TakeFileChange(e, change)) {
+        SetMessage("File read error");
+        StopWatching();
+        return true;
+    }
+    SetMessage(ChangeText(change));
+    RefreshEntry(e);
+    if (change == CHANGE_NONE && e.lineCount == lines && e.size == size) return false;
+    ShowEnd(e);
+    return true;
+}
+
+uint32_t StartWatching() {
+    follow.watching = true;
+    FileEntry& e = CurrentEntry();
+    FileChange change = CheckFileChange(e);
+    if (change != CHANGE_NONE && !TakeFileChange(e, change)) {
+        follow.watching = false;
+        SetMessage("File read error");
+        return CMD_KEEPMSG;
+    }
+    RefreshEntry(e);
+    ShowEnd(e);
+    SetMessage(ChangeText(change));
+    return CMD_REDRAW | CMD_KEEPMSG;
+}
+
+void StopWatching() { follow.watching = false; }
+
+bool WaitForCount(FileEntry& entry, CountNeed need) {
+    Console* console = fullconsole();
+    SetMessage("wait...");
+    ShowStatus();
+    console->updateScreen();
+    console->setTick(TICK_WAIT_MS);
+    bool done = false;
+    for (InputRecord r; !done && console->readInput(r);) {
+        if (IsAbandonKey(r)) break;
+        if (r.eventType == RESIZE_EVENT) {
+            FollowScreenSize();
+            DrawMainScreen();
+        }
+        RefreshEntry(entry);
+        done = CountedTo(entry, need);
+        ShowStatus();
+    }
+    console->setTick(0);
+    ClearMessage();
+    ShowStatus();
+    return done;
+}
+
+}  // namespace pk
