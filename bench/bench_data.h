@@ -29,10 +29,10 @@ inline size_t DataSize() { return Small() ? (size_t(4) << 20) : (size_t(1) << 30
 // Bytes with their load-time line measures and line index.
 struct ScannedData {
     std::vector<uint8_t> bytes;
-    std::vector<uint32_t> index;
+    std::vector<uint64_t> index;
     pk::ScanResult scan;
     explicit ScannedData(std::vector<uint8_t> b)
-        : bytes(std::move(b)), index(pk::LineIndexSize(uint32_t(bytes.size()))), scan(pk::ScanLines(all(), index)) {}
+        : bytes(std::move(b)), index(pk::LineIndexSize(uint64_t(bytes.size()))), scan(pk::ScanLines(all(), index)) {}
     pk::Bytes all() const { return pk::Bytes(bytes.data(), bytes.size()); }
     pk::TextLines lines() const { return pk::TextLines{all(), scan.lineCount, index}; }
 };
@@ -54,7 +54,7 @@ inline std::vector<uint8_t> Utf8Data(size_t size, const std::string& source, uin
     };
     size_t pos = 0;
     while (pos < size) {
-        size_t from = start(random.below(uint32_t(source.size() / 2)));
+        size_t from = start(random.below(uint64_t(source.size() / 2)));
         size_t text = std::min<size_t>(39 + random.below(161), size - pos - 1);
         text = start(from + text) - from;
         std::memcpy(&data[pos], source.data() + from, text);
@@ -95,7 +95,7 @@ inline const ScannedData& SharedUtf8Data(bool cjk) {
 // The load-time measure: lines, longest line raw and with tabs expanded.
 __attribute__((noinline)) inline pk::ScanResult ByteLoopScan(pk::Bytes d) {
     pk::ScanResult r;
-    uint32_t raw = 1, exp = 1;
+    uint64_t raw = 1, exp = 1;
     for (size_t p = 0; p < d.size(); ++p) {
         uint8_t c = d[p];
         if (c == '\n') {
@@ -129,23 +129,23 @@ __attribute__((noinline)) inline size_t ByteLoopPrev(pk::Bytes d, size_t s) {
 }
 
 // Length of the line starting at s, without its CR LF or LF.
-__attribute__((noinline)) inline uint32_t ByteLoopLength(pk::Bytes d, size_t s) {
+__attribute__((noinline)) inline uint64_t ByteLoopLength(pk::Bytes d, size_t s) {
     size_t e = s;
     while (e < d.size() && d[e] != '\n') ++e;
     if (e > s && d[e - 1] == '\r') --e;
-    return uint32_t(e - s);
+    return uint64_t(e - s);
 }
 
 // Start of line n, walking from the top.
-inline size_t ByteLoopLineStart(pk::Bytes d, uint32_t n) {
+inline size_t ByteLoopLineStart(pk::Bytes d, uint64_t n) {
     size_t s = 0;
-    for (uint32_t line = 1; line < n; ++line) s = ByteLoopNext(d, s);
+    for (uint64_t line = 1; line < n; ++line) s = ByteLoopNext(d, s);
     return s;
 }
 
 // Line number and start of the line holding offset, walking from the top.
-inline uint32_t ByteLoopLineOf(pk::Bytes d, size_t offset, size_t& start) {
-    uint32_t line = 1;
+inline uint64_t ByteLoopLineOf(pk::Bytes d, size_t offset, size_t& start) {
+    uint64_t line = 1;
     start = 0;
     for (;;) {
         size_t next = ByteLoopNext(d, start);
@@ -168,7 +168,7 @@ struct BenchScreen {
         pk::FileEntry& e = pk::fileTable[0];
         e = pk::FileEntry{};
         e.data = const_cast<uint8_t*>(f.bytes.data());
-        e.size = uint32_t(f.bytes.size());
+        e.size = uint64_t(f.bytes.size());
         e.lineCount = f.scan.lineCount;
         e.lineIndex = f.index;
         e.longestRaw = f.scan.longestRaw;

@@ -28,7 +28,7 @@ pk::TextLines Lines(benchmark::State& state) {
 
 void BM_ScanLines(benchmark::State& state) {
     Bytes d = AllBytes();
-    std::vector<uint32_t> index(pk::LineIndexSize(uint32_t(d.size())));
+    std::vector<uint64_t> index(pk::LineIndexSize(uint64_t(d.size())));
     Compare(
         state, [&] { benchmark::DoNotOptimize(pk::ScanLines(d, index)); },
         [&] { benchmark::DoNotOptimize(ByteLoopScan(d)); }, d.size());
@@ -38,7 +38,7 @@ void BM_ScanLines(benchmark::State& state) {
 // Latin, 1: CJK), where every line is also measured in cells.
 void BM_ScanLinesUtf8(benchmark::State& state) {
     Bytes d = SharedUtf8Data(state.range(0) == 1).all();
-    std::vector<uint32_t> index(pk::LineIndexSize(uint32_t(d.size())));
+    std::vector<uint64_t> index(pk::LineIndexSize(uint64_t(d.size())));
     Compare(
         state, [&] { benchmark::DoNotOptimize(pk::ScanLines(d, index)); },
         [&] { benchmark::DoNotOptimize(ByteLoopScan(d)); }, d.size());
@@ -50,7 +50,7 @@ void BM_ScanLinesUtf8(benchmark::State& state) {
 void BM_LineAtForwardAndBack(benchmark::State& state) {
     Bytes d = AllBytes();
     pk::TextLines t = Lines(state);
-    uint32_t count = t.lineCount;
+    uint64_t count = t.lineCount;
     auto ours = [&] {
         pk::LineInfo last, first;
         pk::LineAt(t, pk::LineCache{}, count, last);
@@ -59,9 +59,9 @@ void BM_LineAtForwardAndBack(benchmark::State& state) {
     };
     auto byteLoop = [&] {
         size_t s = 0;
-        for (uint32_t n = 1; n < count; ++n) s = ByteLoopNext(d, s);
+        for (uint64_t n = 1; n < count; ++n) s = ByteLoopNext(d, s);
         size_t end = s;
-        for (uint32_t n = count; n > 1; --n) s = ByteLoopPrev(d, s);
+        for (uint64_t n = count; n > 1; --n) s = ByteLoopPrev(d, s);
         benchmark::DoNotOptimize(end + s);
     };
     Compare(state, ours, byteLoop, 2 * d.size());
@@ -72,17 +72,17 @@ void BM_LineAtForwardAndBack(benchmark::State& state) {
 void BM_LineAtEveryLine(benchmark::State& state) {
     Bytes d = AllBytes();
     pk::TextLines t = Lines(state);
-    uint32_t count = t.lineCount;
+    uint64_t count = t.lineCount;
     auto ours = [&] {
         pk::LineCache cache;
         pk::LineInfo info;
         uint64_t sum = 0;
-        for (uint32_t n = 1; n <= count; ++n) {
+        for (uint64_t n = 1; n <= count; ++n) {
             pk::LineAt(t, cache, n, info);
             cache = pk::LineCache{info.offset, n, info.start};
             sum += info.length;
         }
-        for (uint32_t n = count; n >= 1; --n) {
+        for (uint64_t n = count; n >= 1; --n) {
             pk::LineAt(t, cache, n, info);
             cache = pk::LineCache{info.offset, n, info.start};
             sum += info.length;
@@ -92,11 +92,11 @@ void BM_LineAtEveryLine(benchmark::State& state) {
     auto byteLoop = [&] {
         uint64_t sum = 0;
         size_t s = 0;
-        for (uint32_t n = 1; n <= count; ++n) {
+        for (uint64_t n = 1; n <= count; ++n) {
             if (n > 1) s = ByteLoopNext(d, s);
             sum += ByteLoopLength(d, s);
         }
-        for (uint32_t n = count; n >= 1; --n) {
+        for (uint64_t n = count; n >= 1; --n) {
             if (n < count) s = ByteLoopPrev(d, s);
             sum += ByteLoopLength(d, s);
         }
@@ -108,7 +108,7 @@ void BM_LineAtEveryLine(benchmark::State& state) {
 void BM_TopLineForOffset(benchmark::State& state) {
     Bytes d = AllBytes();
     pk::TextLines t = Lines(state);
-    uint32_t offset = uint32_t(d.size() - 2);
+    uint64_t offset = uint64_t(d.size() - 2);
     Compare(
         state,
         [&] {
@@ -125,18 +125,18 @@ void BM_TopLineForOffset(benchmark::State& state) {
 void BM_OffsetToLineColumn(benchmark::State& state) {
     Bytes d = AllBytes();
     pk::TextLines t = Lines(state);
-    uint32_t offset = uint32_t(d.size() - 2);
+    uint64_t offset = uint64_t(d.size() - 2);
     Compare(
         state,
         [&] {
-            uint32_t line = 0, column = 0;
+            uint64_t line = 0, column = 0;
             pk::OffsetToLineColumn(t, pk::LineCache{}, offset, line, column);
             benchmark::DoNotOptimize(line + column);
         },
         [&] {
             size_t start = 0;
-            uint32_t line = ByteLoopLineOf(d, offset, start);
-            benchmark::DoNotOptimize(line + uint32_t(offset - start + 1));
+            uint64_t line = ByteLoopLineOf(d, offset, start);
+            benchmark::DoNotOptimize(line + uint64_t(offset - start + 1));
         },
         d.size());
 }

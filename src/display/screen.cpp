@@ -126,6 +126,16 @@ void ShowStatus() {
     fullpanel(PNL_DISPLAY, StatusPanel);
 }
 
+void ShowCounts() {
+    PanelField* message = fullfind(StatusPanel, 1);
+    PanelField* status = fullfind(StatusPanel, 2);
+    if (message == nullptr || status == nullptr) return;
+    message->text = messageFieldText;  // as it was filled last
+    FormatStatus();
+    status->text = reinterpret_cast<uint8_t*>(display.statusText);
+    fullpanel(PNL_DISPLAY, StatusPanel);
+}
+
 void ShowScrollAmount() {
     PanelField* label = fullfind(KeysPanel, 1);
     if (label == nullptr) return;

@@ -22,6 +22,9 @@ void DrawMainScreen();
 
 void ShowFileName();
 void ShowStatus();
+// The status field again (the counts moved on), the message field as it
+// was last shown.
+void ShowCounts();
 void ShowScrollAmount();
 void ToggleView();
 

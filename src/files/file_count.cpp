@@ -21,7 +21,8 @@ constexpr uint64_t MIN_PART = uint64_t(64) << 20;
 // Progress is published after each piece.
 constexpr uint64_t PIECE = uint64_t(1) << 20;
 
-int CountParts(uint64_t bytes) {
+int CountParts(const Feed& feed, uint64_t bytes) {
+    if (feed.parts > 0) return std::min(feed.parts, MAX_PARTS);
     long processors = sysconf(_SC_NPROCESSORS_ONLN);
     uint64_t bySize = bytes / MIN_PART;
     return int(std::clamp<uint64_t>(std::min<uint64_t>(uint64_t(std::max(processors, 1L)), bySize), 1, MAX_PARTS));
@@ -48,7 +49,7 @@ void CountPart(Feed& feed, ScanState& state, uint64_t end, uint64_t size) {
 // One pass over [state.scanned, to).
 void CountPass(Feed& feed, uint64_t to) {
     uint64_t from = feed.state.scanned;
-    int parts = CountParts(to - from);
+    int parts = CountParts(feed, to - from);
     ScanState others[MAX_PARTS];
     std::thread threads[MAX_PARTS];
     for (int i = 1; i < parts; ++i) {

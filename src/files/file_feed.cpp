@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "files/feed_work.h"
 #include "files/file_memory.h"
 #include "files/file_table.h"
@@ -56,9 +58,10 @@ bool ReserveIndex(Feed& feed, uint64_t room, uint32_t& error) {
 
 }  // namespace
 
-Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error) {
+Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts) {
     Feed* feed = new Feed;
     feed->fd = fd;
+    feed->parts = parts;
     if (!MapFile(fd, size, feed->map, error) || !ReserveIndex(*feed, feed->map.reserved, error)) {
         ReleaseFeed(feed);
         return nullptr;
@@ -75,7 +78,8 @@ Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error) {
     Feed* feed = new Feed;
     feed->fd = fd;
     constexpr uint64_t LEAST = uint64_t(64) << 20;
-    feed->block = ReserveBlock(limit, LEAST, feed->blockSize, error);
+    feed->block = ReserveBlock(limit, std::min(limit, LEAST), feed->blockSize, error);
+    feed->limit = std::min(limit, feed->blockSize);
     if (feed->block == nullptr || !ReserveIndex(*feed, feed->blockSize, error) ||
         pipe2(feed->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
         if (feed->block != nullptr && feed->wake[0] < 0) error = static_cast<uint32_t>(errno);
@@ -105,6 +109,11 @@ bool GrowFileFeed(Feed& feed, uint64_t newSize) {
     hold.unlock();
     if (idle) {
         if (feed.worker.joinable()) feed.worker.join();
+        // Until the new worker publishes, the view says there is more.
+        hold.lock();
+        feed.shown.size = newSize;
+        feed.shown.counted = false;
+        hold.unlock();
         feed.worker = std::thread(CountFile, std::ref(feed));
     }
     return true;

@@ -41,6 +41,8 @@ struct Feed {
     FileMap map;               // a regular file
     uint8_t* block = nullptr;  // a stream's own memory
     uint64_t blockSize = 0;
+    uint64_t limit = 0;        // a stream's bytes at most (within blockSize)
+    int parts = 0;             // a file is counted in this many parts (0: one per processor)
     uint64_t* index = nullptr;
     uint64_t indexBytes = 0;
     int fd = -1;
@@ -53,14 +55,13 @@ struct Feed {
     std::atomic<bool> stop{false};
 };
 
-// Starts counting size bytes of the regular file fd, mapped; the feed owns
-// fd from then on. nullptr with the errno when it cannot be mapped.
-Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error);
+// Starts counting size bytes of the regular file fd, mapped, in `parts`
+// parts at once (0: as many as pay); the feed owns fd from then on. nullptr
+// with the errno when it cannot be mapped.
+Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts = 0);
 // Starts reading fd (a pipe or the like) to its end, at most limit bytes;
 // the feed owns fd. nullptr with the errno when no memory can be had.
 Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error);
-// A feed over bytes that are all there, counted at once (tests, small data).
-Feed* StartFixedFeed(const uint8_t* data, uint64_t size);
 FeedView ViewFeed(Feed& feed);
 // Waits until ready(view) holds, the feed has nothing more to give, or
 // timeoutMs passed; returns the last view.

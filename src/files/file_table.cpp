@@ -77,6 +77,8 @@ void RefreshEntry(FileEntry& entry) {
     entry.counting = !v.counted || v.streaming;
     entry.streaming = v.streaming;
     entry.scanned = v.scanned;
+    entry.failure = v.failure;
+    entry.failureError = v.error;
     TakeScan(entry, v.scan);
 }
 

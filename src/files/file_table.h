@@ -43,6 +43,9 @@ struct FileEntry {
     bool counting = false;   // lines are still being counted, or bytes read
     bool streaming = false;  // bytes are still arriving
     uint64_t scanned = 0;    // bytes whose lines are counted
+    LoadResult failure{};    // why a stream stopped early (LOAD_OK: it did not)
+    uint32_t failureError = 0;
+    bool failureShown = false;  // its message has been shown
     LineCache cache;
     FilePosition view;
     FilePosition findStart;

@@ -40,9 +40,13 @@ void Fail(Feed& feed, LoadResult failure, uint32_t error) {
 void ReadStream(Feed& feed) {
     uint64_t size = 0;
     while (WaitForInput(feed)) {
-        uint64_t room = std::min(READ_PIECE, feed.blockSize - size);
+        uint64_t room = std::min(READ_PIECE, feed.limit - size);
         if (room == 0) {
-            Fail(feed, LOAD_TOO_LARGE, 0);
+            // Full: too large unless the stream ends right here.
+            char more;
+            ssize_t got = read(feed.fd, &more, 1);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got != 0) Fail(feed, LOAD_TOO_LARGE, 0);
             break;
         }
         ssize_t got = read(feed.fd, feed.block + size, room);

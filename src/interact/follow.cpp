@@ -63,25 +63,40 @@ int TickInterval() {
     return follow.watching || e.counting ? TICK_BUSY_MS : TICK_IDLE_MS;
 }
 
+namespace {
+
+// A stream that stopped early says why, once.
+void ReportFailure(FileEntry& e) {
+    if (e.failure == LOAD_OK || e.failureShown) return;
+    char text[MESSAGE_SIZE];
+    ShortLoadMessage(text, sizeof text, e.failure, e.failureError);
+    SetMessage(text);
+    e.failureShown = true;
+}
+
+}  // namespace
+
 bool FollowChanges() {
     FileEntry& e = CurrentEntry();
     uint64_t lines = e.lineCount, size = e.size;
     FileChange change = CheckFileChange(e);
+    bool redraw = false;
     if (!follow.watching) {
         if (change != CHANGE_NONE) SetMessage("Changed: w to watch");
         RefreshEntry(e);
-        return (e.lineCount != lines || e.size != size) && ViewReaches(e, lines, size);
-    }
-    if (change != CHANGE_NONE && !TakeFileChange(e, change)) {
+        redraw = (e.lineCount != lines || e.size != size) && ViewReaches(e, lines, size);
+    } else if (change != CHANGE_NONE && !TakeFileChange(e, change)) {
         SetMessage("File read error");
         StopWatching();
-        return true;
+        redraw = true;
+    } else {
+        SetMessage(ChangeText(change));
+        RefreshEntry(e);
+        redraw = change != CHANGE_NONE || e.lineCount != lines || e.size != size;
+        if (redraw) ShowEnd(e);
     }
-    SetMessage(ChangeText(change));
-    RefreshEntry(e);
-    if (change == CHANGE_NONE && e.lineCount == lines && e.size == size) return false;
-    ShowEnd(e);
-    return true;
+    ReportFailure(e);
+    return redraw;
 }
 
 uint32_t StartWatching() {

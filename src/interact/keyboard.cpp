@@ -136,11 +136,14 @@ void HandleKey(LoopState& loop, const InputRecord& record, uint32_t (*act)(LoopS
 // No key for a tick: what the files brought is taken up; the data area is
 // drawn again in place, so the line being typed keeps its cursor.
 void Tick(LoopState& loop) {
+    bool quiet = display.messageText[0] == '\0';
     if (FollowChanges()) {
         if (display.hexView) DrawHexView();
         else DrawTextView();
     }
-    ShowStatus();
+    // A message shown before the tick stays unless the tick has one.
+    if (quiet && display.messageText[0] == '\0') ShowCounts();
+    else ShowStatus();
     ShowCommandWindow(loop.line);
 }
 

@@ -49,7 +49,7 @@ uint32_t ColumnRight(uint64_t amount) {
     uint64_t widest = WidestLine(CurrentEntry(), ShowingUtf8());
     if (InHexView() || widest <= program.screenWidth) return Refuse();
     uint64_t limit = widest - program.screenWidth + 1u;
-    return SetColumn(std::min(CurrentEntry().view.column + amount, limit));
+    return SetColumn(std::min(SaturatingAdd(CurrentEntry().view.column, amount), limit));
 }
 
 uint32_t Help(LineCursor&, int) {

@@ -38,7 +38,7 @@ int HexScrollDown(FileEntry& e, uint64_t n, bool quiet) {
     uint64_t page = program.hexPageBytes;
     if (step == 0 || e.size <= page) return Refuse(quiet);
     if (e.size <= uint64_t(e.view.offset) + page - 1) return Refuse(quiet);
-    uint64_t target = std::min(uint64_t(e.view.offset) + step, RowEnd(e) - page);
+    uint64_t target = std::min(SaturatingAdd(e.view.offset, step), RowEnd(e) - page);
     if (target == e.view.offset) return Refuse(quiet);
     e.view.offset = uint64_t(target);
     return 1;
@@ -47,7 +47,7 @@ int HexScrollDown(FileEntry& e, uint64_t n, bool quiet) {
 int TextScrollDown(FileEntry& e, uint64_t n, bool quiet) {
     uint64_t last = LastTopLine(e);
     if (n == 0 || e.view.line >= last) return Refuse(quiet);
-    e.view.line = uint64_t(std::min<uint64_t>(uint64_t(e.view.line) + n, last));
+    e.view.line = std::min(SaturatingAdd(e.view.line, n), last);
     return 1;
 }
 

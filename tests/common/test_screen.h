@@ -49,9 +49,9 @@ public:
     pk::FileEntry& load(std::string_view bytes, const char* name = "/tmp/data.txt") {
         data = std::string(bytes);
         pk::FileEntry& e = pk::fileTable[0] = pk::FileEntry{};
-        std::vector<uint32_t> index(pk::LineIndexSize(uint32_t(data.size())));
+        std::vector<uint64_t> index(pk::LineIndexSize(data.size()));
         const pk::ScanResult scan = pk::ScanLines(B(data), index);
-        pk::StoreLoaded(e, reinterpret_cast<uint8_t*>(data.data()), uint32_t(data.size()), scan, index);
+        pk::StoreLoaded(e, reinterpret_cast<uint8_t*>(data.data()), data.size(), scan, index);
         std::snprintf(e.name, sizeof e.name, "%s", name);
         pk::program.currentEntry = 0;
         return e;

@@ -60,7 +60,7 @@ TEST(Find, RepeatedFindsGiveTheReferenceHitsInBothViewsAndCaseModes) {
                 pk::display.exactCase = !fold;
                 pktest::SetFindString(needle);
                 FilePosition start{1, 1, 0}, want{};
-                if (k % 2) start = {uint32_t(rng() % (e.lineCount + 2)), uint32_t(1 + rng() % 40), uint32_t(rng() % (e.size + 2))};
+                if (k % 2) start = {uint64_t(rng() % (e.lineCount + 2)), uint64_t(1 + rng() % 40), uint64_t(rng() % (e.size + 2))};
                 e.findStart = start;
                 for (int round = 0;; ++round) {
                     bool hit = pktest::ReferenceFind(e, needle, hex, fold, start, want);

@@ -60,7 +60,7 @@ TEST(TextView, ColumnSeekFarIntoALongLine) {
     s.load(line);
     for (uint32_t tabs : {0u, 1u}) {
         pk::settings.tabsOn = tabs;
-        const std::vector<uint32_t> cells = pktest::RefCells(line, tabs);
+        const std::vector<uint64_t> cells = pktest::RefCells(line, tabs);
         for (uint32_t column : {3'999'990u, 4'199'000u, 4'300'000u}) {
             s.entry().view.column = column;
             pk::DrawTextView();

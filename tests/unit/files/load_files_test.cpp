@@ -22,10 +22,9 @@
 #include <tuple>
 #include <vector>
 
-#include "files/file_memory.h"
-#include "files/file_read.h"
+#include "files/file_change.h"
+#include "files/file_feed.h"
 #include "files/file_table.h"
-#include "files/stream_read.h"
 #include "line_reference.h"
 #include "temp_dir.h"
 
@@ -66,14 +65,13 @@ protected:
 TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
     for (const char* f : {"w/c.txt", "w/a.txt", "w/b.txt", "w/b.log", "m/b_file", "e/a_full", "s/a.txt", "s/A.txt"})
         dir.write(f, f);
-    for (const char* f : {"e/empty", "e/x_empty", "big/too_large"}) dir.write(f, "");
+    for (const char* f : {"e/empty", "e/x_empty"}) dir.write(f, "");
     for (const char* d : {"f/d1", "f/d2", "m/a_dir"}) dir.mkdir(d);
     ASSERT_EQ(symlink((dir / "s/a.txt").c_str(), (dir / "s/link").c_str()), 0);
     ASSERT_EQ(link((dir / "s/a.txt").c_str(), (dir / "s/hard").c_str()), 0);
     ASSERT_EQ(symlink("loop", (dir / "m/loop").c_str()), 0);
     ASSERT_EQ(symlink("gone", (dir / "m/c_link").c_str()), 0);
     ASSERT_EQ(mkfifo(dir.mkdir("r").append("/fifo").c_str(), 0600), 0);
-    ASSERT_EQ(truncate((dir / "big/too_large").c_str(), 2147483648LL), 0);
     struct Step { std::string name; pk::LoadResult result; uint32_t error; int loaded, current; } steps[] = {
         {"f/*", pk::LOAD_NOT_FOUND, kUntouched, 0, 15},  // only folders
         {"-", pk::LOAD_NOT_FOUND, kUntouched, 0, 15},  // standard input, never read
@@ -84,7 +82,6 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
         {"m/loop", pk::LOAD_SEARCH_ERROR, ELOOP, 0, 15},
         {std::string(300, 'c'), pk::LOAD_SEARCH_ERROR, ENAMETOOLONG, 0, 15},
         {"r/fifo", pk::LOAD_OPEN_ERROR, ENODEV, 0, 15},
-        {"big/too_large", pk::LOAD_TOO_LARGE, kUntouched, 0, 15},
         {"w/*.txt", pk::LOAD_OK, kUntouched, 3, 0},  // a, b, c into slots 0, 1, 2
         {"e/*", pk::LOAD_OK, kUntouched, 4, 3},      // then an empty file: still success
         {"m/b_file", pk::LOAD_OK, kUntouched, 5, 4},
@@ -104,7 +101,7 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
     }
     for (int i = 0; i < 3; ++i) EXPECT_STREQ(pk::fileTable[i].name, (dir / std::string("w/") + "abc"[i] + ".txt").c_str());
     const pk::FileEntry& proc = pk::fileTable[7];
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(proc.data), proc.size).rfind("Linux version ", 0), 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(proc.data), proc.size).rfind("Linux version ", 0), 0u);
     EXPECT_EQ(proc.lineCount, 1u);
 }
 
@@ -122,23 +119,14 @@ TEST_F(LoadFilesTest, TableLimits) {
     EXPECT_EQ(pk::program.currentEntry, 3);
 }
 
-// The largest size passes the size test: with no room for its block,
-// loading gets as far as the allocation and fails there.
-TEST_F(LoadFilesTest, LargestSparseFilePassesTheSizeTest) {
-    std::string largest = dir.write("largest", "");
-    ASSERT_EQ(truncate(largest.c_str(), 2147483647LL), 0);
-    pid_t pid = fork();
-    if (pid == 0) {
-        unsigned long pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        struct rlimit limit;
-        limit.rlim_cur = limit.rlim_max = pages * sysconf(_SC_PAGESIZE) + (256ul << 20);
-        pk::LoadResult r = setrlimit(RLIMIT_AS, &limit) ? pk::LOAD_OK : pk::LoadFiles(largest.c_str(), full, error);
-        _exit(r == pk::LOAD_NO_MEMORY && error == ENOMEM ? 0 : 80 + int(r));
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_EQ(status, 0);
+// A file of any size loads at once, sparse or not: nothing is read before
+// the screen, and closing it stops its count.
+TEST_F(LoadFilesTest, HugeSparseFileLoadsAtOnce) {
+    std::string huge = dir.write("huge", "");
+    ASSERT_EQ(truncate(huge.c_str(), 3LL << 30), 0);
+    ASSERT_EQ(Load(huge), pk::LOAD_OK);
+    EXPECT_EQ(pk::CurrentEntry().size, 3ull << 30);
+    EXPECT_TRUE(pk::CurrentEntry().counting);
 }
 
 // An exclusive lock through another open of the file (as another program
@@ -156,24 +144,33 @@ TEST_F(LoadFilesTest, ExclusiveLockElsewhereIsASharingViolation) {
     close(writer);
 }
 
-// The process's mapped memory in MiB (file blocks are mappings, which the
-// leak checker does not see).
-long MappedMiB() {
-    const std::string status = pktest::ReadAll("/proc/self/status");
-    return std::stol(status.substr(status.find("VmSize:") + 7)) / 1024;
-}
-
-TEST_F(LoadFilesTest, ShrunkFileFailsWithoutLeftovers) {
-    std::string small = dir.write("small", "12345");
-    Listed(4, small, 10);
-    EXPECT_EQ(pk::ReadFileData(4, error), pk::LOAD_READ_ERROR);
-    EXPECT_EQ(error, 0u);
-    // Failed reads of a large size give their blocks back.
-    long before = MappedMiB();
-    Listed(4, small, 256u << 20);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(pk::ReadFileData(4, error), pk::LOAD_READ_ERROR);
-    EXPECT_LT(MappedMiB() - before, 128);
-    EXPECT_EQ(LoadedCount(), 0);
+// A file cut short by another program while it is shown: reading where its
+// bytes were gives zeros instead of killing pk, the change shows, and taking
+// it up reads the file again.
+TEST_F(LoadFilesTest, TruncatedFileIsGuardedAndReadAgain) {
+    std::string path = dir.write("cut", std::string(1 << 20, 'a') + "\nend\n");
+    ASSERT_EQ(Load(path), pk::LOAD_OK);
+    pk::FileEntry& e = pk::CurrentEntry();
+    ASSERT_TRUE(pk::AwaitCounted(e, pk::WholeCount(e)));
+    EXPECT_EQ(e.lineCount, 2u);
+    ASSERT_EQ(truncate(path.c_str(), 10), 0);
+    volatile const uint8_t* gone = e.data + 700000;
+    EXPECT_EQ(*gone, 0);
+    EXPECT_EQ(pk::CheckFileChange(e), pk::CHANGE_SHRUNK);
+    ASSERT_TRUE(pk::TakeFileChange(e, pk::CHANGE_SHRUNK));
+    ASSERT_TRUE(pk::AwaitCounted(e, pk::WholeCount(e)));
+    EXPECT_EQ(std::tie(e.size, e.lineCount), std::tuple(10u, 1u));
+    // Growth is counted on; a new file under the name is read again.
+    std::ofstream(path, std::ios::app) << "more\nlines\n";
+    EXPECT_EQ(pk::CheckFileChange(e), pk::CHANGE_GROWN);
+    ASSERT_TRUE(pk::TakeFileChange(e, pk::CHANGE_GROWN));
+    ASSERT_TRUE(pk::AwaitCounted(e, pk::WholeCount(e)));
+    EXPECT_EQ(std::tie(e.size, e.lineCount), std::tuple(21u, 2u));
+    ASSERT_EQ(rename(dir.write("new", "x\n").c_str(), path.c_str()), 0);
+    EXPECT_EQ(pk::CheckFileChange(e), pk::CHANGE_REPLACED);
+    ASSERT_TRUE(pk::TakeFileChange(e, pk::CHANGE_REPLACED));
+    EXPECT_EQ(pk::CheckFileChange(e), pk::CHANGE_NONE);
+    EXPECT_EQ(e.size, 2u);
 }
 
 TEST_F(LoadFilesTest, NextAndCloseWalkTheLoadedSlots) {
@@ -207,72 +204,78 @@ void WriteInPieces(int fd, const std::string& bytes) {
     close(fd);
 }
 
-// Random files read in one to five parts at once, or through a pipe in
-// uneven pieces as standard input comes, give the lines, widest lines and
+// The whole view of a feed once it has nothing more to give.
+pk::FeedView Finished(pk::Feed* feed) {
+    return pk::AwaitFeed(*feed, [](const pk::FeedView&) { return false; }, 60000);
+}
+
+// Random files counted in one to five parts at once, or read through a pipe
+// in uneven pieces as standard input comes, give the lines, widest lines and
 // index of one pass over the same bytes, and loading keeps them.
-TEST_F(LoadFilesTest, ReadingInPartsEqualsOnePass) {
+TEST_F(LoadFilesTest, CountingInPartsEqualsOnePass) {
     std::mt19937 rng(31);
     for (int file = 0; file < 4; ++file) {
         std::string bytes(300000 + file * 400000 + rng() % 1000, 'x');
         for (char& c : bytes) c = "ab\t\r\xC3\xA9\n\n"[rng() % (file == 3 ? 6 : 8)];  // the last has no line feed
         std::string path = dir.write("random" + std::to_string(file), bytes);
         const pktest::Measured want(bytes);
-        const pk::Bytes data = pktest::B(bytes);
         for (int parts = 1; parts <= 5; ++parts) {
-            std::vector<uint8_t> block(bytes.size());
-            std::vector<uint32_t> index(want.index.size());
-            pk::ScanResult got;
-            int fd = open(path.c_str(), O_RDONLY);
-            ASSERT_EQ(pk::ReadAndMeasure(fd, block.data(), uint32_t(block.size()), parts, index, got, error), pk::LOAD_OK);
-            close(fd);
-            EXPECT_TRUE(std::equal(block.begin(), block.end(), data.begin())) << parts;
-            EXPECT_EQ(pktest::Tie(got), pktest::Tie(want.scan)) << file << " " << parts;
-            EXPECT_EQ(index, want.index) << file << " " << parts;
+            pk::Feed* feed = pk::StartFileFeed(open(path.c_str(), O_RDONLY), bytes.size(), error, parts);
+            ASSERT_NE(feed, nullptr);
+            pk::FeedView v = Finished(feed);
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const char*>(v.data))) << parts;
+            EXPECT_EQ(pktest::Tie(v.scan), pktest::Tie(want.scan)) << file << " " << parts;
+            EXPECT_EQ(std::vector<uint64_t>(feed->index, feed->index + v.indexEntries), want.index) << file << " " << parts;
+            pk::ReleaseFeed(feed);
         }
         int ends[2];
         ASSERT_EQ(pipe(ends), 0);
         std::thread writer(WriteInPieces, ends[1], std::cref(bytes));
-        pk::StreamData stream;
-        EXPECT_EQ(pk::ReadStream(ends[0], pk::MAX_FILE_SIZE, {}, stream, error), pk::LOAD_OK);
+        pk::Feed* stream = pk::StartStreamFeed(ends[0], 1 << 30, error);
+        ASSERT_NE(stream, nullptr);
+        pk::FeedView v = Finished(stream);
         writer.join();
-        close(ends[0]);
-        ASSERT_EQ(stream.size, bytes.size());
-        EXPECT_TRUE(std::equal(data.begin(), data.end(), stream.block));
-        EXPECT_EQ(pktest::Tie(stream.scan), pktest::Tie(want.scan));
-        EXPECT_EQ(stream.index, want.index);
-        pk::ReleaseFileBlock(stream.block, stream.size);
+        ASSERT_EQ(v.size, bytes.size());
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const char*>(v.data)));
+        EXPECT_EQ(pktest::Tie(v.scan), pktest::Tie(want.scan));
+        EXPECT_EQ(std::vector<uint64_t>(stream->index, stream->index + v.indexEntries), want.index);
+        pk::ReleaseFeed(stream);
         ASSERT_EQ(Load(path), pk::LOAD_OK);
-        const pk::FileEntry& e = pk::CurrentEntry();
-        EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.widestCellsExpanded, e.lineIndex),
-                  std::tie(want.scan.lineCount, want.scan.longestExpanded, want.scan.widestCellsExpanded, want.index));
+        pk::FileEntry& e = pk::CurrentEntry();
+        ASSERT_TRUE(pk::AwaitCounted(e, pk::WholeCount(e)));
+        EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.widestCellsExpanded),
+                  std::tie(want.scan.lineCount, want.scan.longestExpanded, want.scan.widestCellsExpanded));
+        EXPECT_EQ(std::vector<uint64_t>(e.lineIndex.begin(), e.lineIndex.end()), want.index);
     }
 }
 
-// How a stream read ends: at its limit, empty, on a read error, or when
-// its stop flag is set (as Ctrl+C sets it).
-TEST_F(LoadFilesTest, StreamReadEnds) {
-    volatile std::sig_atomic_t stop = 1;
-    // What is read, at most limit bytes, with the stop flag set or not.
-    const struct { std::string path; uint32_t limit; bool stopped; pk::LoadResult result; uint32_t error; } cases[] = {
-        {dir.write("six", "abcdef"), 6, false, pk::LOAD_OK, kUntouched},
-        {dir / "six", 5, false, pk::LOAD_TOO_LARGE, kUntouched},
-        {dir.write("none", ""), 5, false, pk::LOAD_EMPTY, kUntouched},
-        {dir.path(), 5, false, pk::LOAD_READ_ERROR, EISDIR},
-        {dir / "six", 6, true, pk::LOAD_INTERRUPTED, kUntouched},
+// How a stream ends: at its limit (keeping what came), at its end, on a
+// read error, or when it is stopped (as Ctrl+C stops it).
+TEST_F(LoadFilesTest, StreamEnds) {
+    const struct { std::string path; uint64_t limit; bool stopped; pk::LoadResult failure; uint32_t error; uint64_t size; } cases[] = {
+        {dir.write("six", "abcdef"), 6, false, pk::LOAD_OK, 0, 6},
+        {dir / "six", 5, false, pk::LOAD_TOO_LARGE, 0, 5},
+        {dir.write("none", ""), 5, false, pk::LOAD_OK, 0, 0},
+        {dir.path(), 5, false, pk::LOAD_READ_ERROR, EISDIR, 0},
     };
     for (const auto& c : cases) {
-        int fd = open(c.path.c_str(), O_RDONLY);
-        pk::StreamData data;
-        pk::StreamWatch watch;
-        if (c.stopped) watch.stop = &stop;
-        error = kUntouched;
-        EXPECT_EQ(pk::ReadStream(fd, c.limit, watch, data, error), c.result) << c.path << " " << c.limit;
-        EXPECT_EQ(error, c.error);
-        EXPECT_EQ(data.size, c.result == pk::LOAD_OK ? 6u : 0u);
-        EXPECT_EQ(data.block == nullptr, c.result != pk::LOAD_OK);
-        pk::ReleaseFileBlock(data.block, data.size);
-        close(fd);
+        pk::Feed* feed = pk::StartStreamFeed(open(c.path.c_str(), O_RDONLY), c.limit, error);
+        ASSERT_NE(feed, nullptr);
+        pk::FeedView v = Finished(feed);
+        EXPECT_EQ(std::tie(v.failure, v.error, v.size), std::tie(c.failure, c.error, c.size)) << c.path << " " << c.limit;
+        EXPECT_FALSE(v.streaming);
+        pk::ReleaseFeed(feed);
     }
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], "one\n", 4), 4);
+    pk::Feed* feed = pk::StartStreamFeed(ends[0], 100, error);
+    pk::AwaitFeed(*feed, [](const pk::FeedView& v) { return v.size == 4; }, 60000);
+    pk::StopStream(*feed);
+    pk::FeedView v = Finished(feed);
+    EXPECT_EQ(std::tie(v.size, v.scan.lineCount, v.streaming), std::tuple(4u, 1u, false));
+    pk::ReleaseFeed(feed);
+    close(ends[1]);
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
         {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
         {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
         {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
-        {"e0", pk::CMD_END, 0}, {"000000010", KEEPMSG, 0}, {"ffffffff", KEEPMSG, 0},  // nine digits; the find command
+        {"e0", pk::CMD_END, 0}, {"000000010", REDRAW, 16}, {"ffffffff", KEEPMSG, 16},  // nine digits; the find command
     };
     for (bool inHex : {false, true}) {
         s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
@@ -124,7 +124,7 @@ TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
     EXPECT_EQ(s.message(), "Parameter missing");
     pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
     EXPECT_EQ(Enter("down 32"), REDRAW);
-    EXPECT_EQ(s.entry().findStart.offset, 32u);
+    EXPECT_EQ(s.entry().findStart.offset, 48u);
 }
 
 TEST_F(Commands, FindFormsStoreTheirBytes) {
@@ -170,24 +170,30 @@ TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
     EXPECT_EQ(s.console.beeps, 0);
 }
 
-using Op = int (*)(uint32_t);
-int Bottom(uint32_t) { return pk::GoBottom(); }
+using Op = int (*)(uint64_t);
+int Bottom(uint64_t) { return pk::GoBottom(); }
 const Op Down = pk::ScrollDown, Up = pk::ScrollUp, Offset = pk::GoToOffset;
-constexpr uint32_t kMax = 4294967295u;
+constexpr uint64_t kMax = 4294967295u;
+constexpr uint64_t kBig = uint64_t(1) << 33, kHuge = uint64_t(1) << 40;
 
 // One hex view move from a start offset in a file of size bytes (only the
 // size matters: a huge file is never read); a refused move (result 0) beeps
 // once. The text view's limits are proved end to end and by the commands;
 // Down, Up at the top, Ctrl+End and Right in hex view end to end.
 TEST(Movement, HexViewMovesWholeRowsAndStopsAtTheEnds) {
-    const uint32_t half = (kMax / 2) & ~15u;
-    const struct { uint32_t size, from; Op op; uint32_t n; int result; uint32_t to; } cases[] = {
+    const uint64_t half = (kMax / 2) & ~uint64_t(15);
+    const struct { uint64_t size, from; Op op; uint64_t n; int result; uint64_t to; } cases[] = {
         {1000, 0, Down, 15, 0, 0},       {1000, 64, Up, 31, 1, 48},      {1000, 32, Up, kMax, 1, 0},
         {1000, 0, Down, kMax, 1, 688},   {1000, 688, Down, 16, 0, 688},  {320, 0, Down, 16, 0, 0},
         {336, 16, Down, 16, 0, 16},      {1000, 688, Bottom, 0, 0, 688}, {1024, 0, Bottom, 0, 1, 704},
         {320, 0, Bottom, 0, 0, 0},       {1000, 0, Offset, 1000, 1, 992}, {1000, 0, Offset, kMax, 1, 992},
         {1000, 0, Offset, 0x1F, 1, 16},  {1024, 0, Offset, 0x400, 1, 1008},
         {kMax, 16, Down, kMax, 1, 4294966976u}, {kMax / 2, half, Down, kMax, 0, half},
+        // Past 2^31 and 2^32: nothing wraps, however far the numbers go.
+        {kBig, 0x7FFFFF00, Down, 0x200, 1, 0x80000100}, {kBig, 0xFFFFFF00, Down, 0x200, 1, 0x100000100},
+        {kBig, 0, Offset, 0x1FFFFFFFF, 1, 0x1FFFFFFF0}, {kBig, 0, Offset, UINT64_MAX, 1, kBig - 16},
+        {kHuge, 0, Bottom, 0, 1, kHuge - 320},          {kHuge, 16, Down, UINT64_MAX, 1, kHuge - 320},
+        {kHuge, kHuge - 320, Up, UINT64_MAX, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "size " << c.size << " from " << c.from << " n " << c.n);
@@ -197,7 +203,7 @@ TEST(Movement, HexViewMovesWholeRowsAndStopsAtTheEnds) {
         e.size = c.size;
         e.view = {1, 1, c.from};
         EXPECT_EQ(c.op(c.n), c.result);
-        EXPECT_EQ(std::pair(e.view.offset, e.view.line), std::pair(c.to, 1u));
+        EXPECT_EQ(std::pair(e.view.offset, e.view.line), std::pair(c.to, uint64_t(1)));
         EXPECT_EQ(s.console.beeps, c.result ? 0 : 1);
     }
 }
@@ -210,7 +216,7 @@ TEST(Movement, SidewaysFollowsTheWidestLineAsShownAndFindStartFollowsTheView) {
     pk::FileEntry& e = s.load(std::string(100, 'w') + "\n\t\t" + pktest::Repeat("\xC3\xA9", 110) + "\n");
     // Raw width 112 cells, expanded 126 (222 and 236 bytes); narrower again
     // with tabs off, right beeps; as bytes it is wider.
-    const struct { uint32_t utf8, tabs, n; int result; uint32_t column; } steps[] = {
+    const struct { uint64_t utf8, tabs, n; int result; uint64_t column; } steps[] = {
         {1, 0, 50, 1, 33}, {1, 0, 1, 0, 33}, {1, 1, kMax, 1, 47}, {1, 0, 1, 0, 47}, {0, 0, kMax, 1, 143}};
     for (const auto& st : steps) {
         pk::settings.utf8On = st.utf8, pk::settings.tabsOn = st.tabs;

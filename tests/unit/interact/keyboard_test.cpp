@@ -100,7 +100,7 @@ TEST(KeyboardPaste, CtrlVNeedsOneCtrlKeyAndBackspaceInAPasteIsAKey) {
 // 80x25 at first: 21 data rows, 336 bytes a hex page. The screens after a
 // resize, and a top line or row kept away from the end, are proved end to end.
 TEST(KeyboardLoop, ResizeKeepsEveryViewPosition) {
-    const struct { bool hex; uint32_t size, from; int rows; uint32_t to; } cases[] = {
+    const struct { bool hex; uint64_t size, from; int rows; uint64_t to; } cases[] = {
         {false, 100, 80, 43, 62},   // the last page stays the last page
         {false, 100, 62, 24, 62},
         {true, 1000, 664, 43, 376},  // F9's offset: its row boundaries kept

@@ -11,8 +11,8 @@ namespace {
 
 using namespace pktest;
 using pk::Bytes;
-constexpr uint32_t kStep = pk::LINE_INDEX_STEP;
-constexpr uint32_t kPieces[] = {1, 7, 64, 65, 40000};
+constexpr uint64_t kStep = pk::LINE_INDEX_STEP;
+constexpr uint64_t kPieces[] = {1, 7, 64, 65, 40000};
 
 // Cells as a UTF-8 locale gives them.
 const bool kUtf8Widths = [] {
@@ -29,32 +29,32 @@ const char* const kUtf8Pieces[] = {"\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80
 // it, from the cache at each of caches and for each of probes as a line
 // number and as an offset (all of them when none are given); and steps
 // through all lines both ways with the two walkers.
-void CheckAgainstReference(const std::string& d, std::vector<uint32_t> caches = {}, std::vector<uint32_t> probes = {}) {
+void CheckAgainstReference(const std::string& d, std::vector<uint64_t> caches = {}, std::vector<uint64_t> probes = {}) {
     SCOPED_TRACE(testing::Message() << "size " << d.size() << " " << testing::PrintToString(d.substr(0, 80)));
     Measured m(d);
     ASSERT_EQ(CheckMeasure(m, kPieces), "");
-    uint32_t count = uint32_t(m.lines.size());
+    uint64_t count = uint64_t(m.lines.size());
     if (caches.empty())
-        for (uint32_t c = 0; c <= count; ++c) caches.push_back(c);
+        for (uint64_t c = 0; c <= count; ++c) caches.push_back(c);
     if (probes.empty())
-        for (uint32_t k = 0; k <= std::max<uint32_t>(count + 1, uint32_t(d.size())); ++k) probes.push_back(k);
+        for (uint64_t k = 0; k <= std::max<uint64_t>(count + 1, uint64_t(d.size())); ++k) probes.push_back(k);
     for (pk::TextLines t : {m.text(), pk::TextLines{B(m.d), count, {}}})
-        for (uint32_t c : caches)
-            for (uint32_t p : probes) ASSERT_EQ(CheckLineAndOffset(m, t, c, p, p), "");
+        for (uint64_t c : caches)
+            for (uint64_t p : probes) ASSERT_EQ(CheckLineAndOffset(m, t, c, p, p), "");
     // Stepping through all lines both ways with the two walkers.
     Bytes data = B(m.d);
     const uint8_t* s = data.data();
-    for (uint32_t n = 1; n < count; ++n) s = pk::NextLineStart(data, s);
+    for (uint64_t n = 1; n < count; ++n) s = pk::NextLineStart(data, s);
     if (count > 0) {
         EXPECT_EQ(s - data.data(), m.lines[count - 1].start);
         EXPECT_GE(pk::NextLineStart(data, s), data.data() + data.size());
     }
-    for (uint32_t n = count; n > 1; --n) s = pk::PrevLineStart(data, s);
+    for (uint64_t n = count; n > 1; --n) s = pk::PrevLineStart(data, s);
     EXPECT_EQ(pk::PrevLineStart(data, s), nullptr);
 }
 
 TEST(LineModel, HandWorkedCases) {
-    struct Case { std::string data; uint32_t lines, raw, expanded, cellsRaw, cellsExpanded; } cases[] = {
+    struct Case { std::string data; uint64_t lines, raw, expanded, cellsRaw, cellsExpanded; } cases[] = {
         {"A\r\nB\r\n", 2, 1, 1, 1, 1},          {"A\rB\n", 1, 3, 3, 3, 3},
         {"abc\r", 1, 4, 4, 4, 4},                {"\n\nX", 3, 1, 1, 1, 1},
         {"\r\n", 1, 0, 0, 0, 0},                 {"1234567\t\n", 1, 8, 8, 8, 8},
@@ -89,18 +89,18 @@ TEST(LineModel, IndexedWalksMatchReference) {
     std::vector<std::string> sets = {random + "tail", std::string(5 * kStep + 17, 'x'), std::string(5 * kStep, '\n')};
     for (int delta : {-2, -1, 0, 1}) {
         std::string edges(4 * kStep + 3, 'x');
-        for (uint32_t k = 1; k <= 4; ++k) edges[k * kStep + delta] = '\n';
+        for (uint64_t k = 1; k <= 4; ++k) edges[k * kStep + delta] = '\n';
         sets.push_back(edges);
     }
     for (const std::string& d : sets) {
-        const uint32_t count = uint32_t(RefLines(d).size());
-        std::vector<uint32_t> probes{count};  // offsets and line numbers
-        for (uint32_t k = 0; k * kStep <= d.size() + 2; ++k)
-            for (int64_t x = int64_t(k) * kStep - 3; x <= int64_t(k) * kStep + 3; ++x)
-                if (x >= 0) probes.push_back(uint32_t(x));
-        for (uint32_t e : RefIndex(d))
-            for (uint32_t n = e; n <= e + 3; ++n) probes.push_back(n);
-        for (int i = 0; i < 100; ++i) probes.push_back(uint32_t(rng() % (d.size() + 1)));
+        const uint64_t count = uint64_t(RefLines(d).size());
+        std::vector<uint64_t> probes{count};  // offsets and line numbers
+        for (uint64_t k = 0; k * kStep <= d.size() + 2; ++k)
+            for (int64_t x = int64_t(k * kStep) - 3; x <= int64_t(k * kStep) + 3; ++x)
+                if (x >= 0) probes.push_back(uint64_t(x));
+        for (uint64_t e : RefIndex(d))
+            for (uint64_t n = e; n <= e + 3; ++n) probes.push_back(n);
+        for (int i = 0; i < 100; ++i) probes.push_back(uint64_t(rng() % (d.size() + 1)));
         CheckAgainstReference(d, {0u, 1u, count / 2, count}, probes);
     }
 }
@@ -112,34 +112,34 @@ TEST(LineModel, IndexedWalksMatchReference) {
 TEST(LineModel, PartsJoinAsOnePass) {
     std::mt19937 rng(99);
     std::string d;
-    std::vector<uint32_t> cuts;
+    std::vector<uint64_t> cuts;
     while (d.size() < 2 * kStep + 5000) {
         if (d.size() > kStep - 3000 && d.size() < kStep) {
-            uint32_t start = uint32_t(d.size());
+            uint64_t start = uint64_t(d.size());
             d += std::string(3, 'w') + "\t\tacross the index point\t" + std::string(6000, 'w') + "\r\n";
-            for (uint32_t at : {0u, 3u, 4u, 5u, 27u, 28u, 3000u, 6028u, 6029u, 6030u}) cuts.push_back(start + at);
+            for (uint64_t at : {0u, 3u, 4u, 5u, 27u, 28u, 3000u, 6028u, 6029u, 6030u}) cuts.push_back(start + at);
             // The widest in cells: 3500 emoji, which measured from a cut
             // inside one would come out one cell wider.
-            start = uint32_t(d.size());
+            start = uint64_t(d.size());
             d += Repeat(kUtf8Pieces[2], 3500) + "\n";
-            for (uint32_t at : {1u, 2u, 3u, 4u, 7001u}) cuts.push_back(start + at);
+            for (uint64_t at : {1u, 2u, 3u, 4u, 7001u}) cuts.push_back(start + at);
         }
         size_t at = d.size();
         d += std::string(rng() % 120, 'a') + (rng() % 3 ? "\t" : "") + (rng() % 3 ? "" : kUtf8Pieces[rng() % 6]) +
              std::string(rng() % 9, 'b') + "\r\n";
-        if (rng() % 20 == 0) cuts.push_back(uint32_t(at + rng() % (d.size() - at)));
+        if (rng() % 20 == 0) cuts.push_back(uint64_t(at + rng() % (d.size() - at)));
     }
     for (size_t p = d.find_first_of("\r\t"); p != std::string::npos; p = d.find_first_of("\r\t", p + 1))
-        if (p > 0 && (p % 97 < 3 || p < 200)) cuts.insert(cuts.end(), {uint32_t(p - 1), uint32_t(p), uint32_t(p + 1), uint32_t(p + 2)});
-    for (uint32_t k = 1; k <= 2; ++k) cuts.insert(cuts.end(), {k * kStep - 1, k * kStep, k * kStep + 1});
+        if (p > 0 && (p % 97 < 3 || p < 200)) cuts.insert(cuts.end(), {uint64_t(p - 1), uint64_t(p), uint64_t(p + 1), uint64_t(p + 2)});
+    for (uint64_t k = 1; k <= 2; ++k) cuts.insert(cuts.end(), {k * kStep - 1, k * kStep, k * kStep + 1});
     Measured whole(d);
     ASSERT_EQ(Tie(whole.scan), Tie(RefScan(d)));
     ASSERT_GT(whole.scan.longestExpanded, 6000u);
     ASSERT_EQ(whole.scan.widestCellsRaw, 7000u);
-    auto scanParts = [&](std::vector<uint32_t> bounds) {
-        std::vector<uint32_t> index(whole.index.size(), 12345);
+    auto scanParts = [&](std::vector<uint64_t> bounds) {
+        std::vector<uint64_t> index(whole.index.size(), 12345);
         bounds.insert(bounds.begin(), 0);
-        bounds.push_back(uint32_t(d.size()));
+        bounds.push_back(uint64_t(d.size()));
         pk::ScanState joined = pk::StartScan(0, index);
         for (size_t i = 0; i + 1 < bounds.size(); ++i) {
             pk::ScanState part = pk::StartScan(bounds[i], index);
@@ -150,9 +150,9 @@ TEST(LineModel, PartsJoinAsOnePass) {
         EXPECT_EQ(Tie(pk::ScanFinish(B(d), joined)), Tie(whole.scan)) << testing::PrintToString(bounds);
         EXPECT_EQ(index, whole.index) << testing::PrintToString(bounds);
     };
-    for (uint32_t cut : cuts) scanParts({cut});
+    for (uint64_t cut : cuts) scanParts({cut});
     for (int i = 0; i < 50; ++i) {
-        std::vector<uint32_t> three{uint32_t(rng() % d.size()), uint32_t(rng() % d.size())};
+        std::vector<uint64_t> three{uint64_t(rng() % d.size()), uint64_t(rng() % d.size())};
         std::sort(three.begin(), three.end());
         scanParts(three);
     }
@@ -160,13 +160,13 @@ TEST(LineModel, PartsJoinAsOnePass) {
 
 TEST(LineModel, DegenerateLargeData) {
     // One 100 MB line of each kind, and 16 million empty lines.
-    const uint32_t big = 100u << 20, many = 16u << 20;
-    struct Case { char fill; uint32_t size, lines, raw, expanded; } cases[] = {
+    const uint64_t big = 100u << 20, many = 16u << 20;
+    struct Case { char fill; uint64_t size, lines, raw, expanded; } cases[] = {
         {'\n', many, many, 0, 0}, {'\r', big, 1, big, big}, {'\0', big, 1, big, big}, {'\t', big, 1, big, big * 8},
     };
     for (const Case& c : cases) {
         std::string d(c.size, c.fill);
-        std::vector<uint32_t> index(pk::LineIndexSize(c.size));
+        std::vector<uint64_t> index(pk::LineIndexSize(c.size));
         pk::ScanResult r = pk::ScanLines(B(d), index);
         EXPECT_EQ(Tie(r), std::tie(c.lines, c.raw, c.expanded, c.raw, c.expanded)) << int(c.fill);
         EXPECT_EQ(index.back(), c.fill == '\n' ? (index.size() - 1) * kStep : 0u);
@@ -175,18 +175,18 @@ TEST(LineModel, DegenerateLargeData) {
         pk::LineInfo last;
         ASSERT_TRUE(pk::LineAt(t, cache, r.lineCount, last));
         EXPECT_EQ(last.offset, c.fill == '\n' ? c.size - 1 : 0u);
-        uint32_t line = 0, column = 0;
+        uint64_t line = 0, column = 0;
         pk::OffsetToLineColumn(t, cache, c.size - 1, line, column);
         EXPECT_EQ(line, r.lineCount);
         EXPECT_EQ(pk::TopLineForOffset(t, c.size - 1, cache), r.lineCount);
     }
-    // A line wider than 32 bits (over 512 MiB of tabs) saturates instead of
-    // wrapping; the state is set up as such a line would leave it.
+    // A line wider than 32 bits (over 512 MiB of tabs) is measured in full;
+    // the state is set up as such a line would leave it.
     std::string tail = "\t\tx\n";
     pk::ScanState state;
     state.tabColumn = UINT32_MAX - 8;
-    pk::ScanPart(B(tail), uint32_t(tail.size()), state);
-    EXPECT_EQ(pk::ScanFinish(B(tail), state).longestExpanded, UINT32_MAX);
+    pk::ScanPart(B(tail), uint64_t(tail.size()), state);
+    EXPECT_EQ(pk::ScanFinish(B(tail), state).longestExpanded, uint64_t(UINT32_MAX) + 2);
 }
 
 }  // namespace
