@@ -108,7 +108,8 @@ void ShowEventTail(const LoopState& loop) {
 int KeyboardLoop() {
     ClearMessage();
     LoopState loop;
-    fullconsole()->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
+    const ScreenLayout layout = CurrentLayout();
+    fullconsole()->setCursorPosition(Coord{layout.commandColumn, layout.commandRow});
     while (!loop.done) {
         InputRecord record;
         if (!ReadKeyEvent(record)) {
