@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -33,6 +34,8 @@ struct ProgressLine {
 };
 
 ProgressLine progressLine;
+
+bool standardInputClosed = false;  // descriptor 0 was closed when pk started
 
 void WriteTerminal(std::string_view text) {
     if (progressLine.tty >= 0) WriteAll(progressLine.tty, text);
@@ -83,6 +86,15 @@ void CopyTitle(char* fullName) { std::snprintf(fullName, NAME_SIZE, "%s", STANDA
 
 }  // namespace
 
+void ReserveStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        if (fd == STDIN_FILENO) standardInputClosed = true;
+        // The lowest free descriptor is this one, as every lower one is open.
+        if (open("/dev/null", O_RDWR) != fd) return;
+    }
+}
+
 bool NamesStandardInput(const char* typedName) { return std::strcmp(typedName, "-") == 0; }
 
 bool StandardInputHasData() {
@@ -104,6 +116,7 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError) {
     int slot = FindFreeEntry();
     if (slot < 0) return LOAD_TABLE_FULL;
     if (FindStandardInput(fullName) == LOAD_OK) return LOAD_OK;
+    if (standardInputClosed) return LOAD_INPUT_CLOSED;
     if (isatty(STDIN_FILENO)) return LOAD_INPUT_IS_TERMINAL;
     progressLine = ProgressLine{open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC), 0};
     StreamData data;
