@@ -13,7 +13,7 @@
 
 namespace pk {
 
-constexpr int PASTE_SIZE = 255;
+constexpr int PASTE_SIZE = int(PASTE_KEPT);
 constexpr int COMMAND_WINDOW = 67;       // characters of the line shown at once
 constexpr int INSERT_CURSOR_SIZE = 70;
 constexpr int OVERTYPE_CURSOR_SIZE = 12;
