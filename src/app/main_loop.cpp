@@ -29,8 +29,6 @@ constexpr int EXIT_WRITTEN = 0;
 constexpr int EXIT_WRITE_FAILED = 1;
 constexpr int EXIT_START_FAILED = 2;
 
-constexpr int BOTTOM_CELLS = 80;
-
 // Every module's state back to its start, the panel library's included (it
 // keeps the console the program was given).
 void ClearGlobalState() {
@@ -110,12 +108,12 @@ void RestoreConsole() {
 // start and leaves the last page in the terminal.
 void ClearBottomLine() {
     Console* console = fullconsole();
-    Cell blanks[BOTTOM_CELLS];
+    const ScreenLayout layout = CurrentLayout();
+    Cell blanks[ScreenLayout{}.keyCells];
     for (Cell& cell : blanks) cell = Cell{' ', 0, 0x07};
-    int16_t row = static_cast<int16_t>(program.screenHeight - 1);
-    Rect target{0, row, BOTTOM_CELLS - 1, row};
-    console->writeCells(blanks, Coord{BOTTOM_CELLS, 1}, target);
-    console->setCursorPosition(Coord{0, row});
+    Rect target{0, layout.keyRow, int16_t(layout.keyCells - 1), layout.keyRow};
+    console->writeCells(blanks, Coord{layout.keyCells, 1}, target);
+    console->setCursorPosition(Coord{0, layout.keyRow});
     console->leaveScreen(true);
 }
 

@@ -2,6 +2,7 @@
 // writing them to the console in one call.
 #include <algorithm>
 
+#include "display/screen.h"
 #include "display/views.h"
 #include "files/program_state.h"
 #include "panel/panel.h"
@@ -18,7 +19,8 @@ void ClearDataArea() {
 void WriteDataArea() {
     if (fullconsole() == nullptr || program.viewCells == nullptr || program.dataRows == 0) return;
     Coord blockSize{int16_t(program.screenWidth), int16_t(program.dataRows)};
-    Rect target{0, 3, int16_t(program.screenWidth - 1), int16_t(3 + program.dataRows - 1)};
+    const int16_t top = CurrentLayout().dataTop;
+    Rect target{0, top, int16_t(program.screenWidth - 1), int16_t(top + program.dataRows - 1)};
     // A failed write leaves the old screen; the next pass of the main loop
     // draws again, so the error is not kept.
     (void)fullconsole()->writeCells(program.viewCells, blockSize, target);

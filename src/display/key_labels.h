@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "display/screen_layout.h"
 #include "panel/keys.h"
 
 namespace pk {
@@ -51,8 +52,8 @@ constexpr uint16_t NumberColumn(int key) {
 constexpr uint16_t CaptionColumn(int key) { return uint16_t(NumberColumn(key) + NumberWidth(key)); }
 constexpr uint16_t CaptionWidth(int key) { return uint16_t(KEY_LABELS[key].caption.size()); }
 
-static_assert(CaptionColumn(KEY_LABEL_COUNT - 1) + CaptionWidth(KEY_LABEL_COUNT - 1) - 1 == 80,
-              "the bar is laid out for 80 columns");
+static_assert(CaptionColumn(KEY_LABEL_COUNT - 1) + CaptionWidth(KEY_LABEL_COUNT - 1) - 1 == ScreenLayout{}.keyCells,
+              "the bar fills the layout's key line");
 
 // The scan code of function key n: the key table's F-keys are the bar's.
 constexpr uint16_t FunctionKeyScan(int n) { return KEY_LABELS[n - 1].scanCode; }

@@ -49,10 +49,6 @@ void FormatStatus() {
     std::memcpy(display.statusText + pad, text, length + 1);
 }
 
-// Above 4099 rows a hex page would not fit hexPageBytes; the rows below
-// stay blank.
-constexpr int MAX_HEIGHT = UINT16_MAX / 16 + 4;
-
 // The start of the last part of a name that fits in width cells as UTF-8.
 size_t Utf8Tail(const uint8_t* name, uint64_t length, uint64_t width) {
     uint64_t cells = MeasureCells(name, length).raw;
@@ -68,15 +64,16 @@ size_t Utf8Tail(const uint8_t* name, uint64_t length, uint64_t width) {
 }  // namespace
 
 void SetScreenLayout(int width, int height) {
-    width = std::clamp(width, 1, int(INT16_MAX));
-    height = std::clamp(height, 5, MAX_HEIGHT);
-    program.window = Rect{0, 0, int16_t(width - 1), int16_t(height - 1)};
-    program.screenWidth = uint16_t(width);
-    program.screenHeight = uint16_t(height);
-    program.dataRows = uint16_t(height - 4);
+    const ScreenLayout layout = MakeScreenLayout(width, height);
+    program.window = Rect{0, 0, int16_t(layout.width - 1), int16_t(layout.height - 1)};
+    program.screenWidth = uint16_t(layout.width);
+    program.screenHeight = uint16_t(layout.height);
+    program.dataRows = layout.dataRows;
     program.hexPageBytes = uint16_t(program.dataRows * 16);
-    for (int i = 0; i < KEYS_FIELD_COUNT; ++i) KeysPanel[i].row = uint16_t(height);
+    for (int i = 0; i < KEYS_FIELD_COUNT; ++i) KeysPanel[i].row = uint16_t(layout.keyRow + 1);
 }
+
+ScreenLayout CurrentLayout() { return MakeScreenLayout(program.screenWidth, program.screenHeight); }
 
 void DrawMainScreen() {
     fullpanel(PNL_CLEAR, TitlePanel);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "display/key_labels.h"
+#include "display/screen_layout.h"
 #include "panel/panel.h"
 
 namespace pk {
@@ -16,6 +17,8 @@ extern PanelField* const KeysPanel;
 // The geometry of a width x height screen: screenWidth, screenHeight,
 // dataRows, hexPageBytes, the window, and the key labels on the last row.
 void SetScreenLayout(int width, int height);
+// The layout of the screen as it stands now (SetScreenLayout's size).
+ScreenLayout CurrentLayout();
 // The whole main screen, cleared and drawn for the current layout (not the
 // command line, which the keyboard loop draws).
 void DrawMainScreen();

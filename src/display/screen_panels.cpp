@@ -22,6 +22,10 @@ constexpr uint16_t REVERSE = 3;
 
 uint8_t peekraText[] = "Peekra";
 uint8_t commandText[] = "COMMAND ==>";
+// Panel rows and columns count from 1; the command window follows the label.
+constexpr uint16_t COMMAND_LABEL_ROW = ScreenLayout{}.commandRow + 1;
+constexpr uint16_t COMMAND_LABEL_WIDTH = sizeof commandText - 1;
+static_assert(ScreenLayout{}.commandColumn == COMMAND_LABEL_WIDTH + 1, "one blank between label and window");
 
 // The text of every key-label field: the number, then the caption.
 using KeyTexts = std::array<std::array<uint8_t, 7>, KEYS_FIELD_COUNT>;
@@ -71,7 +75,7 @@ uint8_t messageFieldText[MESSAGE_FIELD_WIDTH];
 PanelField TitlePanel[] = {
     {0, P, BRIGHT, 1, 1, 6, 0, 6, peekraText},
     {1, P, NORMAL, 1, 8, TITLE_NAME_WIDTH, 0, TITLE_NAME_WIDTH, titleNameText},
-    {0, PL, BRIGHT, 3, 1, 11, 0, 11, commandText},
+    {0, PL, BRIGHT, COMMAND_LABEL_ROW, 1, COMMAND_LABEL_WIDTH, 0, COMMAND_LABEL_WIDTH, commandText},
 };
 
 PanelField StatusPanel[] = {

@@ -31,8 +31,8 @@ int BytesToHex(const uint8_t* source, int n, uint8_t* target);
 
 // Sets every cell of the data area to a blank with attribute 7.
 void ClearDataArea();
-// Writes the composed data area (rows 4 to 3 + dataRows) to the console; a
-// failed write is dropped, the next pass draws again.
+// Writes the composed data area (the layout's dataRows from its dataTop) to
+// the console; a failed write is dropped, the next pass draws again.
 void WriteDataArea();
 
 }  // namespace pk

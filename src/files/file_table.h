@@ -86,6 +86,7 @@ enum LoadResult : int {
     LOAD_TOO_LARGE = 12,
     LOAD_INTERRUPTED = 13,        // Ctrl+C while standard input was read: no message
     LOAD_INPUT_IS_TERMINAL = 14,  // "-" with standard input a terminal
+    LOAD_INPUT_CLOSED = 15,       // "-" with standard input closed
 };
 
 constexpr int ERROR_SHARING_VIOLATION = 32;

@@ -39,6 +39,8 @@ constexpr LoadMessage MESSAGES[] = {
     {LOAD_TOO_LARGE, "Sorry, file is too large for pk to load.", NONE, "File too large", NONE},
     {LOAD_INPUT_IS_TERMINAL, "Standard input is a terminal: pipe data to pk (command | pk) or name a file.", NONE,
      "Input is a terminal", NONE},
+    {LOAD_INPUT_CLOSED, "Standard input is closed: pipe data to pk (command | pk) or name a file.", NONE,
+     "Input is closed", NONE},
 };
 
 constexpr const char* SHARING_VIOLATION_TEXT = "Error opening %s, sharing violation";

@@ -23,9 +23,20 @@ namespace {
 constexpr int FIRST_BYTES_MS = 100;
 constexpr uint64_t LEAST_LIMIT = uint64_t(64) << 20;
 
+bool standardInputClosed = false;  // descriptor 0 was closed when pk started
+
 void CopyTitle(char* fullName) { std::snprintf(fullName, NAME_SIZE, "%s", STANDARD_INPUT_TITLE); }
 
 }  // namespace
+
+void ReserveStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        if (fd == STDIN_FILENO) standardInputClosed = true;
+        // The lowest free descriptor is this one, as every lower one is open.
+        if (open("/dev/null", O_RDWR) != fd) return;
+    }
+}
 
 bool NamesStandardInput(const char* typedName) { return std::strcmp(typedName, "-") == 0; }
 
@@ -54,6 +65,7 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError) {
     int slot = FindFreeEntry();
     if (slot < 0) return LOAD_TABLE_FULL;
     if (FindStandardInput(fullName) == LOAD_OK) return LOAD_OK;
+    if (standardInputClosed) return LOAD_INPUT_CLOSED;
     if (isatty(STDIN_FILENO)) return LOAD_INPUT_IS_TERMINAL;
     int fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
     if (fd < 0) {

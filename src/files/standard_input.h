@@ -13,6 +13,11 @@ namespace pk {
 // The name of standard input's slot, which the title line shows.
 constexpr const char* STANDARD_INPUT_TITLE = "(standard input)";
 
+// Opens /dev/null on each of descriptors 0-2 that is closed, so that no
+// descriptor pk opens later takes its place and is read or written as one of
+// them; notes a closed standard input, which "-" then refuses. Once, first
+// thing in the process.
+void ReserveStandardDescriptors();
 // Whether the typed name stands for standard input ("-").
 bool NamesStandardInput(const char* typedName);
 // Whether standard input carries data when no file is named: a pipe, FIFO,
@@ -21,8 +26,8 @@ bool StandardInputHasData();
 // Starts reading standard input into a free slot and makes it current; a
 // slot that holds it already is made current instead. fullName (NAME_SIZE
 // bytes) gets the title. LOAD_INPUT_IS_TERMINAL when it is a terminal,
-// LOAD_EMPTY when it ends at once with nothing, otherwise the results of a
-// file.
+// LOAD_INPUT_CLOSED when it was closed at start, LOAD_EMPTY when it ends at
+// once with nothing, otherwise the results of a file.
 LoadResult LoadStandardInput(char* fullName, uint32_t& systemError);
 // Makes the slot that holds standard input current: LOAD_OK, or
 // LOAD_NOT_FOUND when none does (never read, or closed since).

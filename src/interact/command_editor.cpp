@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "display/display_state.h"
+#include "display/screen.h"
 #include "interact/command_state.h"
 #include "interact/commands.h"
 #include "interact/keyboard_state.h"
@@ -60,13 +61,6 @@ void PutCursorAtEnd(LineCursor& line) {
     FollowCursor(line);
 }
 
-// Bytes of the UTF-8 sequence a lead byte starts (1 for any other byte).
-int SequenceLength(uint8_t ch) {
-    if (ch >= 0xC2 && ch <= 0xDF) return 2;
-    if (ch >= 0xE0 && ch <= 0xEF) return 3;
-    if (ch >= 0xF0 && ch <= 0xF4) return 4;
-    return 1;
-}
 bool IsContinuation(uint8_t ch) { return (ch & 0xC0) == 0x80; }
 
 // A byte typed while text is shown as UTF-8. The first byte of a character
@@ -80,7 +74,7 @@ uint32_t TypeUtf8Byte(LineCursor& line, uint8_t ch) {
     }
     line.skipping = 0;
     const bool continues = IsContinuation(ch) && line.continuing > 0;
-    const int need = continues ? 1 : SequenceLength(ch);
+    const int need = continues ? 1 : int(Utf8LeadLength(ch));
     int length = CommandLength();
     const bool replace = !continues && !keyboard.insertMode && line.cursorIndex < length;
     const int replaced = replace ? int(UnitAt(line.cursorIndex).length) : 0;
@@ -111,16 +105,18 @@ int CursorColumn(const LineCursor& line) {
 
 void ShowCommandWindow(const LineCursor& line) {
     Console* console = fullconsole();
-    console->setCursorPosition(Coord{int16_t(COMMAND_COLUMN + CursorColumn(line)), COMMAND_ROW});
+    const ScreenLayout layout = CurrentLayout();
+    const int16_t row = layout.commandRow, column = layout.commandColumn;
+    console->setCursorPosition(Coord{int16_t(column + CursorColumn(line)), row});
     if (!ShowingUtf8()) {
         const uint8_t* shown = LineBytes() + line.displayOffset;
-        console->writeChars(Coord{COMMAND_COLUMN, COMMAND_ROW}, shown, COMMAND_WINDOW);
+        console->writeChars(Coord{column, row}, shown, COMMAND_WINDOW);
         return;
     }
     // The cells keep their colours; only what they show changes.
     Cell cells[COMMAND_WINDOW];
     Coord size{COMMAND_WINDOW, 1};
-    Rect window{COMMAND_COLUMN, COMMAND_ROW, int16_t(COMMAND_COLUMN + COMMAND_WINDOW - 1), COMMAND_ROW};
+    Rect window{column, row, int16_t(column + COMMAND_WINDOW - 1), row};
     console->readCells(cells, size, window);
     for (Cell& cell : cells) {
         cell.ch = ' ';

@@ -33,16 +33,16 @@ constexpr int HELP_FIELD_COUNT = 31;
 constexpr int NOTICE_WIDTH = 31;
 constexpr uint16_t GREY = 1;
 constexpr uint16_t BRIGHT = 2;
-constexpr uint32_t HELP_FLAGS = PNL_DISPLAY | PNL_CLEAR | PNL_ENTEREND | PNL_INPUT | PNL_ESCEND;
+constexpr uint32_t HELP_FLAGS = PNL_DISPLAY | PNL_CLEAR | PNL_ENTEREND | PNL_INPUT | PNL_ESCEND | PNL_ANYKEYEND;
 
 constexpr std::string_view NOTICE = "Written by the pk developers";
 constexpr std::string_view TITLE = "Help for Linux Peekra 1.3.3.0    ";
 constexpr std::string_view PROMPT = "<Press any key to end help>";
 
 constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
-    "  F sss....         :Find first occurrance of string sss....                  ",
-    "  /sss....          :Find first occurrance of string sss....                  ",
-    "  'hxhxhx....       :Find first occurrance of hex string hxhx....             ",
+    "  F sss....         :Find first occurrence of string sss....                  ",
+    "  /sss....          :Find first occurrence of string sss....                  ",
+    "  'hxhxhx....       :Find first occurrence of hex string hxhx....             ",
     "  Tabs on | off     :Expand/don't expand tabs (initial value is off)          ",
     "                    :Case u = disregard case on finds (initial value)         ",
     "  Case u | m | ?    :Case m = exact case on finds                             ",

@@ -152,7 +152,8 @@ void Tick(LoopState& loop) {
 int KeyboardLoop() {
     ClearMessage();
     LoopState loop;
-    fullconsole()->setCursorPosition(Coord{COMMAND_COLUMN, COMMAND_ROW});
+    const ScreenLayout layout = CurrentLayout();
+    fullconsole()->setCursorPosition(Coord{layout.commandColumn, layout.commandRow});
     while (!loop.done) {
         InputRecord record;
         fullconsole()->setTick(TickInterval());

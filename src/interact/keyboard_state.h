@@ -13,10 +13,8 @@
 
 namespace pk {
 
-constexpr int PASTE_SIZE = 255;
+constexpr int PASTE_SIZE = int(PASTE_KEPT);
 constexpr int COMMAND_WINDOW = 67;       // characters of the line shown at once
-constexpr int16_t COMMAND_COLUMN = 12;   // first column of the command window
-constexpr int16_t COMMAND_ROW = 2;       // its row (0-based)
 constexpr int INSERT_CURSOR_SIZE = 70;
 constexpr int OVERTYPE_CURSOR_SIZE = 12;
 

@@ -70,6 +70,9 @@ constexpr uint16_t MOUSE_EVENT = 0x0002;
 constexpr uint16_t RESIZE_EVENT = 0x0004;  // the screen has a new size
 constexpr uint16_t PASTE_EVENT = 0x0100;  // text the terminal itself pasted
 constexpr uint16_t TICK_EVENT = 0x0200;   // no input came within the tick (setTick)
+// The bytes of pasted text that are typed: a paste record keeps no more,
+// and the terminal reads the rest of a paste only to find its end.
+constexpr size_t PASTE_KEPT = 255;
 
 // One input event. For a key: keyDown, repeatCount, virtualKey, scanCode,
 // ch (the character byte, 0 for keys without one) and controlState. For a

@@ -12,14 +12,15 @@ namespace {
 constexpr int kSequenceWaitMs = 25;   // the next byte of an escape sequence
 constexpr int kMouseWaitMs = 100;     // the rest of a mouse report
 constexpr int kPasteWaitMs = 1000;    // a paste whose end marker never comes ends here
-constexpr size_t kMaxPaste = 1 << 20;
-constexpr int kMaxParameters = 64;    // of an escape sequence nobody bound
-constexpr size_t kMaxMouseReport = 32;
+constexpr size_t kMaxMouseReport = 32;  // longer parameters make no report: dropped
+constexpr size_t kMaxKeyString = 16;    // no key string is longer
 
-// Parameter and intermediate bytes of an escape sequence; its final byte
-// is any other.
+// Parameter and intermediate bytes of an escape sequence, and its final byte.
 bool IsParameter(const InputUnit& u) {
     return u.kind == InputUnit::Char && u.bytes.size() == 1 && u.bytes[0] >= 0x20 && u.bytes[0] <= 0x3F;
+}
+bool IsFinal(const InputUnit& u) {
+    return u.kind == InputUnit::Char && u.bytes.size() == 1 && u.bytes[0] >= 0x40 && u.bytes[0] <= 0x7E;
 }
 
 void PushBytes(std::string_view bytes, uint32_t extraState, std::deque<InputRecord>& out) {
@@ -48,14 +49,18 @@ void InputDecoder::feed(const InputUnit& unit, int64_t nowMs, std::deque<InputRe
         case State::AfterEscape: return afterEscape(unit, out);
         case State::Sequence: return sequence(unit, out);
         case State::Mouse: return mouse(unit, nowMs, out);
-        case State::Paste: return paste(unit, out);
+        case State::Paste: feedPaste(unit.bytes, out); return;
     }
 }
 
 void InputDecoder::expire(std::deque<InputRecord>& out) {
     if (state_ == State::AfterEscape) PushBytes("\033", 0, out);  // Esc alone
     if (state_ == State::Sequence && parameters_ == 0) PushBytes(pending_, LEFT_ALT_PRESSED, out);
-    if (state_ == State::Paste) out.push_back(std::move(paste_));
+    if (state_ == State::Paste) {
+        keep(pending_);  // the start of a marker that never came is text
+        pending_.clear();
+        out.push_back(std::move(paste_));
+    }
     state_ = State::Idle;  // a cut sequence or mouse report is dropped
 }
 
@@ -75,9 +80,11 @@ void InputDecoder::start(const InputUnit& unit, uint32_t extraState, std::deque<
         case InputUnit::MouseReport:
             state_ = State::Mouse;
             pending_.clear();
+            overlong_ = false;
             return;
         case InputUnit::PasteBegin:
             state_ = State::Paste;
+            pending_.clear();
             paste_ = InputRecord{};
             paste_.eventType = PASTE_EVENT;
             return;
@@ -99,42 +106,79 @@ void InputDecoder::afterEscape(const InputUnit& unit, std::deque<InputRecord>& o
     PushBytes(unit.bytes, LEFT_ALT_PRESSED, out);
 }
 
-// A sequence nobody bound is read to its final byte and dropped whole; a
-// key string arriving in it is a key of its own.
+// A sequence that came byte by byte is read to its final byte: a key string
+// (one the reader did not take whole) gives its key, any other sequence is
+// dropped whole, however many parameter bytes it has. Anything else that
+// arrives in it (a key string, Esc, another control byte) cuts it short and
+// counts.
 void InputDecoder::sequence(const InputUnit& unit, std::deque<InputRecord>& out) {
-    if (IsParameter(unit) && parameters_ < kMaxParameters) {
+    if (IsParameter(unit)) {
         ++parameters_;
+        if (pending_.size() <= kMaxKeyString) pending_ += unit.bytes;
         return;
     }
     state_ = State::Idle;
-    if (unit.kind != InputUnit::Char) start(unit, 0, out);
+    if (!IsFinal(unit)) return start(unit, 0, out);
+    InputRecord key;
+    if (pending_.size() <= kMaxKeyString && DecodeKeySequence("\033" + pending_ + unit.bytes, key)) out.push_back(key);
 }
 
+// A mouse report ends at its final byte: M or m with parameters that make a
+// report give it; any other, or parameters too long for one, drop it whole.
 void InputDecoder::mouse(const InputUnit& unit, int64_t nowMs, std::deque<InputRecord>& out) {
-    if (unit.kind != InputUnit::Char) {
-        state_ = State::Idle;
-        return start(unit, 0, out);
-    }
-    if (unit.bytes == "M" || unit.bytes == "m") {
-        state_ = State::Idle;
-        InputRecord report;
-        if (!DecodeSgrMouse(pending_, unit.bytes[0], report)) return;
-        clicks_.apply(report, nowMs);
-        out.push_back(report);
+    if (IsParameter(unit)) {
+        if (pending_.size() < kMaxMouseReport) pending_ += unit.bytes;
+        else overlong_ = true;
         return;
     }
-    pending_ += unit.bytes;
-    if (pending_.size() >= kMaxMouseReport) state_ = State::Idle;  // no report is this long
+    state_ = State::Idle;
+    if (!IsFinal(unit)) return start(unit, 0, out);
+    InputRecord report;
+    if (overlong_ || !DecodeSgrMouse(pending_, unit.bytes[0], report)) return;
+    clicks_.apply(report, nowMs);
+    out.push_back(report);
 }
 
-// Everything up to the end marker is text, also what looks like a key.
-void InputDecoder::paste(const InputUnit& unit, std::deque<InputRecord>& out) {
-    if (unit.kind == InputUnit::PasteEnd) {
-        state_ = State::Idle;
-        out.push_back(std::move(paste_));
-        return;
+void InputDecoder::keep(std::string_view text) {
+    const size_t room = PASTE_KEPT - std::min(PASTE_KEPT, paste_.text.size());
+    paste_.text.append(text.substr(0, room));
+}
+
+// Everything up to the end marker is text, also what looks like a key; a
+// begin marker inside is dropped. pending_ holds the start of a marker cut
+// by the end of the bytes. Past PASTE_KEPT bytes only the markers are looked
+// for, one memchr at a time.
+size_t InputDecoder::feedPaste(std::string_view bytes, std::deque<InputRecord>& out) {
+    const size_t carried = pending_.size();
+    std::string joined;
+    std::string_view data = bytes;
+    if (carried > 0) {
+        joined = std::move(pending_) + std::string(bytes);
+        data = joined;
+        pending_.clear();
     }
-    if (paste_.text.size() + unit.bytes.size() <= kMaxPaste) paste_.text += unit.bytes;
+    const std::string_view begin = kPasteBegin, end = kPasteEnd;
+    for (size_t pos = 0; pos < data.size();) {
+        const size_t esc = data.find('\033', pos);
+        keep(data.substr(pos, esc - pos));
+        if (esc == std::string_view::npos) break;
+        const std::string_view rest = data.substr(esc);
+        if (rest.starts_with(end)) {
+            state_ = State::Idle;
+            out.push_back(std::move(paste_));
+            return esc + end.size() - carried;
+        }
+        if (rest.starts_with(begin)) {
+            pos = esc + begin.size();
+        } else if (end.starts_with(rest) || begin.starts_with(rest)) {
+            pending_ = rest;
+            break;
+        } else {
+            keep("\033");
+            pos = esc + 1;
+        }
+    }
+    return bytes.size();
 }
 
 namespace {
@@ -162,9 +206,11 @@ size_t CharLength(std::string_view rest) {
     return std::max<size_t>(1, DecodeUtf8(bytes, static_cast<uint32_t>(std::min<size_t>(rest.size(), 4))).length);
 }
 
+}  // namespace
+
 // The unit at the start of rest: the longest key string it starts with,
 // else one character.
-InputUnit NextUnit(std::string_view rest) {
+InputUnit NextTypedUnit(std::string_view rest) {
     const KnownString* best = nullptr;
     for (const KnownString& k : KnownStrings())
         if (rest.starts_with(k.bytes) && (!best || k.bytes.size() > best->bytes.size())) best = &k;
@@ -179,16 +225,17 @@ InputUnit NextUnit(std::string_view rest) {
     return unit;
 }
 
-}  // namespace
+size_t InputDecoder::feedBytes(std::string_view bytes, int64_t nowMs, std::deque<InputRecord>& out) {
+    if (pasting()) return feedPaste(bytes, out);
+    InputUnit unit = NextTypedUnit(bytes);
+    feed(unit, nowMs, out);
+    return unit.bytes.size();
+}
 
 std::vector<InputRecord> DecodeTyped(std::string_view bytes) {
     InputDecoder decoder;
     std::deque<InputRecord> out;
-    while (!bytes.empty()) {
-        InputUnit unit = NextUnit(bytes);
-        bytes.remove_prefix(unit.bytes.size());
-        decoder.feed(unit, 0, out);
-    }
+    while (!bytes.empty()) bytes.remove_prefix(decoder.feedBytes(bytes, 0, out));
     decoder.expire(out);
     return {std::make_move_iterator(out.begin()), std::make_move_iterator(out.end())};
 }

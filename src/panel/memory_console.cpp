@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "panel/input_decoder.h"
+#include "panel/key_decode.h"
 
 namespace pk {
 
@@ -150,24 +151,14 @@ void MemoryConsole::event(const InputRecord& record) {
 }
 
 void MemoryConsole::key(uint16_t scan, uint8_t ch, uint32_t state, uint16_t vk, uint16_t repeat) {
-    InputRecord r;
-    r.eventType = KEY_EVENT;
-    r.keyDown = true;
+    InputRecord r = MakeKey(vk, scan, ch, state);
     r.repeatCount = repeat;
-    r.virtualKey = vk;
-    r.scanCode = scan;
-    r.ch = ch;
-    r.controlState = state;
     event(r);
 }
 
 void MemoryConsole::keyUp(uint16_t scan, uint8_t ch, uint16_t vk) {
-    InputRecord r;
-    r.eventType = KEY_EVENT;
-    r.repeatCount = 1;
-    r.virtualKey = vk;
-    r.scanCode = scan;
-    r.ch = ch;
+    InputRecord r = MakeKey(vk, scan, ch, 0);
+    r.keyDown = false;
     event(r);
 }
 

@@ -23,6 +23,7 @@ constexpr uint16_t FLD_NODISPLAY = 0x8000;
 constexpr uint32_t PNL_KEEPOFFSET = 0x0004;
 constexpr uint32_t PNL_ESCCLEAR = 0x0008;
 constexpr uint32_t PNL_SILENT = 0x0020;
+constexpr uint32_t PNL_ANYKEYEND = 0x0040;  // a panel without input fields: any key press ends the wait
 constexpr uint32_t PNL_ESCEND = 0x0200;
 constexpr uint32_t PNL_INPUT = 0x0800;
 constexpr uint32_t PNL_ENTEREND = 0x1000;

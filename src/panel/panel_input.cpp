@@ -91,6 +91,7 @@ uint32_t fullwait(uint32_t flags) {
         if (ch == 0) return scan != 0 ? uint32_t(scan) : TakeResized();
         if (ch == '\r') return 0;
         if (ch == kEsc && (flags & PNL_ESCEND)) return kEsc;
+        if (flags & PNL_ANYKEYEND) return uint8_t(ch);
     }
 }
 

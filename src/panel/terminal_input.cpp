@@ -1,10 +1,12 @@
 // Input of the terminal console: what curses' reader returns (characters
 // and key codes) goes as units to the input decoder, whose records fill the
-// session's queue; waiting for input and discarding it. Between events the
+// session's queue, except a paste's text, read past curses in blocks;
+// waiting for input and discarding it. Between events the
 // reader takes the terminal back after a stop and follows resizes; Ctrl+Z
 // stops pk as a job instead of reaching the program.
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -52,6 +54,25 @@ Read NextUnit(const TerminalSession& s, int waitMs, InputUnit& unit) {
     return Read::Unit;
 }
 
+// What follows a paste's begin marker is read past curses' reader, in
+// blocks, and given to the decoder as it is: a long paste is skipped at read
+// speed, never a byte at a time, and none of it is taken for a key. What
+// came after the end marker waits in pending. False when nothing came
+// within waitMs or the terminal failed.
+bool ReadPaste(TerminalSession& s) {
+    struct pollfd p = {s.tty, POLLIN, 0};
+    int ready = poll(&p, 1, s.decoder.waitMs());
+    if (ready < 0 && errno == EINTR) return true;
+    if (ready <= 0) return false;
+    char block[16384];
+    ssize_t n = read(s.tty, block, sizeof block);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+    if (n <= 0) return false;
+    size_t taken = s.decoder.feedPaste(std::string_view(block, size_t(n)), s.queue);
+    s.pending.append(block + taken, size_t(n) - taken);
+    return true;
+}
+
 bool IsCtrlKey(const InputRecord& r, char letter) {
     return r.eventType == KEY_EVENT && r.ch == CtrlChar(letter) && (r.controlState & CTRL_PRESSED) &&
            !(r.controlState & ALT_PRESSED);
@@ -67,6 +88,14 @@ int64_t NowMs() {
 // Waits as long as the decoder asks for the rest of an event.
 bool DecodeNext(TerminalSession& s) {
     do {
+        if (!s.pending.empty()) {
+            s.pending.erase(0, s.decoder.feedBytes(s.pending, NowMs(), s.queue));
+            continue;
+        }
+        if (s.decoder.pasting()) {
+            if (!ReadPaste(s)) s.decoder.expire(s.queue);
+            continue;
+        }
         InputUnit unit;
         Read got = NextUnit(s, s.decoder.waitMs(), unit);
         if (got == Read::Nothing && s.decoder.idle()) return false;

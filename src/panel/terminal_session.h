@@ -34,6 +34,7 @@ struct TerminalSession {
     bool cursorVisible = true;
     int shapeShown = 0;            // DECSCUSR value last sent, 0 none
     std::deque<InputRecord> queue;
+    std::string pending;           // input read with a paste, after its end marker
     InputDecoder decoder;
     std::map<int, InputRecord> keys;  // curses key code -> record
     int mouseCode = 0;             // private codes of "\e[<", "\e[200~", "\e[201~"

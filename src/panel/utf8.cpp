@@ -69,12 +69,13 @@ inline Utf8Sequence Decode(const uint8_t* p, uint64_t available) {
     const uint8_t b0 = p[0];
     auto continuation = [&](uint32_t i) { return (p[i] & 0xC0) == 0x80; };
     if (b0 < 0x80) return {b0, 1};
-    if (b0 < 0xC2 || b0 > 0xF4) return {};
-    if (b0 < 0xE0) {
+    const uint32_t length = Utf8LeadLength(b0);
+    if (length == 1) return {};
+    if (length == 2) {
         if (available < 2 || !continuation(1)) return {};
         return {char32_t((b0 & 0x1F) << 6 | (p[1] & 0x3F)), 2};
     }
-    if (b0 < 0xF0) {
+    if (length == 3) {
         // E0 needs A0-BF next (no overlong form), ED 80-9F (no surrogate).
         const uint8_t low = b0 == 0xE0 ? 0xA0 : 0x80, high = b0 == 0xED ? 0x9F : 0xBF;
         if (available < 3 || p[1] < low || p[1] > high || !continuation(2)) return {};
@@ -136,6 +137,13 @@ void ReadCharacterWidths() {
 }
 
 Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available) { return Decode(p, available); }
+
+uint32_t Utf8LeadLength(uint8_t lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 1;
+}
 
 int ShownWidth(char32_t c) {
     if (c < TABLE_SIZE) return Widths().width[c];

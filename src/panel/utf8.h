@@ -21,6 +21,9 @@ struct Utf8Sequence {
     uint32_t length = 0;
 };
 Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available);
+// The bytes of the sequence that DecodeUtf8 reads after this first byte
+// (2 to 4); 1 for ASCII and for a byte that starts no sequence.
+uint32_t Utf8LeadLength(uint8_t lead);
 
 // Reads the widths of the characters from the C library in the locale set
 // now (LC_CTYPE); without a call they are read at the first use. Not while

@@ -282,4 +282,22 @@ TEST(PkEditor, CtrlVAndTheTerminalsPasteTypeText) {
     EXPECT_EQ(pk.t.bells, 0);
 }
 
+// Malformed and over-long sequences and a paste marker inside a paste never
+// reach the command line; a paste of 1 MB is read past its first 255 bytes
+// without a pause, so the key after it is answered.
+TEST(PkEditor, BadSequencesAreDroppedWholeAndALongPasteIsSkipped) {
+    Pk pk;
+    ASSERT_TRUE(pk.start({pk.dir.write("a.txt", Repeat("text\n", 100))}));
+    const std::string digits20 = "12345678901234567890";
+    ASSERT_TRUE(pk.run({{"\x1b[<" + std::string(40, '9') + ";1;1Ma", {}, 0, "a ", 2, 13},
+                        {"\x1b[<0;" + digits20 + ";" + digits20 + "Mb", {}, 0, "ab ", 2, 14},
+                        {"\x1b[200~c\x1b[200~d\x1b[201~", {}, 0, "abcd ", 2, 16},
+                        {"\x1b", {}, 0, B(67), 2, 12}}));
+    pk.t.paste(std::string(1 << 20, 'p'));
+    pk.t.key(VTERM_KEY_DOWN);
+    EXPECT_TRUE(pk.t.waitFor("Line 2 of 100", kWait, 1)) << pk.t.screenText();
+    EXPECT_EQ(pk.window(), std::string(67, 'p'));  // the 255 bytes kept, from the start
+    EXPECT_EQ(pk.t.bells, 0);
+}
+
 }  // namespace

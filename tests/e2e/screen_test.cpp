@@ -69,7 +69,7 @@ void ExpectBox(const Pk& pk) {
     EXPECT_EQ(pk.t.rowText(1).substr(24 + 2, 31), "Help for Linux Peekra 1.3.3.0  ");  // after the 3-byte "║"
     EXPECT_TRUE(pk.t.cell(1, 24).bold);
     EXPECT_FALSE(pk.t.cell(5, 30).bold);
-    EXPECT_NE(pk.t.rowText(3).find("F sss....         :Find first occurrance of string sss...."), std::string::npos);
+    EXPECT_NE(pk.t.rowText(3).find("F sss....         :Find first occurrence of string sss...."), std::string::npos);
     EXPECT_TRUE(pk.t.cell(23, 49).bold);
 }
 
@@ -140,10 +140,9 @@ TEST(PkHelp, KeysThatEndItAndTheScreenComingBack) {
     ASSERT_TRUE(pk.run({{"abc", {}, 0, "abc", 2, 15}}));
     const std::string before = pk.t.screenText();
 
-    // Letters, digits, Space and the wheel are read and ignored: had one
-    // ended the help, the rest would have reached the command line.
+    // Any key ends it and is not typed; the wheel is read and ignored.
     const struct { const char* name; std::string bytes; } enders[] = {
-        {"Enter", "a1 \x1b[<65;9;9M\r"}, {"Esc", "a1 \x1b"}, {"F3", "a1 \x1bOR"}};
+        {"Enter", "\x1b[<65;9;9M\r"}, {"Esc", "\x1b"}, {"F3", "\x1bOR"}, {"a letter", "\x1b[<65;9;9Mq"}, {"Space", " "}};
     for (const auto& e : enders) {
         ASSERT_TRUE(pk.run({{"", Fn(1), 0, kPrompt, 23}})) << e.name;
         ExpectBox(pk);

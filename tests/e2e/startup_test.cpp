@@ -120,7 +120,7 @@ TEST(StartUp, WholeRunsWriteTheSettingsFile) {
 
 // Standard input from a pipe and from a file: "(standard input)" is the
 // title, "-" beside a file is shown first, "peekra -" finds it until it is
-// closed; "-" on a terminal is refused.
+// closed; "-" on a terminal or a closed standard input is refused.
 TEST(StartUp, StandardInputIsOneOfTheFiles) {
     Pk piped;
     ASSERT_TRUE(piped.t.start(Shell("printf 'piped\\n2nd line\\n' | \"$0\""), {}, piped.dir.path()));
@@ -146,6 +146,12 @@ TEST(StartUp, StandardInputIsOneOfTheFiles) {
     ASSERT_TRUE(terminal.start({PK_BINARY, "-"}));
     EXPECT_EQ(terminal.exitCode(kWait), 2);
     EXPECT_EQ(terminal.rowText(0).substr(0, 30), "Standard input is a terminal: ");
+
+    // No descriptor pk opens (the progress line's terminal) stands in for it.
+    PtyTerm closed;
+    ASSERT_TRUE(closed.start(Shell("exec \"$0\" - <&-")));
+    EXPECT_EQ(closed.exitCode(kWait), 2);
+    EXPECT_EQ(closed.rowText(0).substr(0, 26), "Standard input is closed: ");
 }
 
 // A writer that is slow and closes its end early (mid-line, while it still

@@ -49,7 +49,19 @@ TEST(ConsoleInput, TypedBytesGiveTheRecordsTheTerminalGives) {
 
 TEST(ConsoleInput, CutSequencesMouseReportsAndPastes) {
     const InputRecord f1 = MakeKey(VKEY_F1, SCAN_F1, 0, 0);
+    const InputRecord q = MakeKey('Q', SCAN_Q, 'q', 0);
+    const std::string digits20 = "12345678901234567890";
     const std::pair<std::string, std::vector<InputRecord>> cases[] = {
+        // Malformed or over-long sequences are dropped whole, to their final byte.
+        {"\033[<" + std::string(40, '9') + ";1;1Mq", {q}},
+        {"\033[<0;" + digits20 + ";" + digits20 + "Mq", {q}},
+        {"\033[<0;1;1Xq", {q}},
+        {"\033[" + std::string(100, '1') + "Aq", {q}},
+        {"\033[1\033q", WithAlt({q})},  // Esc cuts a sequence short and counts
+        {"\033O2P", {MakeKey(VKEY_F1, SCAN_F1, 0, SHIFT_PRESSED)}},  // a key string no reader took whole
+        {"\033[200~a\033[200~b\033[201~q", {Paste("ab"), q}},  // a nested begin marker is dropped
+        {"\033[200~" + std::string(300, 'p') + "\033[201~q", {Paste(std::string(PASTE_KEPT, 'p')), q}},
+        {"\033[200~ab\033[20", {Paste("ab\033[20")}},  // a marker that never came is text
         {"\033[", WithAlt(DecodeTyped("["))},  // Esc and [ or O with nothing after: Alt+[, Alt+O
         {"\033O", WithAlt(DecodeTyped("O"))},
         {"\033\033", WithAlt(DecodeTyped("\033"))},
@@ -61,6 +73,16 @@ TEST(ConsoleInput, CutSequencesMouseReportsAndPastes) {
         {"\033[201~", {}},
     };
     for (const auto& [bytes, want] : cases) EXPECT_EQ(Show(DecodeTyped(bytes)), Show(want)) << testing::PrintToString(bytes);
+
+    // A paste read in blocks: a marker cut between two, and what follows
+    // its end left to the reader.
+    InputDecoder decoder;
+    std::deque<InputRecord> out;
+    decoder.feed(InputUnit{InputUnit::PasteBegin, kPasteBegin, {}}, 0, out);
+    EXPECT_EQ(decoder.feedPaste("ab\033[2", out), 5u);
+    EXPECT_EQ(decoder.feedPaste("01~q", out), 3u);
+    EXPECT_EQ(Show(out), Show(std::vector{Paste("ab")}));
+    EXPECT_TRUE(decoder.idle());
 }
 
 TEST(ConsoleInput, KeyStringsOfOtherTerminalsAndMalformedOnes) {

@@ -353,7 +353,7 @@ TEST_F(PanelInput, KeyReaderMapsAndDropsEvents) {
 }
 
 // The help's wait on the real terminal proves Enter, Esc and F3 ending it
-// with letters ignored; here: Esc without PNL_ESCEND ignored, keys pressed
+// and any key with PNL_ANYKEYEND; here: letters and Esc without its flag ignored, keys pressed
 // before the wait flushed, pastes during it handed back in order.
 TEST_F(PanelInput, WaitEndsOnlyOnItsKeys) {
     PanelField labels[] = {Field(FLD_PROTECTED, 1, 1, 5, "Help "), Field(FLD_PROTECTED | FLD_LAST, 2, 1, 5, "text ")};
@@ -369,6 +369,9 @@ TEST_F(PanelInput, WaitEndsOnlyOnItsKeys) {
     EXPECT_TRUE(con.cursorSizes.empty());  // the cursor is never placed or resized
     EXPECT_EQ(con.cursor.x, 0);
     con.input.clear();
+    con.later();
+    con.text("q");
+    EXPECT_EQ(fullpanel(PNL_INPUT | PNL_ANYKEYEND, labels), uint32_t('q'));  // when any key ends it
     EXPECT_EQ(fullpanel(PNL_INPUT | PNL_ESCEND, labels), 0u);  // a failed read ends it with 0
 }
 
