@@ -36,7 +36,7 @@ constexpr uint16_t BRIGHT = 2;
 constexpr uint32_t HELP_FLAGS = PNL_DISPLAY | PNL_CLEAR | PNL_ENTEREND | PNL_INPUT | PNL_ESCEND;
 
 constexpr std::string_view NOTICE = "Written by the pk developers";
-constexpr std::string_view TITLE = "Help for Linux Peekra 1.3.3.0    ";
+constexpr std::string_view TITLE = "Help for Linux Peekra " PK_VERSION "    ";
 constexpr std::string_view PROMPT = "<Press any key to end help>";
 
 constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
