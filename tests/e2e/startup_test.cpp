@@ -118,7 +118,7 @@ TEST(StartUp, WithoutASettingsFolderNothingIsWritten) {
     EXPECT_TRUE(std::filesystem::is_directory(dir / "x/y/pk"));
 
     const std::string beside = std::filesystem::path(PK_BINARY).parent_path().string() + "/pk.ini";
-    std::filesystem::remove(beside);
+    for (const std::string& f : {beside, beside + ".lock"}) std::filesystem::remove(f);
     std::string a = dir.write("a.txt", "shown\n");
     for (std::vector<std::string> env : {std::vector<std::string>{"APPDATA=" + plain},
                                          {"APPDATA", "XDG_CONFIG_HOME", "HOME"}}) {
