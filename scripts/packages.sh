@@ -16,6 +16,8 @@ done
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "Installing: ${missing[*]}" >&2
+echo "pk: installing the packages the build needs: ${missing[*]}" >&2
+echo "pk: updating the package lists" >&2
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
+# apt's own lines (unpacking, setting up) show how far it has come.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" >&2

@@ -28,10 +28,11 @@ constexpr int START_CURSOR_SIZE = 12;
 // How long input still arriving may keep the first screen waiting.
 constexpr int FIRST_SCREEN_MS = 100;
 
-// Explains a refused fullinit; a terminal that is too small says so first.
+// Explains a refused fullinit in one line: a terminal that cannot move its
+// cursor, one that is too small, or the system's reason.
 void ReportInitFailure(Console* console) {
     int error = console ? console->lastError() : 0;
-    if (error == ENOTSUP) {  // one line only: nothing else reached the terminal
+    if (error == ENOTSUP) {
         const char* term = std::getenv("TERM");
         PrintError(std::string("pk cannot run on TERM=") + (term ? term : "") +
                    ": that terminal cannot move its cursor.");
@@ -43,8 +44,10 @@ void ReportInitFailure(Console* console) {
                      MIN_COLUMNS, MIN_ROWS, info.bufferSize.x, info.bufferSize.y);
     } else if (error == ERANGE) {
         std::fprintf(stderr, "The terminal must be at least %d columns by %d rows.\n", MIN_COLUMNS, MIN_ROWS);
+    } else {
+        std::fprintf(stderr, "Cannot set up the terminal, rc = %s\n",
+                     SystemErrorText(static_cast<uint32_t>(error)).c_str());
     }
-    std::fprintf(stderr, "fullinit error, rc = %s\n", SystemErrorText(static_cast<uint32_t>(error)).c_str());
 }
 
 void SetStartCursor(Console* console) {

@@ -1,11 +1,14 @@
 // The main loop: start-up, the redraw cycle around the keyboard loop, the two
 // ways of ending (give the terminal back, or leave the last page on it) and
-// shutdown with its exit status.
+// shutdown with its exit status; without a console, the copy to standard
+// output instead.
 #include "app/main_loop.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "app/copy_out.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "display/display_state.h"
@@ -73,10 +76,25 @@ int RunCycles() {
     }
 }
 
+// No terminal to show a screen on: the names load as for the screen, then
+// go to standard output. The settings are neither read nor written.
+int CopyRun(int argc, char** argv) {
+    std::vector<int> copy;
+    int started = StartUpFirstPhase(argc, argv, &copy);
+    int status = started == START_USAGE ? EXIT_WRITTEN : EXIT_START_FAILED;
+    if (started == START_OK) {
+        CopyResult result = CopyToOutput(copy);
+        status = result == COPY_DONE ? EXIT_WRITTEN : result == COPY_FAILED ? EXIT_WRITE_FAILED : EXIT_START_FAILED;
+    }
+    ReleaseMemory();
+    return status;
+}
+
 }  // namespace
 
 int MainLoop(int argc, char** argv) {
     ClearGlobalState();
+    if (fullconsole() == nullptr) return CopyRun(argc, argv);
     int started = StartUp(argc, argv);
     if (started != START_OK) {
         // Nothing stored is written back after a failed start-up: the

@@ -173,8 +173,13 @@ void ReadSettings() {
     settings.findLength = flen > FIND_MAX ? 0 : static_cast<uint16_t>(flen);
     std::memset(settings.findString, 0, sizeof settings.findString);
     if (settings.findLength != 0) {
+        // A find value that is missing or refused (bad digits, length or
+        // checksum) leaves no find string, never a run of zero bytes.
         std::optional<std::string> find = ProfileGet(text, SECTION, KEY_FIND);
-        if (find) ProfileDecodeStruct(*find, std::span<uint8_t>(settings.findString, settings.findLength));
+        if (!find || !ProfileDecodeStruct(*find, std::span<uint8_t>(settings.findString, settings.findLength))) {
+            std::memset(settings.findString, 0, sizeof settings.findString);
+            settings.findLength = 0;
+        }
     }
     settings.tabsOn = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
     // Without a stored choice, UTF-8 when pk's locale (the terminal's, or

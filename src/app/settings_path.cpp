@@ -1,8 +1,8 @@
-// Choosing and creating the settings folder and forming settingsPath.
+// Choosing and creating the settings folder and forming settingsPath;
+// without a usable folder settingsPath stays empty.
 #include "app/settings_path.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -66,38 +66,25 @@ bool MakeFolders(const char* path, uint32_t& error) {
     return MakeOne(p, error);
 }
 
-void ProgramFolder(char* out, size_t outSize) {
-    char exe[NAME_SIZE];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n > 0) {
-        exe[n] = '\0';
-        char* slash = std::strrchr(exe, '/');
-        if (slash != nullptr) {
-            *slash = '\0';
-            std::snprintf(out, outSize, "%s", slash == exe ? "/" : exe);
-            return;
-        }
-    }
-    if (getcwd(out, outSize) == nullptr) std::snprintf(out, outSize, ".");
-}
-
 void SetSettingsPath() {
+    program.settingsPath[0] = '\0';
     std::string folder = ChosenFolder();
-    if (!folder.empty()) {
-        uint32_t error = 0;
-        bool fits = folder.size() + std::strlen(SETTINGS_FILE) < sizeof program.settingsPath;
-        if (!fits) error = ENAMETOOLONG;
-        if (fits && MakeFolders(folder.c_str(), error)) {
-            SetPath(folder.c_str());
-            return;
-        }
-        std::string line = "Could not create application data folder ";
-        line.append(folder).append(", system return code ").append(SystemErrorText(error));
-        PrintError(line);
+    if (folder.empty()) {
+        PrintError("Settings are not saved: none of APPDATA, XDG_CONFIG_HOME and HOME is set.");
+        return;
     }
-    char own[NAME_SIZE - 8];  // leaves room for "/pk.ini"
-    ProgramFolder(own, sizeof own);
-    SetPath(own);
+    uint32_t error = 0;
+    bool fits = folder.size() + std::strlen(SETTINGS_FILE) < sizeof program.settingsPath;
+    if (!fits) error = ENAMETOOLONG;
+    if (fits && MakeFolders(folder.c_str(), error)) {
+        SetPath(folder.c_str());
+        return;
+    }
+    // Never beside the program: a program installed in /usr/bin must not
+    // write there. The settings then hold for this run only.
+    std::string line = "Could not create application data folder ";
+    line.append(folder).append(", system return code ").append(SystemErrorText(error));
+    PrintError(line);
 }
 
 }  // namespace pk

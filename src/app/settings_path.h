@@ -1,8 +1,8 @@
 // Where the settings file lives: the first usable of $APPDATA/pk,
-// $XDG_CONFIG_HOME/pk and $HOME/.config/pk, else the program's own folder.
+// $XDG_CONFIG_HOME/pk and $HOME/.config/pk; with none of them usable, no
+// settings file at all (the settings hold for this run only).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 namespace pk {
@@ -10,11 +10,8 @@ namespace pk {
 // Creates path and its missing parents. An existing folder is no failure;
 // anything else (an existing non-folder included) is, with its errno.
 bool MakeFolders(const char* path, uint32_t& error);
-// The folder of the running program (/proc/self/exe), else the current
-// directory, else ".".
-void ProgramFolder(char* out, size_t outSize);
-// Settles program.settingsPath, creating the settings folder; prints the
-// creation failure message once and falls back to the program's folder.
+// Settles program.settingsPath, creating the settings folder. Without a
+// usable folder it stays empty, after one line on standard error saying why.
 void SetSettingsPath();
 
 }  // namespace pk

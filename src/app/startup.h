@@ -1,6 +1,8 @@
-// Start-up: the command line, the settings path, loading every argument
+// Start-up: the command line, the settings path, loading every name
 // (first phase) and the console set-up (second phase).
 #pragma once
+
+#include <vector>
 
 namespace pk {
 
@@ -14,9 +16,11 @@ int IsHelpOption(const char* text);
 // The usage text on standard output.
 void ShowUsage();
 
-// First phase: settings path, argument checks, loading each argument (or
-// standard input), long messages on standard error.
-int StartUpFirstPhase(int argc, char** argv);
+// First phase: settings path, options, loading each name (or standard
+// input), long messages on standard error. With copy (no terminal: the
+// files go to standard output) standard input is not read; copy gets what
+// to write, in order (copy_out.h).
+int StartUpFirstPhase(int argc, char** argv, std::vector<int>* copy = nullptr);
 // Second phase: panel library, geometry, cursor, cell blocks, the fixed
 // fields of the main screen, the command line, the settings.
 int ConsoleSetUp();

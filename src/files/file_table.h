@@ -87,6 +87,7 @@ enum LoadResult : int {
     LOAD_INTERRUPTED = 13,        // Ctrl+C while standard input was read: no message
     LOAD_INPUT_IS_TERMINAL = 14,  // "-" with standard input a terminal
     LOAD_INPUT_CLOSED = 15,       // "-" with standard input closed
+    LOAD_TABLE_FILLED = 16,       // files loaded, then the table filled with matches left over
 };
 
 constexpr int ERROR_SHARING_VIOLATION = 32;
@@ -95,7 +96,8 @@ constexpr int ERROR_SHARING_VIOLATION = 32;
 // (NAME_SIZE bytes) receives the full path; systemError the error code for
 // the results that keep one. FIFOs, devices and sockets are never opened for
 // reading: they give LOAD_OPEN_ERROR with ENODEV ("Error opening %s, rc = 19").
-// "-" only finds standard input's slot (standard_input.h).
+// "-" only finds standard input's slot (standard_input.h). LOAD_TABLE_FILLED
+// when it loaded files but the table filled before every match was loaded.
 LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemError);
 // Opens the slot's file (name and size already set), maps it and starts
 // counting its lines: LOAD_OK, LOAD_OPEN_ERROR (error 32 when another program

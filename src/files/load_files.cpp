@@ -208,11 +208,10 @@ LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemErro
     std::string folder(FolderPart(path));
     run.named = !HasWildcards(std::string_view(path).substr(folder.size()));
     // The result that stands is the last failure met.
-    for (const FolderMatch& match : matches) {
-        if (!LoadMatch(run, folder, match)) break;
-    }
+    bool filled = false;
+    for (size_t i = 0; i < matches.size() && !filled; ++i) filled = !LoadMatch(run, folder, matches[i]) && i + 1 < matches.size();
     if (run.first >= 0) program.currentEntry = run.first;
-    if (run.loaded > 0) return LOAD_OK;
+    if (run.loaded > 0) return filled ? LOAD_TABLE_FILLED : LOAD_OK;
     if (KeepsError(run.result)) systemError = run.error;
     return run.result;
 }

@@ -25,13 +25,13 @@ struct LoadMessage {
 // The error number is put in as text: the number alone in a short message,
 // with the system's text in a long one.
 constexpr LoadMessage MESSAGES[] = {
-    {LOAD_PATH_ERROR, "GetFullPathName error, rc = %s, file = %s.", ERROR_TYPED, "Path error %s", ERROR},
+    {LOAD_PATH_ERROR, "Cannot resolve path, rc = %s, file = %s.", ERROR_TYPED, "Path error %s", ERROR},
     {LOAD_IS_FOLDER, "%s is a folder.", FULL, "No filename", NONE},
     {LOAD_EMPTY, "File %s is empty.", FULL, "File is empty", NONE},
     {LOAD_PATH_NOT_FOUND, "Path %s not found.", FULL, "Path not found", NONE},
     {LOAD_NOT_FOUND, "File %s not found.", FULL, "File not found.", NONE},
-    {LOAD_SEARCH_ERROR, "FindFirstFile error, rc = %s, file %s.", ERROR_FULL, "FindFirstFile rc %s", ERROR},
-    {LOAD_SEARCH_NEXT_ERROR, "FindNextFile error, rc = %s, file %s.", ERROR_FULL, "FindNextFile rc %s", ERROR},
+    {LOAD_SEARCH_ERROR, "Cannot list folder, rc = %s, file %s.", ERROR_FULL, "List error %s", ERROR},
+    {LOAD_SEARCH_NEXT_ERROR, "Cannot read folder, rc = %s, file %s.", ERROR_FULL, "List error %s", ERROR},
     {LOAD_NO_MEMORY, "Memory allocation error, system return code %s", ERROR, "Insufficient memory", NONE},
     {LOAD_OPEN_ERROR, "Error opening %s, rc = %s", TYPED_ERROR, "File open error", NONE},
     {LOAD_READ_ERROR, "Error reading %s, rc = %s", TYPED_ERROR, "File read error", NONE},
@@ -46,6 +46,7 @@ constexpr LoadMessage MESSAGES[] = {
 constexpr const char* SHARING_VIOLATION_TEXT = "Error opening %s, sharing violation";
 
 const LoadMessage* MessageOf(LoadResult result) {
+    if (result == LOAD_TABLE_FILLED) result = LOAD_TABLE_FULL;  // the same words
     for (const LoadMessage& m : MESSAGES) {
         if (m.result == result) return &m;
     }

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 #include "display/display_state.h"
 #include "display/find.h"
 #include "display/screen.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
+#include "files/shell_names.h"
 #include "interact/command_state.h"
 #include "interact/follow.h"
 #include "interact/help.h"
@@ -23,9 +25,6 @@
 namespace pk {
 
 namespace {
-
-// Hex digits of the largest offset.
-constexpr size_t OFFSET_HEX_DIGITS = 16;
 
 bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
 
@@ -44,6 +43,12 @@ bool ParseDecimal(std::string_view text, uint64_t& value) {
     }
     value = v;
     return true;
+}
+
+// Equal, letters A-Z in either case.
+bool AsciiEqual(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 uint32_t Message(const char* text) {
@@ -78,7 +83,8 @@ uint32_t Load(const CommandText& t) {
     LoadResult result = LoadFiles(name, fullName, systemError);
     if (result == LOAD_OK) return CMD_REDRAW;
     ShortLoadMessage(display.messageText, MESSAGE_SIZE, result, systemError);
-    return CMD_KEEPMSG;
+    // Files loaded before the table filled are shown.
+    return result == LOAD_TABLE_FILLED ? CMD_KEEPMSG | CMD_REDRAW : CMD_KEEPMSG;
 }
 
 uint32_t Case(const CommandText& t) {
@@ -96,8 +102,13 @@ uint32_t Case(const CommandText& t) {
     return CMD_KEEPLINE;
 }
 
-uint32_t Tab(const CommandText&) {
-    settings.tabsOn = settings.tabsOn ? 0 : 1;
+// "tabs on", "tabs off", or "tabs" alone to switch.
+uint32_t Tab(const CommandText& t) {
+    uint32_t on = settings.tabsOn ? 0 : 1;
+    if (AsciiEqual(t.parameter, "on")) on = 1;
+    else if (AsciiEqual(t.parameter, "off")) on = 0;
+    else if (!t.parameter.empty()) return Message("Invalid parameter");
+    settings.tabsOn = on;
     return display.hexView ? 0 : CMD_REDRAW;
 }
 
@@ -238,17 +249,18 @@ const Command* FindCommand(std::string_view word) { return Lookup(word); }
 
 std::span<const Command> CommandTable() { return COMMANDS; }
 
+bool IsOffsetWord(std::string_view word) { return display.hexView && word.size() >= 2 && AllOf(word, IsHexDigit); }
+
 uint32_t NumberOrShell(const CommandText& t) {
-    if (display.hexView) {
-        if (t.rest.size() <= OFFSET_HEX_DIGITS && AllOf(t.rest, IsHexDigit)) {
-            uint64_t offset = 0;
-            for (char c : t.rest) offset = offset * 16 + uint64_t(HexValue(c));
-            return AfterMove(GoToOffset(offset));
-        }
-    } else {
-        uint64_t line = 0;
-        if (ParseDecimal(t.rest, line)) return AfterMove(GoToLine(line));
+    if (display.hexView && (AllOf(t.rest, IsHexDigit) || IsOffsetWord(t.word))) {
+        if (t.rest.size() > MAX_OFFSET_DIGITS || !AllOf(t.rest, IsHexDigit)) return Message("Invalid parameter");
+        uint64_t offset = 0;
+        for (char c : t.rest) offset = offset * 16 + uint64_t(HexValue(c));
+        return AfterMove(GoToOffset(offset));
     }
+    uint64_t line = 0;
+    if (!display.hexView && ParseDecimal(t.rest, line)) return AfterMove(GoToLine(line));
+    if (!ShellAnswersTo(t.rest)) return Message("Invalid command");
     return RunShellCommand(t.rest.data());
 }
 

@@ -3,6 +3,7 @@
 // order that decides what an abbreviation means.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -34,8 +35,18 @@ const Command* FindCommand(std::string_view word);
 // Every command, in table order.
 std::span<const Command> CommandTable();
 
+// A hex offset holds at most this many hexadecimal digits (64 bits).
+constexpr size_t MAX_OFFSET_DIGITS = 16;
+
+// In the hex view, a word of two or more hexadecimal digits is an offset,
+// never a command, whatever its first letter ("e0", "ff", "DEAD").
+bool IsOffsetWord(std::string_view word);
+
 // A word that names no command: a line number (text view) or a hexadecimal
-// offset (hex view) when it is all digits, else a command for the shell.
+// offset (hex view) when it is all digits (an offset word with more digits
+// than an offset holds, or with more after it, is "Invalid parameter");
+// else a command for the shell when the shell answers to its first word,
+// and "Invalid command" when it does not.
 uint32_t NumberOrShell(const CommandText& t);
 
 }  // namespace pk

@@ -49,7 +49,7 @@ uint32_t ExecuteCommand() {
         Beep();
         return 0;
     }
-    const Command* command = FindCommand(t.word);
+    const Command* command = IsOffsetWord(t.word) ? nullptr : FindCommand(t.word);
     return command != nullptr ? command->action(t) : NumberOrShell(t);
 }
 

@@ -36,7 +36,7 @@ constexpr uint16_t BRIGHT = 2;
 constexpr uint32_t HELP_FLAGS = PNL_DISPLAY | PNL_CLEAR | PNL_ENTEREND | PNL_INPUT | PNL_ESCEND | PNL_ANYKEYEND;
 
 constexpr std::string_view NOTICE = "Written by the pk developers";
-constexpr std::string_view TITLE = "Help for Linux Peekra 1.3.3.0    ";
+constexpr std::string_view TITLE = "Help for Linux Peekra " PK_VERSION "    ";
 constexpr std::string_view PROMPT = "<Press any key to end help>";
 
 constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
@@ -51,15 +51,15 @@ constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
     "  Up    nnnnn       :Scroll up nnnnn lines                                    ",
     "  Left  nnnnn       :Scroll left nnnnn columns                                ",
     "  Right nnnnn       :Scroll right nnnnn columns                               ",
-    "  nnnn              :Scroll vertically to line number nnnn or hex offset nnnn ",
+    "  nnnn              :Go to line nnnn, or hex offset nnnn in hex view (even E0)",
     "  View              :Change view from text to hex or hex to text              ",
     "  Xlat prt | off    :Translate characters for PrtSc (hex display only)        ",
     "  Xlat asc|ebc|utf  :Show data as bytes, translated from EBCDIC, or as UTF-8  ",
     "  ?                 :Retrieve last command                                    ",
     "  =                 :Execute last command                                     ",
     "  End/Quit/Z        :End File View and return to the shell                    ",
-    "  Only the first character of most commands is required. Unrecognized         ",
-    "  commands are run by your shell in a window of their own.                    ",
+    "  Only the first character of most commands is required. Words naming a       ",
+    "  program or shell builtin run in your shell, in a window of their own.       ",
 };
 
 constexpr bool AllHelpLinesFit() {

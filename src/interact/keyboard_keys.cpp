@@ -82,17 +82,18 @@ uint32_t RepeatFind(LineCursor&, int) { return CMD_FIND; }
 uint32_t PageLeft(LineCursor&, int repeat) { return ColumnLeft(PageColumns(repeat)); }
 uint32_t PageRight(LineCursor&, int repeat) { return ColumnRight(PageColumns(repeat)); }
 
-// Bottom by the key's own rule: the hex view ends exactly at the last byte,
-// the text view shows the last page from column 1. The find's start stays.
+// F9, Bottom: the hex view ends exactly at the last byte (not on a row
+// boundary, unlike "bottom"), the text view shows the last page from column
+// 1. The find's start stays.
 uint32_t Bottom(LineCursor&, int) {
     FileEntry& entry = CurrentEntry();
     if (InHexView()) {
-        uint64_t offset = entry.size > program.hexPageBytes ? entry.size - program.hexPageBytes : 0;
+        uint64_t offset = LastPageOffset(entry, true);
         if (offset == entry.view.offset) return Refuse();
         entry.view.offset = offset;
     } else {
         if (!AwaitCounted(entry, WholeCount(entry))) return 0;
-        uint64_t line = entry.lineCount <= program.dataRows ? 1 : entry.lineCount - program.dataRows + 1;
+        uint64_t line = LastTopLine(entry);
         if (entry.view.line == line && entry.view.column == 1) return Refuse();
         entry.view.line = line;
         entry.view.column = 1;

@@ -27,11 +27,20 @@ int Refuse(bool quiet) {
 // The data's end in whole rows of 16 bytes.
 uint64_t RowEnd(const FileEntry& e) { return (uint64_t(e.size) + 15) & ~uint64_t(15); }
 
-// The greatest useful top line of the text view.
+}  // namespace
+
 uint64_t LastTopLine(const FileEntry& e) {
     if (e.lineCount <= program.dataRows) return 1;
     return e.lineCount - program.dataRows + 1;
 }
+
+uint64_t LastPageOffset(const FileEntry& e, bool byteExact) {
+    uint64_t page = program.hexPageBytes;
+    uint64_t end = byteExact ? uint64_t(e.size) : RowEnd(e);
+    return e.size > page ? end - page : 0;
+}
+
+namespace {
 
 int HexScrollDown(FileEntry& e, uint64_t n, bool quiet) {
     uint64_t step = n & ~uint64_t(15);
@@ -116,7 +125,7 @@ int GoBottom() {
     FileEntry& e = CurrentEntry();
     if (display.hexView) {
         if (e.size <= program.hexPageBytes) return Refuse(false);
-        uint64_t target = uint64_t(RowEnd(e) - program.hexPageBytes);
+        uint64_t target = LastPageOffset(e, false);
         if (target == e.view.offset) return Refuse(false);
         e.view.offset = target;
         return 1;

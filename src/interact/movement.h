@@ -23,6 +23,14 @@ int GoToLine(uint64_t n);
 int GoToOffset(uint64_t v);
 void SyncFindStart();
 
+// The bottom rule, one for keys and commands. Text view: the greatest useful
+// top line. Hex view: the top offset that shows the last page; F9 ends it
+// exactly at the last byte (byteExact), "bottom" and Ctrl+End on a whole
+// row of 16, so the two differ when the size is no multiple of 16 (a
+// 1000-byte file with 20 rows: 680 and 688). That difference is meant.
+uint64_t LastTopLine(const FileEntry& e);
+uint64_t LastPageOffset(const FileEntry& e, bool byteExact);
+
 // Whether a file's view stands where the bottom rule puts it, so that its
 // last line (text) or byte (hex) is on the last row, with earlier data above.
 bool ShowsLastPage(const FileEntry& e);

@@ -151,7 +151,7 @@ TEST(PkEnd, FailedSettingsWriteAndTooSmallTerminal) {
     ASSERT_TRUE(small.t.start({PK_BINARY, small.dir.write("a.txt", "text\n")}));
     EXPECT_EQ(small.t.exitCode(kWait), 2);
     EXPECT_NE(small.t.screenText().find("at least 80 columns by 24 rows"), std::string::npos) << small.t.screenText();
-    EXPECT_NE(small.t.screenText().find("fullinit error, rc = 34 (Numerical result out of range)"), std::string::npos);
+    EXPECT_EQ(small.t.screenText().find("rc = "), std::string::npos);  // the one message alone
 
     Pk grown(20, 70);  // a terminal that grows when asked to
     grown.t.acceptResizeRequests = true;

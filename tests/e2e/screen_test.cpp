@@ -66,7 +66,7 @@ const char* const kPrompt = "<Press any key to end help>";
 
 void ExpectBox(const Pk& pk) {
     EXPECT_EQ(pk.t.rowText(0).substr(0, 9), "\u2554\u2550\u2550");
-    EXPECT_EQ(pk.t.rowText(1).substr(24 + 2, 31), "Help for Linux Peekra 1.3.3.0  ");  // after the 3-byte "║"
+    EXPECT_EQ(pk.t.rowText(1).substr(24 + 2, 31), "Help for Linux Peekra " PK_VERSION "  ");  // after the 3-byte "║"
     EXPECT_TRUE(pk.t.cell(1, 24).bold);
     EXPECT_FALSE(pk.t.cell(5, 30).bold);
     EXPECT_NE(pk.t.rowText(3).find("F sss....         :Find first occurrence of string sss...."), std::string::npos);

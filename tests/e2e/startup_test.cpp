@@ -1,8 +1,9 @@
 // The command line end to end with the built pk: no argument, help options
-// and texts that only look like them, --version, loading failures with their
-// long messages on standard error, an unusable settings folder, the settings
-// file whole runs leave behind, and standard input read as a file. Two
-// runs: the first, on two files by wildcard, turns tabs on and finds a hex
+// and texts that only look like them, --version, "--" and unknown options,
+// loading failures with their long messages on standard error, several
+// names, the copy to standard output without a terminal, no usable settings
+// folder, the settings file whole runs leave behind, and standard input
+// read as a file. Two runs: the first, on two files by wildcard, turns tabs on and finds a hex
 // string in hex view; the second has its find string and tab setting.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -22,9 +23,9 @@ namespace {
 using namespace pktest;
 
 const std::string kUsage =
-    " \nPeekra Version 1.3.3.0\nWritten for viewing files whole, read-only, in a terminal.\n \n"
+    " \nPeekra Version " PK_VERSION "\nWritten for viewing files whole, read-only, in a terminal.\n \n"
     "Peekra is a program used to view disk files, in either text or\nhexadecimal format. Command syntax:\n \n"
-    "        pk  [--help] [--version] [-] file|pattern...\n \n"
+    "        pk  [--help] [--version] [--] [-] file|pattern...\n \n"
     "\"-\" reads standard input; so does no file name when input is piped in.\n";
 const std::string kNoFile = "\nPlease include a filename on the command line.\n";
 
@@ -39,48 +40,71 @@ int RunAndEnd(const std::vector<std::string>& args, const std::string& appdata, 
     return pk.end();
 }
 
-// Each command line with no terminal: the exit status and what it prints,
-// on standard output for status 0 and on standard error otherwise.
-TEST(StartUp, CommandLines) {
+// Each command line with no terminal: the exit status, standard output (the
+// usage, or the loaded files copied unchanged) and standard error. Among
+// several names, unloadable ones are passed over; past the 16th file the
+// table is full; options end at "--".
+TEST(StartUp, CommandLinesWithoutATerminal) {
     TempDir dir;
-    for (auto [name, text] : {std::pair{"other.txt", "x\n"}, {"a.txt", "a\n"}, {"empty.txt", ""}, {"t\x1b]0;X\x07.txt", ""}})
+    for (auto [name, text] : {std::pair{"other.txt", "x\n"}, {"a.txt", "a\n"}, {"empty.txt", ""}, {"t\x1b]0;X\x07.txt", ""},
+                              {"-n", "dash\n"}})
         dir.write(name, text);
     dir.mkdir("sub");
     const std::string longName(PATH_MAX + 10, 'n');
-    struct Case { std::vector<std::string> args; std::string out; int exitCode; };
+    const std::string empty = "File " + (dir / "empty.txt") + " is empty.\n", folder = (dir / "sub") + " is a folder.\n";
+    const std::string usageLine = "        pk  [--help] [--version] [--] [-] file|pattern...\n";
+    struct Case { std::vector<std::string> args; std::string out, err; int exitCode; };
     std::vector<Case> cases = {
-        {{}, "File (standard input) is empty.\n", 2},  // an empty pipe
-        {Shell("exec \"$0\" </dev/null"), kNoFile, 2},
-        {{"--version"}, "Peekra Version 1.3.3.0\n", 0},
-        {{"other.txt", "/h"}, "File /h not found.\n", 2},  // a later help option is a name
-        {{"a.txt", "missing.txt", "nowhere/x"}, "File " + (dir / "missing.txt") + " not found.\n", 2},
-        {{"nowhere/x", "a.txt"}, "Path " + (dir / "nowhere/x") + " not found.\n", 2},
-        {{"a.txt", "empty.txt"}, "File " + (dir / "empty.txt") + " is empty.\n", 2},
-        {{"t\x1b]0;X\x07.txt"}, "File " + (dir / "t\\033]0;X\\007.txt") + " is empty.\n", 2},  // no title set
-        {{"sub"}, (dir / "sub") + " is a folder.\n", 2},
-        {{"/dev/null"}, "Error opening /dev/null, rc = 19 (No such device)\n", 2},
-        {{"a.txt"}, "fullinit error, rc = 6 (No such device or address)\n", 2},  // no terminal
-        {{longName}, "GetFullPathName error, rc = 36 (File name too long), file = " + longName + ".\n", 2},
+        {{}, "", "File (standard input) is empty.\n", 2},  // an empty pipe
+        {Shell("exec \"$0\" </dev/null"), "", kNoFile, 2},
+        {Shell("printf 'in\\0' | \"$0\" a.txt - other.txt"), std::string("a\nin\0x\n", 7), "", 0},
+        {{"--version"}, "Peekra Version " PK_VERSION "\n", "", 0},
+        {{"other.txt", "/h"}, "", "File /h not found.\n", 2},  // a later "/h" is a name
+        {{"a.txt", "missing.txt", "nowhere/x"}, "", "File " + (dir / "missing.txt") + " not found.\n", 2},
+        {{"nowhere/x", "a.txt"}, "", "Path " + (dir / "nowhere/x") + " not found.\n", 2},
+        {{"a.txt"}, "a\n", "", 0},
+        {{"sub", "a.txt", "empty.txt"}, "a\n", folder + empty, 0},
+        {{"sub", "empty.txt"}, "", folder + empty, 2},
+        {{"empty.txt"}, "", empty, 2},
+        {{"t\x1b]0;X\x07.txt"}, "", "File " + (dir / "t\\033]0;X\\007.txt") + " is empty.\n", 2},  // no title set
+        {{"sub"}, "", folder, 2},
+        {{"/dev/null"}, "", "Error opening /dev/null, rc = 19 (No such device)\n", 2},
+        {{longName}, "", "Cannot resolve path, rc = 36 (File name too long), file = " + longName + ".\n", 2},
+        {{"--", "-n", "./-n"}, "dash\n", "", 0},
+        {{"a.txt", "--", "--version"}, "", "File " + (dir / "--version") + " not found.\n", 2},
+        {{"a.txt", "-h"}, kUsage, "", 0},
     };
     for (const char* option : {"?", "/?", "-?", "/h", "-h", "/H", "-H", "--help"})
-        cases.push_back({{option, "other.txt"}, kUsage, 0});
-    for (const char* text : {"/help", "/HELP", "-?x", "--HELP", "h"})
-        cases.push_back({{text}, "File " + (text[0] == '/' ? text : dir / text) + " not found.\n", 2});
+        cases.push_back({{option, "other.txt"}, kUsage, "", 0});
+    for (const char* text : {"/help", "/HELP", "h"})
+        cases.push_back({{text}, "", "File " + (text[0] == '/' ? text : dir / text) + " not found.\n", 2});
+    for (const char* text : {"-?x", "--HELP", "--bogus", "-x"})
+        cases.push_back({{"a.txt", text}, "", std::string("pk: unknown option ") + text + "\n" + usageLine, 2});
+    std::vector<std::string> many;
+    std::string first16;
+    for (int i = 0; i < 17; ++i) {
+        std::string name = "f" + std::to_string(100 + i);
+        many.push_back(dir.write(name, name));
+        if (i < 16) first16 += name;
+    }
+    cases.push_back({many, first16, "Cannot load file, file table full.\n", 0});
     for (Case& c : cases) {
-        std::string shown = c.args.empty() ? "(none)" : c.args[0];
-        if (shown != "/bin/sh") c.args.insert(c.args.begin(), PK_BINARY);
+        std::string shown = c.args.empty() ? "(none)" : c.args.size() > 2 ? c.args[2] : c.args[0];
+        if (c.args.empty() || c.args[0] != "/bin/sh") c.args.insert(c.args.begin(), PK_BINARY);
         RunResult r = pktest::Run(c.args, {"APPDATA=" + dir.path() + "/appdata"}, dir.path());
-        EXPECT_EQ(c.exitCode == 0 ? r.out : r.err, c.out) << shown;
-        EXPECT_EQ(c.exitCode == 0 ? r.err : r.out, "") << shown;
+        EXPECT_EQ(r.out, c.out) << shown;
+        EXPECT_EQ(r.err, c.err) << shown;
         EXPECT_EQ(r.exitCode, c.exitCode) << shown;
     }
-    // The settings folder was settled first; nothing was written after a
-    // failed start.
+    // The settings folder was settled first; nothing was written, as no
+    // screen came up.
     EXPECT_TRUE(std::filesystem::is_directory(dir / "appdata/pk"));
     EXPECT_FALSE(std::filesystem::exists(dir / "appdata/pk/pk.ini"));
 }
 
-TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
+// Without a usable settings folder nothing is written, not even beside the
+// program: the run ends with status 1 after one line saying why.
+TEST(StartUp, WithoutASettingsFolderNothingIsWritten) {
     TempDir dir;
     std::string plain = dir.write("plain.txt", "not a folder");
     RunResult r = pktest::Run(Shell("exec \"$0\" </dev/null"), {"APPDATA=" + plain}, dir.path());
@@ -90,17 +114,19 @@ TEST(StartUp, UnusableSettingsFolderFallsBackToTheProgramsFolder) {
     // Without APPDATA, the XDG folder is used and created with its parents.
     RunResult xdg =
         pktest::Run({PK_BINARY, "--version"}, {"APPDATA", "XDG_CONFIG_HOME=" + dir.path() + "/x/y"}, dir.path());
-    EXPECT_EQ(xdg.out, "Peekra Version 1.3.3.0\n");
+    EXPECT_EQ(xdg.out, "Peekra Version " PK_VERSION "\n");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "x/y/pk"));
 
-    // A whole run then keeps its settings beside the program.
-    std::string besideProgram = std::filesystem::path(PK_BINARY).parent_path().string() + "/pk.ini";
-    bool existed = std::filesystem::exists(besideProgram);
-    EXPECT_EQ(RunAndEnd({dir.write("a.txt", "shown\n")}, plain, "shown"), 0);
-    EXPECT_NE(ReadAll(besideProgram).find("[common]"), std::string::npos);
-    if (!existed) {
-        std::filesystem::remove(besideProgram);
-        std::filesystem::remove(besideProgram + ".lock");
+    const std::string beside = std::filesystem::path(PK_BINARY).parent_path().string() + "/pk.ini";
+    for (const std::string& f : {beside, beside + ".lock"}) std::filesystem::remove(f);
+    std::string a = dir.write("a.txt", "shown\n");
+    for (std::vector<std::string> env : {std::vector<std::string>{"APPDATA=" + plain},
+                                         {"APPDATA", "XDG_CONFIG_HOME", "HOME"}}) {
+        Pk pk;
+        ASSERT_TRUE(pk.start({a}, env));
+        EXPECT_EQ(pk.end(), 1);
+        EXPECT_FALSE(std::filesystem::exists(beside));
+        EXPECT_FALSE(std::filesystem::exists(beside + ".lock"));
     }
 }
 
@@ -202,6 +228,31 @@ TEST(StartUp, StandardInputShowsAsItArrives) {
     for (int waited = 0; waited < kWait && pk.t.rowText(1).find('+') != std::string::npos; waited += 50) pk.t.pump(50);
     EXPECT_EQ(pk.t.rowText(1).find('+'), std::string::npos) << pk.t.screenText();
     EXPECT_EQ(pk.end(), 0);
+}
+
+// Names the shell expanded: a folder and an empty file among them are
+// passed over, the 17th file finds the table full, and "peekra" says so too
+// when a pattern fills it. Standard output redirected: the screen is on the
+// terminal, and nothing reaches the file.
+TEST(StartUp, SeveralNamesLikeAPatternsMatches) {
+    Pk pk;
+    pk.dir.mkdir("sub");
+    pk.dir.write("empty", "");
+    for (int i = 100; i < 117; ++i) {
+        const std::string n = std::to_string(i);
+        pk.dir.write("f" + n, Lines(1, [&](int) { return "file " + n; }));
+    }
+    ASSERT_TRUE(pk.t.start(Shell("exec \"$0\" sub empty f1* > out.txt"), {}, pk.dir.path()));
+    ASSERT_TRUE(pk.t.waitFor("File table full", kWait, 1)) << pk.t.screenText();
+    EXPECT_TRUE(pk.run({
+        {"", {}, 0, "file 115", 3},
+        {"", Fn(3), 0, "file 114", 3},
+        {"", Fn(3), 0, "file 113", 3},
+        {"pe f11*\r", {}, 0, "File table full"},
+        {"", {}, 0, "file 110", 3},
+    }));
+    EXPECT_EQ(pk.end(), 0);
+    EXPECT_EQ(ReadAll(pk.dir / "out.txt"), "");
 }
 
 TEST(PkSession, TwoRunsShareFindStringAndTabs) {

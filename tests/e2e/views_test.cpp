@@ -7,8 +7,8 @@
 // locale, names on the title line, and typing characters. The hex view, row
 // for row against xxd's output reshaped into pk's layout (upper-case digits,
 // groups of four bytes, "." outside 0x20-0x7E): random bytes, text, 20, 3
-// and 1000 bytes, rows from an offset that is not a multiple of 16, and
-// EBCDIC in both views.
+// and 1000 bytes, rows from an offset that is not a multiple of 16, typed
+// offsets, and EBCDIC in both views.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -216,6 +216,24 @@ TEST(HexView, MatchesXxd) {
         pk.t.waitUntil([&] { return pk.t.rowsText(3, 21) == want; }, kWait);
         EXPECT_EQ(pk.t.rowsText(3, 21), want);
     }
+}
+
+// A hex word typed in the hex view is an offset, whatever its first letter
+// ("E0" is no "end"); one too long for an offset is refused. A word no
+// program answers to ("G", "50%") is "Invalid command" and starts nothing.
+TEST(HexView, TypedHexWordsAreOffsetsAndUnknownWordsStartNothing) {
+    Pk pk;
+    ASSERT_TRUE(pk.start({pk.dir.write("thousand.bin", std::string(1000, 'x'))}));
+    EXPECT_TRUE(pk.run({
+        {"G\r", {}, 0, "Invalid command"},
+        {"v\r", {}, 0, "File size is 1000 bytes"},
+        {"E0\r", {}, 0, "   000000E0:", 3},
+        {"ff\r", {}, 0, "   000000F0:", 3},
+        {"123456789ABCDEF01\r", {}, 0, "Invalid parameter"},
+        {"50%\r", {}, 0, "Invalid command"},
+        {"C0\r", {}, 0, "   000000C0:", 3},
+    }));
+    EXPECT_EQ(pk.end(), 0);
 }
 
 TEST(HexView, EbcdicShowsLettersAndDigitsInBothViews) {

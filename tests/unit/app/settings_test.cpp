@@ -129,11 +129,13 @@ TEST_F(SettingsTest, RunsWriteAndReadBack) {
 }
 
 TEST_F(SettingsTest, StoredValuesReadLeniently) {
-    // find: "" when the find string stays zero
+    // A find value refused leaves no find string (length 0).
     struct Case { const char* text; uint16_t findLength; std::string find; uint32_t tabs; } cases[] = {
-        {"[COMMON]\r\n Tabs = -1 \r\n FLEN = 2 \r\nfind = 616263C4\r\n", 2, "", 1},  // wrong length
+        {"[COMMON]\r\n Tabs = -1 \r\n FLEN = 2 \r\nfind = 616263C4\r\n", 0, "", 1},  // wrong length
         {"[common]\nflen=2\nfind=6162C3\n", 2, "ab", 0},
-        {"[common]\nflen=2\nfind=6162C4\n", 2, "", 0},  // wrong checksum
+        {"[common]\nflen=2\nfind=6162C4\n", 0, "", 0},  // wrong checksum
+        {"[common]\nflen=2\nfind=61XYC3\n", 0, "", 0},  // no hex
+        {"[common]\nflen=2\n", 0, "", 0},              // no find
         {"[common]\nflen=251\nfind=00\n", 0, "", 0},    // beyond the buffer
         {"[common]\nflen=65538\nfind=6162C3\n", 2, "ab", 0},  // low 16 bits
         {"[common]\rflen=2\rfind=6162C3\rtabs=1\r", 2, "ab", 1},  // lone CR line ends

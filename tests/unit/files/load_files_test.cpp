@@ -107,9 +107,12 @@ TEST_F(LoadFilesTest, ResultsOfEveryKindOfName) {
 
 TEST_F(LoadFilesTest, TableLimits) {
     for (const char* f : {"t/one", "t/two", "t/three"}) dir.write(f, f);
-    for (int i = 0; i < pk::FILE_SLOTS - 1; ++i) ASSERT_EQ(Load(dir.write("fill/f" + std::to_string(i), "x")), pk::LOAD_OK);
-    // 15 in use: three matches load the first and stop without a message.
-    EXPECT_EQ(Load(dir / "t/*"), pk::LOAD_OK);
+    for (int i = 0; i < pk::FILE_SLOTS - 2; ++i) ASSERT_EQ(Load(dir.write("fill/f" + std::to_string(i), "x")), pk::LOAD_OK);
+    EXPECT_EQ(Load(dir / "t/t*"), pk::LOAD_OK);  // the last match fills the table: nothing left over
+    pk::program.currentEntry = 15;
+    pk::CloseCurrentEntry();
+    // 15 in use: three matches load the first and say that the table filled.
+    EXPECT_EQ(Load(dir / "t/*"), pk::LOAD_TABLE_FILLED);
     EXPECT_EQ(LoadedCount(), 16);
     EXPECT_STREQ(pk::fileTable[15].name, (dir / "t/one").c_str());
     EXPECT_EQ(pk::program.currentEntry, 15);

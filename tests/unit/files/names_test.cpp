@@ -54,13 +54,13 @@ TEST(FolderSearch, WildcardsAreStarAndQuestionMarkOnly) {
 
 TEST(LoadMessages, EveryResultHasBothWordings) {
     struct Case { pk::LoadResult result; uint32_t error; const char *longText, *shortText; } cases[] = {
-        {pk::LOAD_PATH_ERROR, 36, "GetFullPathName error, rc = 36 (File name too long), file = t*.x.", "Path error 36"},
+        {pk::LOAD_PATH_ERROR, 36, "Cannot resolve path, rc = 36 (File name too long), file = t*.x.", "Path error 36"},
         {pk::LOAD_IS_FOLDER, 0, "/f/t*.x is a folder.", "No filename"},
         {pk::LOAD_EMPTY, 0, "File /f/t*.x is empty.", "File is empty"},
         {pk::LOAD_PATH_NOT_FOUND, 0, "Path /f/t*.x not found.", "Path not found"},
         {pk::LOAD_NOT_FOUND, 0, "File /f/t*.x not found.", "File not found."},
-        {pk::LOAD_SEARCH_ERROR, 40, "FindFirstFile error, rc = 40 (Too many levels of symbolic links), file /f/t*.x.", "FindFirstFile rc 40"},
-        {pk::LOAD_SEARCH_NEXT_ERROR, 5, "FindNextFile error, rc = 5 (Input/output error), file /f/t*.x.", "FindNextFile rc 5"},
+        {pk::LOAD_SEARCH_ERROR, 40, "Cannot list folder, rc = 40 (Too many levels of symbolic links), file /f/t*.x.", "List error 40"},
+        {pk::LOAD_SEARCH_NEXT_ERROR, 5, "Cannot read folder, rc = 5 (Input/output error), file /f/t*.x.", "List error 5"},
         {pk::LOAD_NO_MEMORY, 12, "Memory allocation error, system return code 12 (Cannot allocate memory)", "Insufficient memory"},
         {pk::LOAD_OPEN_ERROR, 13, "Error opening t*.x, rc = 13 (Permission denied)", "File open error"},
         {pk::LOAD_OPEN_ERROR, 32, "Error opening t*.x, sharing violation", "File open error"},

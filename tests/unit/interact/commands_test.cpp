@@ -48,7 +48,10 @@ TEST_F(Commands, ResultsMessagesBeepsSettingsAndRecall) {
     struct Group { std::vector<const char*> texts; uint32_t result; const char* message; int beeps; } groups[] = {
         {{"", "   \t", "?"}, 0, "", 1},  // "?" before any command
         {{"  end  ", "quit"}, pk::CMD_END, "", 0},
-        {{"p", "git status", "dosomething", "dos echo hi", "12a"}, KEEPMSG, "Pgm not found", 0},
+        // A word the shell answers to (a program, a builtin, shell syntax), or any "dos" command.
+        {{"sh -c x", "set -e", "(cd /)", "$EDITOR x", "dosomething", "dos echo hi", "dos G"}, KEEPMSG,
+         "Pgm not found", 0},
+        {{"p", "G", "50%", "12a", "./no-such-program", "ano-such-program x"}, KEEPMSG, "Invalid command", 0},
         {{"dir /w", "down x", "down 3 4", "case", "xla b", "'414", "'4g"}, KEEPMSG, "Invalid parameter", 0},
         {{"xla", "find", "'", "pe"}, KEEPMSG, "Parameter missing", 0},
         {{"/"}, KEEPMSG, "Invalid command", 0},
@@ -72,7 +75,8 @@ TEST_F(Commands, ResultsMessagesBeepsSettingsAndRecall) {
     const std::tuple<const char*, uint32_t, const char*, const char*> steps[] = {
         {"   case    ?", pk::CMD_KEEPLINE, "case u", "00000"}, {"c Mixed", 0, "", "10000"},
         {"case ?", pk::CMD_KEEPLINE, "case m", "10000"},
-        {"tabs on", REDRAW, "", "11000"} /* toggles whatever follows */, {"ta", REDRAW, "", "10000"},
+        {"tabs on", REDRAW, "", "11000"}, {"tabs On", REDRAW, "", "11000"}, {"tabs OFF", REDRAW, "", "10000"},
+        {"tabs x", KEEPMSG, "", "10000"}, {"ta", REDRAW, "", "11000"}, {"t", REDRAW, "", "10000"},
         {"xla Prt", REDRAW, "", "10010"}, {"xla utf", REDRAW, "", "10011"}, {"x E", REDRAW, "", "10111"},
         {"xla o", REDRAW, "", "10101"}, {"xla U", REDRAW, "", "10001"}, {"xla ASCII", REDRAW, "", "10000"},
         {"?", pk::CMD_KEEPLINE, "down 2", "10000"},
@@ -109,7 +113,10 @@ TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
         {"down", 0, 0},         {"down 15", 0, 0},      {"down 32", REDRAW, 32},  {"down 160", REDRAW, 192},
         {"0e0", REDRAW, 0xE0},  {"a0", REDRAW, 0xA0},   {"0fffffff", REDRAW, 992}, {"400", REDRAW, 992},
         {"0", REDRAW, 0},       {"right", 0, 0},        {"left 16", 0, 0},        {"up 16", 0, 0},
-        {"e0", pk::CMD_END, 0}, {"000000010", REDRAW, 16}, {"ffffffff", KEEPMSG, 16},  // nine digits; the find command
+        // Two or more hex digits are an offset, whatever the first letter; at most 16.
+        {"e0", REDRAW, 0xE0},   {"C0", REDRAW, 0xC0},   {"ff", REDRAW, 0xF0},     {"DEAD", REDRAW, 992},
+        {"000000010", REDRAW, 16}, {"ffffffffffffffff", REDRAW, 992}, {"12345678901234567", KEEPMSG, 992},
+        {"e", pk::CMD_END, 992}, {"0", REDRAW, 0}, {"ff 1", KEEPMSG, 0},
     };
     for (bool inHex : {false, true}) {
         s.load(inHex ? std::string(1000, 'h') : pktest::Repeat("xxx\n", 100));
@@ -121,10 +128,10 @@ TEST_F(Commands, CountsLineNumbersAndOffsetsMoveTheView) {
             EXPECT_EQ(s.console.beeps, beeps += c.result == 0) << c.text;
         }
     }
-    EXPECT_EQ(s.message(), "Parameter missing");
+    EXPECT_EQ(s.message(), "Invalid parameter");
     pktest::SetFindString("h");  // with a find string, a move starts the next find at the view
     EXPECT_EQ(Enter("down 32"), REDRAW);
-    EXPECT_EQ(s.entry().findStart.offset, 48u);
+    EXPECT_EQ(s.entry().findStart.offset, 32u);
 }
 
 TEST_F(Commands, FindFormsStoreTheirBytes) {
