@@ -3,13 +3,17 @@
 // Each figure is the time from the key (or from the program's start) until
 // the screen shows the result and the output has stopped: the moment the
 // last piece of that screen update was read. Prints the median of the runs,
-// `cat FILE >/dev/null` for scale, the ratios less/pk and pk's peak memory.
+// `cat FILE >/dev/null` for scale, the ratios less/pk and pk's memory: its
+// private resident memory (RssAnon) once the count is done, and its peak.
 //
 //   latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less]
 //
-// Sizes default to 64M and 1G. The files live in DIR (default
+// Sizes default to 64M, 1G and 8G. The files live in DIR (default
 // $TMPDIR/pk-latency) and are made again only when missing or not as
-// expected. The last line of each file holds the needle found by the finds.
+// expected; a file larger than 1 GiB repeats the 1 GiB one. The last line of
+// each file holds the needle found by the finds. On files larger than 1 GiB
+// only the first screen, the time until the count is done and the memory
+// are taken.
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -45,6 +50,9 @@ constexpr int kGoBack = 1000;           // "near the end": this many lines befor
 constexpr int kPkWaitMs = 60 * 1000;
 constexpr int kLessWaitMs = 1800 * 1000;
 constexpr size_t kMinSize = size_t(1) << 20;
+constexpr size_t kMaxSize = size_t(64) << 30;
+constexpr size_t kGiB = size_t(1) << 30;
+constexpr size_t kAllOpsMax = kGiB;  // larger files: first screen, count, memory
 
 // The last line of every file; its first letter is common in the text
 // (as 'e' and as 'E'), so a find has many candidates to reject.
@@ -61,7 +69,7 @@ struct Options {
 struct TestFile {
     std::string path;
     size_t size = 0;
-    uint32_t lines = 0;
+    uint64_t lines = 0;
     std::string firstText;  // the first line's start, up to a tab or line end
 };
 
@@ -115,14 +123,37 @@ bool HasExpectedTail(const std::string& path, size_t size) {
     return in && tail == kLastLine;
 }
 
+void MakeFile(const std::string& path, size_t size);
+
+std::string PathFor(const std::string& dir, size_t size) { return dir + "/log-" + SizeLabel(size) + ".txt"; }
+
+// Whole GiB beyond the first: the 1 GiB file, over and over.
+void RepeatFile(const std::string& dir, const std::string& temp, size_t size) {
+    const std::string one = PathFor(dir, kGiB);
+    if (!HasExpectedTail(one, kGiB)) MakeFile(one, kGiB);
+    std::ofstream out(temp, std::ios::binary);
+    std::vector<char> block(size_t(16) << 20);
+    for (size_t done = 0; done < size; done += kGiB) {
+        std::ifstream in(one, std::ios::binary);
+        while (in.read(block.data(), std::streamsize(block.size())) || in.gcount() > 0) out.write(block.data(), in.gcount());
+    }
+    out.close();
+    if (!out) Fail("could not write " + temp);
+}
+
 // Log text of `size` bytes whose last line is kLastLine, written under a
 // private name and renamed, so a run beside this one never reads half a file.
 void MakeFile(const std::string& path, size_t size) {
+    std::string temp = path + ".part" + std::to_string(getpid());
+    if (size > kGiB && size % kGiB == 0) {
+        RepeatFile(std::filesystem::path(path).parent_path(), temp, size);
+        std::filesystem::rename(temp, path);
+        return;
+    }
     std::vector<uint8_t> data = pkbench::LogData(size);
     size_t lineStart = size - kLastLine.size();
     std::copy(kLastLine.begin(), kLastLine.end(), data.begin() + static_cast<std::ptrdiff_t>(lineStart));
     data[lineStart - 1] = '\n';
-    std::string temp = path + ".part" + std::to_string(getpid());
     std::ofstream out(temp, std::ios::binary);
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(size));
     out.close();
@@ -144,14 +175,14 @@ TestFile Describe(const std::string& path, size_t size) {
             f.firstText.assign(block.begin(), std::min(stop, block.begin() + 40));
             first = false;
         }
-        f.lines += static_cast<uint32_t>(std::count(block.begin(), end, '\n'));
+        f.lines += static_cast<uint64_t>(std::count(block.begin(), end, '\n'));
     }
     return f;
 }
 
 TestFile PrepareFile(const std::string& dir, size_t size) {
     std::filesystem::create_directories(dir);
-    std::string path = dir + "/log-" + SizeLabel(size) + ".txt";
+    std::string path = PathFor(dir, size);
     if (!HasExpectedTail(path, size)) {
         std::printf("making %s ...\n", path.c_str());
         std::fflush(stdout);
@@ -195,7 +226,7 @@ double Timed(PtyTerm& t, const std::function<void()>& send, const std::function<
 // --- pk --------------------------------------------------------------------------
 
 enum Op {
-    FirstScreen, Bottom, GoToLine, FindFolded, FindExact, HexLastByte, HexToText,
+    FirstScreen, Counted, Bottom, GoToLine, FindFolded, FindExact, HexLastByte, HexToText,
     PgDnTextTop, PgDnTextMiddle, PgDnHexTop, PgDnHexMiddle, kOps
 };
 enum LessOp { LessFirst, LessBottom, LessGoTo, LessFind, kLessOps, LessNone = kLessOps };
@@ -207,6 +238,7 @@ struct OpInfo {
 
 constexpr OpInfo kOpInfo[kOps] = {
     {"first screen (from the start)", LessFirst},
+    {"count done (from the start)", LessNone},
     {"bottom: F9 | -N +G", LessBottom},
     {"go to line end-1000 | -N +Ng", LessGoTo},
     {"find last line, case-folded | +/", LessFind},
@@ -225,6 +257,7 @@ struct Samples {
     std::array<std::vector<double>, kLessOps> less;
     std::vector<double> cat;
     long peakKiB = 0;
+    long privateKiB = 0;  // RssAnon once the count is done
 };
 
 struct PkRun {
@@ -232,10 +265,10 @@ struct PkRun {
     Samples& s;
     PtyTerm t{kRows, kCols};
 
-    std::string status(uint32_t line) const {
+    std::string status(uint64_t line) const {
         return "Line " + std::to_string(line) + " of " + std::to_string(f.lines) + ",";
     }
-    bool at(uint32_t line) const { return RowHas(t, 1, status(line)); }
+    bool at(uint64_t line) const { return RowHas(t, 1, status(line)); }
     bool hexAt(size_t offset) const { return RowStarts(t, 3, "   " + Hex(offset & ~size_t(15)) + ":"); }
 
     // Types text on the command line and waits until it shows there.
@@ -259,21 +292,25 @@ struct PkRun {
     void run();
     void finds();
     void hexView();
-    void pageSeries(Op op, bool hex, uint32_t fromLine);
-    void peakMemory();
+    void pageSeries(Op op, bool hex, uint64_t fromLine);
+    long memory(const char* field) const;
 };
 
 void PkRun::run() {
     Clock::time_point start = Clock::now();
     if (!t.start({PK_BINARY, f.path})) Fail("could not start " PK_BINARY);
     s.pk[FirstScreen].push_back(Until(
-        t, start, [&] { return at(1) && RowStarts(t, 3, f.firstText) && RowHas(t, kRows - 1, "Half"); },
+        t, start,
+        [&] { return RowHas(t, 1, "Line 1 of ") && RowStarts(t, 3, f.firstText) && RowHas(t, kRows - 1, "Half"); },
         kPkWaitMs, "the first screen"));
+    s.pk[Counted].push_back(Until(t, start, [&] { return at(1); }, kPkWaitMs, "the count"));
+    s.privateKiB = std::max(s.privateKiB, memory("RssAnon:"));
+    if (f.size > kAllOpsMax) return;
 
     auto bottom = [&] { return at(f.lines - kDataRows + 1) && RowHas(t, kLastData, kNeedle); };
     s.pk[Bottom].push_back(key(pktest::Fn(9), bottom, "the bottom"));
     top(false);
-    uint32_t line = f.lines - kGoBack;
+    uint64_t line = f.lines - kGoBack;
     s.pk[GoToLine].push_back(command(std::to_string(line), [&] { return at(line); }));
     top(false);
     finds();
@@ -289,7 +326,7 @@ void PkRun::run() {
     pageSeries(PgDnHexTop, true, 0);
     command(Hex(f.size / 2), [&] { return hexAt(f.size / 2); });
     pageSeries(PgDnHexMiddle, true, 0);
-    peakMemory();
+    s.peakKiB = std::max(s.peakKiB, memory("VmHWM:"));
 }
 
 void PkRun::finds() {
@@ -314,11 +351,11 @@ void PkRun::hexView() {
 // Times kPageDowns PgDn keys one at a time, each until the screen shows the
 // move and the output has stopped: in text view the status names the next
 // line; in hex view the first and last data rows (their offsets) change.
-void PkRun::pageSeries(Op op, bool hex, uint32_t fromLine) {
+void PkRun::pageSeries(Op op, bool hex, uint64_t fromLine) {
     std::vector<double> times;
     for (int i = 1; i <= kPageDowns; ++i) {
         std::string firstRow = t.rowText(3), lastRow = t.rowText(kLastData);
-        uint32_t want = fromLine + uint32_t(i * kHalfPage);
+        uint64_t want = fromLine + uint64_t(i * kHalfPage);
         auto moved = [&] {
             return hex ? t.rowText(3) != firstRow && t.rowText(kLastData) != lastRow : at(want);
         };
@@ -328,11 +365,12 @@ void PkRun::pageSeries(Op op, bool hex, uint32_t fromLine) {
     s.pkMax[op].push_back(*std::max_element(times.begin(), times.end()));
 }
 
-// The high-water mark of pk's resident memory, from /proc.
-void PkRun::peakMemory() {
+// A field of pk's /proc status in KiB (VmHWM, RssAnon).
+long PkRun::memory(const char* field) const {
     std::ifstream in("/proc/" + std::to_string(t.pid()) + "/status");
     for (std::string line; std::getline(in, line);)
-        if (line.starts_with("VmHWM:")) s.peakKiB = std::max(s.peakKiB, std::atol(line.c_str() + 6));
+        if (line.starts_with(field)) return std::atol(line.c_str() + std::strlen(field));
+    return 0;
 }
 
 // --- less and cat -----------------------------------------------------------------
@@ -353,10 +391,11 @@ void RunLess(const std::string& less, const TestFile& f, Samples& s) {
     s.less[LessFirst].push_back(LessTime(less, {f.path}, [&](const PtyTerm& t) {
         return RowStarts(t, 0, f.firstText) && RowHas(t, kRows - 1, base);
     }, "first screen"));
+    if (f.size > kAllOpsMax) return;
     s.less[LessBottom].push_back(LessTime(less, {"-N", "+G", f.path}, [&](const PtyTerm& t) {
         return RowHas(t, kRows - 2, kNeedle) && RowHas(t, kRows - 1, "(END)");
     }, "bottom"));
-    uint32_t line = f.lines - kGoBack;
+    uint64_t line = f.lines - kGoBack;
     std::string number = std::to_string(line) + " ";
     s.less[LessGoTo].push_back(LessTime(less, {"-N", "+" + std::to_string(line) + "g", f.path}, [&](const PtyTerm& t) {
         std::string row = t.rowText(0);
@@ -391,13 +430,14 @@ std::string Ratio(double less, double pk) {
 }
 
 void Report(const TestFile& f, const Samples& s, int runs, bool withLess) {
-    std::printf("\n%s: %zu bytes, %u lines; %dx%d terminal; median of %d run(s); pk from key, less from its start\n",
-                f.path.c_str(), f.size, f.lines, kCols, kRows, runs);
+    std::printf("\n%s: %zu bytes, %llu lines; %dx%d terminal; median of %d run(s); pk from key, less from its start\n",
+                f.path.c_str(), f.size, static_cast<unsigned long long>(f.lines), kCols, kRows, runs);
     std::printf("%-36s %24s %10s %9s\n", "operation (pk | less)", "pk", "less", "less/pk");
     double cat = Median(s.cat);
     std::printf("%-36s %24s\n", "cat FILE >/dev/null", Duration(cat).c_str());
     for (int op = 0; op < kOps; ++op) {
         const OpInfo& info = kOpInfo[op];
+        if (s.pk[size_t(op)].empty()) continue;
         double pk = Median(s.pk[size_t(op)]);
         double less = withLess && info.less != LessNone ? Median(s.less[info.less]) : -1;
         std::string pkText = Duration(pk);
@@ -406,8 +446,10 @@ void Report(const TestFile& f, const Samples& s, int runs, bool withLess) {
                     Ratio(less, pk).c_str());
     }
     std::printf("%-36s %24s\n", "first screen / cat", Ratio(Median(s.pk[FirstScreen]), cat).c_str());
-    double peakMiB = double(s.peakKiB) / 1024, fileMiB = double(f.size) / (1 << 20);
-    std::printf("%-36s %20.1f MiB (file + %.1f MiB)\n", "pk peak resident memory (VmHWM)", peakMiB, peakMiB - fileMiB);
+    std::printf("%-36s %20.1f MiB\n", "pk private resident memory (RssAnon)", double(s.privateKiB) / 1024);
+    if (s.peakKiB > 0)
+        std::printf("%-36s %20.1f MiB (with the file's cached pages)\n", "pk peak resident memory (VmHWM)",
+                    double(s.peakKiB) / 1024);
     std::fflush(stdout);
 }
 
@@ -420,7 +462,7 @@ bool ParseSize(const std::string& text, size_t& size) {
     int shift = unit.empty() ? 0 : unit == "K" ? 10 : unit == "M" ? 20 : unit == "G" ? 30 : -1;
     if (end == text.c_str() || shift < 0) return false;
     size = size_t(n) << shift;
-    return size >= kMinSize && size < (size_t(4) << 30);
+    return size >= kMinSize && size <= kMaxSize;
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -442,7 +484,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             return false;
         }
     }
-    if (o.sizes.empty()) o.sizes = {size_t(64) << 20, size_t(1) << 30};
+    if (o.sizes.empty()) o.sizes = {size_t(64) << 20, kGiB, 8 * kGiB};
     return true;
 }
 
@@ -452,7 +494,7 @@ int main(int argc, char** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr, "usage: latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less]\n"
-                             "  sizes from 1M to below 4G; default --size 64M --size 1G --runs 3\n");
+                             "  sizes from 1M to 64G; default --size 64M --size 1G --size 8G --runs 3\n");
         return 2;
     }
     std::string less = o.less ? FindLess() : "";

@@ -22,7 +22,8 @@ void ResetFollow() { follow = FollowState{}; }
 
 namespace {
 
-constexpr int TICK_BUSY_MS = 100;   // counting, reading or watching
+constexpr int TICK_COUNT_MS = 25;   // the counts move on: show them soon
+constexpr int TICK_WATCH_MS = 100;
 constexpr int TICK_IDLE_MS = 500;
 constexpr int TICK_WAIT_MS = 50;
 
@@ -60,7 +61,8 @@ bool IsAbandonKey(const InputRecord& r) {
 
 int TickInterval() {
     const FileEntry& e = CurrentEntry();
-    return follow.watching || e.counting ? TICK_BUSY_MS : TICK_IDLE_MS;
+    if (e.counting) return TICK_COUNT_MS;
+    return follow.watching ? TICK_WATCH_MS : TICK_IDLE_MS;
 }
 
 namespace {
