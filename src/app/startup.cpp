@@ -63,7 +63,6 @@ void ShowUsage() {
 namespace {
 
 // Loads one argument; a failure's long message goes to standard error.
-// Ctrl+C while standard input is read fails without a message.
 LoadResult LoadArgument(const char* argument) {
     static char fullName[NAME_SIZE];
     static char message[MESSAGE_BUFFER];
@@ -71,7 +70,7 @@ LoadResult LoadArgument(const char* argument) {
     bool standardInput = NamesStandardInput(argument);
     LoadResult result = standardInput ? LoadStandardInput(fullName, systemError)
                                       : LoadFiles(argument, fullName, systemError);
-    if (result == LOAD_OK || result == LOAD_INTERRUPTED) return result;
+    if (result == LOAD_OK) return result;
     const char* typed = standardInput ? STANDARD_INPUT_TITLE : argument;
     LongLoadMessage(message, sizeof message, result, typed, fullName, systemError);
     PrintError(message);

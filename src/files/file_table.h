@@ -84,7 +84,6 @@ enum LoadResult : int {
     LOAD_READ_ERROR = 10,
     LOAD_TABLE_FULL = 11,
     LOAD_TOO_LARGE = 12,
-    LOAD_INTERRUPTED = 13,        // Ctrl+C while standard input was read: no message
     LOAD_INPUT_IS_TERMINAL = 14,  // "-" with standard input a terminal
     LOAD_INPUT_CLOSED = 15,       // "-" with standard input closed
     LOAD_TABLE_FILLED = 16,       // files loaded, then the table filled with matches left over

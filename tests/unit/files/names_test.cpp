@@ -69,7 +69,6 @@ TEST(LoadMessages, EveryResultHasBothWordings) {
         {pk::LOAD_TOO_LARGE, 0, "Sorry, file is too large for pk to load.", "File too large"},
         {pk::LOAD_INPUT_IS_TERMINAL, 0, "Standard input is a terminal: pipe data to pk (command | pk) or name a file.",
          "Input is a terminal"},
-        {pk::LOAD_INTERRUPTED, 0, "", ""},
         {pk::LOAD_OK, 0, "", ""},
     };
     for (const Case& c : cases) {
