@@ -92,7 +92,7 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError) {
 }
 
 void AwaitLines(FileEntry& entry, uint64_t lines, int timeoutMs) {
-    if (entry.feed == nullptr) return;
+    if (entry.feed == nullptr || !entry.streaming) return;
     AwaitFeed(*entry.feed, [lines](const FeedView& v) { return v.scan.lineCount > lines; }, timeoutMs);
     RefreshEntry(entry);
 }

@@ -34,8 +34,9 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError);
 LoadResult FindStandardInput(char* fullName);
 // Bytes a stream may fill: a quarter of the machine's memory.
 uint64_t StreamLimit();
-// Waits until the entry has `lines` lines, its input ends, or timeoutMs
-// passed, then takes up what it has.
+// Waits until a stream's entry has `lines` lines, its input ends, or
+// timeoutMs passed, then takes up what it has. A file's entry does not wait:
+// its count is far ahead of the screen by the time the screen is up.
 void AwaitLines(FileEntry& entry, uint64_t lines, int timeoutMs);
 
 }  // namespace pk
