@@ -25,7 +25,7 @@ void CheckView(const pk::FileEntry& e) {
     if (e.cache.start == nullptr) return;
     Check(e.cache.offset < e.size && e.cache.start == e.data + e.cache.offset, "cache points at its offset");
     Check(e.cache.offset == 0 || e.data[e.cache.offset - 1] == '\n', "cache at a line start");
-    Check(e.cache.line == 1 + std::count(e.data, e.data + e.cache.offset, '\n'), "cache line number");
+    Check(e.cache.line == 1 + uint64_t(std::count(e.data, e.data + e.cache.offset, '\n')), "cache line number");
 }
 
 }  // namespace

@@ -30,16 +30,16 @@ struct RefRow {
     void put(std::string_view s) { for (char c : s) put(c, false); }
 };
 
-inline RefRow RefTextRow(const pk::FileEntry& e, std::string_view line, uint32_t number, int width) {
+inline RefRow RefTextRow(const pk::FileEntry& e, std::string_view line, uint64_t number, int width) {
     const bool expand = pk::settings.tabsOn && !pk::display.ebcdicOn;
     const bool shown = (e.findFlags & pk::FOUND_SHOWN) && number == e.found.line;
     const int64_t litFirst = int64_t(e.found.column) - 1, litLast = litFirst + pk::display.foundLength - 1;
-    const std::vector<uint32_t> cells = pktest::RefCells(line, expand);
+    const std::vector<uint64_t> cells = pktest::RefCells(line, expand);
     RefRow row;
     for (uint64_t x = e.view.column - 1; x < cells.size() && x < e.view.column - 1 + uint64_t(width); ++x) {
         const uint8_t b = uint8_t(line[cells[x]]);
         const char c = expand && b == '\t' ? ' ' : char(pk::display.ebcdicOn ? pk::EbcdicTable[b] : b);
-        row.put(c, shown && cells[x] >= litFirst && cells[x] <= litLast);
+        row.put(c, shown && int64_t(cells[x]) >= litFirst && int64_t(cells[x]) <= litLast);
     }
     return row;
 }
@@ -81,7 +81,7 @@ inline void CheckDataArea(const pk::MemoryConsole& console) {
             // Shown as UTF-8, a row of ASCII is its bytes; others are not compared.
             if (pk::ShowingUtf8() && std::any_of(text.begin(), text.end(), [](char c) { return uint8_t(c) >= 0x80; }))
                 continue;
-            want = RefTextRow(e, text, uint32_t(n), width);
+            want = RefTextRow(e, text, uint64_t(n), width);
         }
         want.text.resize(size_t(width), ' ');
         want.bright.resize(size_t(width), ' ');
