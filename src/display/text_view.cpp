@@ -83,9 +83,11 @@ void DrawTextView() {
         entry.cache = LineCache{line.offset, n, line.start};
         for (int r = 0;;) {
             BuildTextRow(line.start, line.length, program.viewCells + size_t(r) * program.screenWidth, n);
-            if (++r >= program.dataRows || n >= entry.lineCount) break;
+            // While the count runs, the lines past it are drawn as they lie.
+            if (++r >= program.dataRows || (n >= entry.lineCount && !entry.counting)) break;
             ++n;
             const uint8_t* next = NextLineStart(data, line.start);
+            if (next > data.data() + data.size()) break;
             line = LineLength(data, next);
             line.start = next;
         }

@@ -13,6 +13,8 @@ void Publish(Feed& feed, uint64_t size, bool counted, bool streaming);
 // Counts a mapped file's bytes [state.scanned, target), in parts at once
 // when there are many, until the target stops moving.
 void CountFile(Feed& feed);
+// CountFile as a thread below the screen's priority.
+void CountInBackground(Feed& feed);
 // Reads feed.fd to its end into feed.block, counting as it goes.
 void ReadStream(Feed& feed);
 // The line index as the scans write it.

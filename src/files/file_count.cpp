@@ -44,6 +44,8 @@ uint64_t PartStart(uint64_t from, uint64_t to, int parts, int i) {
 // Below the screen's thread: counting uses whatever the screen leaves.
 constexpr int COUNT_NICENESS = 10;
 
+void LowerPriority() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), COUNT_NICENESS); }
+
 // The pages of data[from, to) mapped at once (where the system can).
 void Populate(const uint8_t* data, uint64_t from, uint64_t to) {
 #ifdef MADV_POPULATE_READ
@@ -58,7 +60,6 @@ void Populate(const uint8_t* data, uint64_t from, uint64_t to) {
 // Measures state up to end in pieces; after each, publishes a view of size
 // bytes when size is not 0.
 void CountPart(Feed& feed, ScanState& state, uint64_t end, uint64_t size) {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), COUNT_NICENESS);
     Bytes data(FeedData(feed), end);
     while (state.scanned < end && !feed.stop) {
         uint64_t next = std::min(end, state.scanned + PIECE);
@@ -77,7 +78,10 @@ void CountPass(Feed& feed, uint64_t to) {
     for (int i = 1; i < parts; ++i) {
         others[i] = StartScan(PartStart(from, to, parts, i), IndexSpan(feed));
         uint64_t end = PartStart(from, to, parts, i + 1);
-        threads[i] = std::thread([&feed, &state = others[i], end] { CountPart(feed, state, end, 0); });
+        threads[i] = std::thread([&feed, &state = others[i], end] {
+            LowerPriority();
+            CountPart(feed, state, end, 0);
+        });
     }
     CountPart(feed, feed.state, PartStart(from, to, parts, 1), to);
     for (int i = 1; i < parts; ++i) threads[i].join();
@@ -102,6 +106,11 @@ void CountFile(Feed& feed) {
         Publish(feed, to, false, false);
     }
     if (!feed.stop) Publish(feed, feed.state.scanned, true, false);
+}
+
+void CountInBackground(Feed& feed) {
+    LowerPriority();
+    CountFile(feed);
 }
 
 }  // namespace pk

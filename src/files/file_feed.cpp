@@ -15,6 +15,13 @@
 
 namespace pk {
 
+namespace {
+
+// Files up to this size are counted as they load (well under a millisecond).
+constexpr uint64_t COUNT_AT_ONCE = uint64_t(1) << 20;
+
+}  // namespace
+
 uint64_t IndexBytesFor(uint64_t room) { return LineIndexSize(room) * sizeof(uint64_t); }
 
 std::span<uint64_t> IndexSpan(Feed& feed) { return {feed.index, feed.indexBytes / sizeof(uint64_t)}; }
@@ -70,7 +77,9 @@ Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts) {
     feed->target = size;
     feed->working = true;
     Publish(*feed, size, false, false);
-    feed->worker = std::thread(CountFile, std::ref(*feed));
+    // A small file is counted before its first screen: no "+" to flicker.
+    if (size <= COUNT_AT_ONCE) CountFile(*feed);
+    else feed->worker = std::thread(CountInBackground, std::ref(*feed));
     return feed;
 }
 
@@ -114,7 +123,7 @@ bool GrowFileFeed(Feed& feed, uint64_t newSize) {
         feed.shown.size = newSize;
         feed.shown.counted = false;
         hold.unlock();
-        feed.worker = std::thread(CountFile, std::ref(feed));
+        feed.worker = std::thread(CountInBackground, std::ref(feed));
     }
     return true;
 }
