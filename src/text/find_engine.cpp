@@ -37,8 +37,6 @@ namespace {
 
 using Data = std::span<const uint8_t>;
 
-// Bytes searched backward at a time (the chunk then starts at a line start).
-constexpr uint64_t BACK_CHUNK = uint64_t(1) << 20;
 constexpr size_t JIT_STACK_MAX = size_t(8) << 20;
 
 const uint8_t* Base(Data data) {
@@ -70,26 +68,38 @@ bool WithinLine(Data data, FindHit hit) {
 }
 
 // A hit may start at the data's end only in the text view, as an empty
-// match at the end of a last line that has no line feed.
+// match at the end of the text of a last line that has no line end.
 bool StartsInData(const Finder& f, Data data, uint64_t start) {
-    return start < data.size() || (f.lines && start == data.size() && start > 0 && data[start - 1] != '\n');
+    const uint64_t size = data.size();
+    return start < size || (f.lines && start == size && size > 0 && data[size - 1] != '\n' && data[size - 1] != '\r');
 }
 
 // One run of the pattern over the subject data[0, subjectEnd) for a match
 // that starts in [from, last]. A matching limit sets failed.
 FindHit Match(Finder& f, Data data, uint64_t subjectEnd, uint64_t from, uint64_t last) {
     CompiledPattern& c = *f.compiled;
-    if (from > subjectEnd || from > last) return {};
-    pcre2_set_offset_limit(c.context, last);
-    int rc = c.jit ? pcre2_jit_match(c.code, Base(data), subjectEnd, from, 0, c.match, c.context)
-                   : pcre2_match(c.code, Base(data), subjectEnd, from, 0, c.match, c.context);
-    if (rc < 0) {
-        if (rc != PCRE2_ERROR_NOMATCH) f.failed = true;
-        return {};
+    while (from <= subjectEnd && from <= last) {
+        pcre2_set_offset_limit(c.context, last);
+        int rc = c.jit ? pcre2_jit_match(c.code, Base(data), subjectEnd, from, 0, c.match, c.context)
+                       : pcre2_match(c.code, Base(data), subjectEnd, from, 0, c.match, c.context);
+        if (rc < 0) {
+            if (rc != PCRE2_ERROR_NOMATCH) f.failed = true;
+            return {};
+        }
+        const PCRE2_SIZE* v = pcre2_get_ovector_pointer(c.match);
+        // A \K or a look-ahead can put the reported start after the end.
+        FindHit hit{v[0], std::max(v[0], v[1])};
+        // In UTF-8 mode a start inside a character moves on past the limit.
+        if (hit.start > last) return {};
+        // PCRE2 takes the point between a carriage return and its line feed
+        // for a line start when a search starts or is limited there; an
+        // empty match there is no hit.
+        if (hit.end > hit.start || hit.start == 0 || hit.start >= data.size() || data[hit.start] != '\n' ||
+            data[hit.start - 1] != '\r')
+            return hit;
+        from = hit.start + 1;
     }
-    const PCRE2_SIZE* v = pcre2_get_ovector_pointer(c.match);
-    // A \K or a look-ahead can put the reported start after the end.
-    return FindHit{v[0], std::max(v[0], v[1])};
+    return {};
 }
 
 // The text view's pattern hit that starts in [from, limit): a match that
@@ -106,8 +116,15 @@ FindHit PatternInLines(Finder& f, Data data, uint64_t from, uint64_t limit) {
             size_t at = ScanForNeedle(data.data(), scanEnd, from, reinterpret_cast<const uint8_t*>(f.literal.data()),
                                       f.literal.size(), f.fold);
             if (at == scanEnd) return {};
-            start = std::max(from, LineStartAt(data, at));
-            last = std::min(last, LineEndAt(data, at));
+            if (f.lineData != data.data() || f.lineSize != size || from < f.lineStart || at > f.lineEnd) {
+                const uint8_t* lf = at > from ? FindLineFeedBack(data.data() + from, data.data() + at) : nullptr;
+                f.lineData = data.data();
+                f.lineSize = size;
+                f.lineStart = lf != nullptr ? uint64_t(lf - data.data()) + 1 : from;
+                f.lineEnd = LineEndAt(data, at);
+            }
+            start = std::max(from, f.lineStart);
+            last = std::min(last, f.lineEnd);
         }
         FindHit hit = Match(f, data, size, start, last);
         uint64_t next = last;  // where the next line to try begins, less one
@@ -196,10 +213,10 @@ uint64_t NextSearchFrom(const Finder& f, FindHit hit) {
     return f.pattern && hit.end > hit.start ? hit.end : hit.start + 1;
 }
 
-FindHit FindLastBefore(Finder& f, Data data, uint64_t before) {
+FindHit FindLastBefore(Finder& f, Data data, uint64_t before, uint64_t chunk) {
     uint64_t end = std::min<uint64_t>(before, data.size() + 1);
     while (end > 0) {
-        uint64_t chunkStart = LineStartAt(data, end > BACK_CHUNK ? end - BACK_CHUNK : 0);
+        uint64_t chunkStart = LineStartAt(data, end > chunk ? end - chunk : 0);
         FindHit last;
         for (FindHit hit = FindFirstIn(f, data, chunkStart, end); hit.start != NO_HIT;
              hit = FindFirstIn(f, data, NextSearchFrom(f, hit), end))

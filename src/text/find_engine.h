@@ -49,6 +49,11 @@ struct Finder {
     std::string literal;  // bytes every match of the pattern contains, or ""
     std::unique_ptr<CompiledPattern, CompiledPatternFree> compiled;
     bool failed = false;  // a search stopped at a matching limit (set, never cleared here)
+    // Part of the line where the literal was last found ([lineStart, lineEnd]
+    // holds no line feed but at lineEnd), in the data at lineData of
+    // lineSize bytes, so that the hits along one long line look its end up once.
+    const uint8_t* lineData = nullptr;
+    uint64_t lineSize = 0, lineStart = 0, lineEnd = 0;
 };
 
 // Makes finder ready for request: 1, or 0 when the pattern does not compile,
@@ -60,9 +65,13 @@ int PrepareFind(const FindRequest& request, Finder& finder, size_t& errorOffset)
 FindHit FindFirstIn(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit);
 // Where the hit after `hit` is looked for.
 uint64_t NextSearchFrom(const Finder& finder, FindHit hit);
+// Bytes searched backward at a time (each chunk then begins at a line start).
+constexpr uint64_t FIND_BACK_CHUNK = uint64_t(1) << 20;
+
 // The last hit that starts before `before`, searching chunks of the data from
 // there towards its start, each from a line start.
-FindHit FindLastBefore(Finder& finder, std::span<const uint8_t> data, uint64_t before);
+FindHit FindLastBefore(Finder& finder, std::span<const uint8_t> data, uint64_t before,
+                       uint64_t chunk = FIND_BACK_CHUNK);
 // Every hit of the data, one after another from its start.
 uint64_t CountHits(Finder& finder, std::span<const uint8_t> data);
 // Start of the line that holds offset at.
