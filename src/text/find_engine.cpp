@@ -2,8 +2,8 @@
 // through PCRE2's JIT over whole stretches of the data at a time (the match
 // context's offset limit ends a stretch; the subject is always the data from
 // its start, so look-behinds and ^ see what lies before). In the text view a
-// pattern with a literal that every match contains is run only on the lines
-// where the needle scan finds that literal.
+// pattern with a literal that every match contains is run only from the
+// lines where the needle scan finds that literal.
 #include "text/find_engine.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -38,6 +38,8 @@ namespace {
 using Data = std::span<const uint8_t>;
 
 constexpr size_t JIT_STACK_MAX = size_t(8) << 20;
+// Bytes after a literal's hit that the pattern is run over at once.
+constexpr uint64_t LITERAL_WINDOW = 16 << 10;
 
 const uint8_t* Base(Data data) {
     static const uint8_t none = 0;
@@ -117,11 +119,14 @@ FindHit PatternInLines(Finder& f, Data data, uint64_t from, uint64_t limit) {
                                       f.literal.size(), f.fold);
             if (at == scanEnd) return {};
             if (f.lineData != data.data() || f.lineSize != size || from < f.lineStart || at > f.lineEnd) {
+                // The pattern runs from the literal's line over a window of
+                // whole lines: where the literal is common, one run covers
+                // many of its lines.
                 const uint8_t* lf = at > from ? FindLineFeedBack(data.data() + from, data.data() + at) : nullptr;
                 f.lineData = data.data();
                 f.lineSize = size;
                 f.lineStart = lf != nullptr ? uint64_t(lf - data.data()) + 1 : from;
-                f.lineEnd = LineEndAt(data, at);
+                f.lineEnd = LineEndAt(data, std::min<uint64_t>(size, at + LITERAL_WINDOW));
             }
             start = std::max(from, f.lineStart);
             last = std::min(last, f.lineEnd);

@@ -49,9 +49,9 @@ struct Finder {
     std::string literal;  // bytes every match of the pattern contains, or ""
     std::unique_ptr<CompiledPattern, CompiledPatternFree> compiled;
     bool failed = false;  // a search stopped at a matching limit (set, never cleared here)
-    // Part of the line where the literal was last found ([lineStart, lineEnd]
-    // holds no line feed but at lineEnd), in the data at lineData of
-    // lineSize bytes, so that the hits along one long line look its end up once.
+    // The lines from where the literal was last found ([lineStart, lineEnd],
+    // lineEnd a line end), in the data at lineData of lineSize bytes, that
+    // the pattern is run over together.
     const uint8_t* lineData = nullptr;
     uint64_t lineSize = 0, lineStart = 0, lineEnd = 0;
 };
