@@ -139,7 +139,8 @@ int RevealFoundText() {
     }
     uint64_t width = program.screenWidth;
     uint64_t first = e.found.column;
-    uint64_t last = first + display.foundLength - 1;
+    // An empty hit (a pattern's) is revealed as the character where it stands.
+    uint64_t last = first + std::max<uint32_t>(display.foundLength, 1) - 1;
     // With tabs expanded, or in UTF-8, the hit's bytes stand elsewhere on
     // the screen than their byte columns: compare the columns where they are
     // shown, the cells of every character the hit's bytes belong to.
@@ -164,7 +165,7 @@ int RevealFoundBytes() {
     FileEntry& e = CurrentEntry();
     uint64_t page = program.hexPageBytes;
     uint64_t first = e.found.offset;
-    uint64_t last = first + display.foundLength - 1;
+    uint64_t last = first + std::max<uint32_t>(display.foundLength, 1) - 1;
     if (first >= e.view.offset && last <= e.view.offset + page - 1) return 0;
     uint32_t before = e.view.offset;
     if (first < e.view.offset) {

@@ -19,7 +19,8 @@ namespace pk {
 
 namespace {
 
-// How far before the screen a pattern's hit may begin and still be shown.
+// How far before the screen a pattern's hit may begin and still be shown,
+// and how far after it the literal of one that begins on it may lie.
 constexpr uint64_t PATTERN_REACH = 4096;
 
 struct Cached {
@@ -85,8 +86,8 @@ void HitsOnScreen(uint64_t from, uint64_t to, std::vector<FindHit>& hits) {
     // line's start when it is within reach.
     const uint8_t* lf = f->pattern && at < from ? FindLineFeedBack(data.data() + at, data.data() + from) : nullptr;
     if (lf != nullptr) at = uint64_t(lf - data.data()) + 1;
-    for (FindHit hit = FindFirstIn(*f, data, at, to); hit.start != NO_HIT;
-         hit = FindFirstIn(*f, data, NextSearchFrom(*f, hit), to)) {
+    for (FindHit hit = FindFirstIn(*f, data, at, to, PATTERN_REACH); hit.start != NO_HIT;
+         hit = FindFirstIn(*f, data, NextSearchFrom(*f, hit), to, PATTERN_REACH)) {
         if (hit.end <= from || hit.end == hit.start) continue;
         if (!hits.empty() && hit.start <= hits.back().end) hits.back().end = std::max(hits.back().end, hit.end);
         else hits.push_back(hit);

@@ -107,11 +107,17 @@ FindHit Match(Finder& f, Data data, uint64_t subjectEnd, uint64_t from, uint64_t
 // The text view's pattern hit that starts in [from, limit): a match that
 // runs past its line's text is tried again within that line alone, and
 // failing that the search goes on at the next line.
-FindHit PatternInLines(Finder& f, Data data, uint64_t from, uint64_t limit) {
+FindHit PatternInLines(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t literalReach) {
     const uint64_t size = data.size();
     // Every match lies in a line that holds the literal; one that starts
-    // before limit, in a line that ends by the end of limit's line.
-    const uint64_t scanEnd = f.literal.empty() || limit > size ? size : LineEndAt(data, limit - 1);
+    // before limit, in a line that ends by the end of limit's line, looked
+    // for no further than `reach` beyond limit.
+    uint64_t scanEnd = size;
+    if (!f.literal.empty() && limit <= size) {
+        const uint8_t* reach = data.data() + std::min<uint64_t>(size - (limit - 1), literalReach) + (limit - 1);
+        const uint8_t* lf = FindLineFeed(data.data() + limit - 1, reach);
+        scanEnd = uint64_t((lf != nullptr ? lf : reach) - data.data());
+    }
     while (from < limit) {
         uint64_t start = from, last = limit - 1;
         if (!f.literal.empty()) {
@@ -205,11 +211,11 @@ int PrepareFind(const FindRequest& request, Finder& f, size_t& errorOffset) {
     return 1;
 }
 
-FindHit FindFirstIn(Finder& f, Data data, uint64_t from, uint64_t limit) {
+FindHit FindFirstIn(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t literalReach) {
     limit = std::min<uint64_t>(limit, data.size() + 1);
     if (from >= limit || (!f.pattern && f.needle.empty())) return {};
     FindHit hit = !f.pattern ? BytesIn(f, data, from, limit)
-                  : f.lines  ? PatternInLines(f, data, from, limit)
+                  : f.lines  ? PatternInLines(f, data, from, limit, literalReach)
                              : Match(f, data, data.size(), from, limit - 1);
     return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
 }

@@ -62,7 +62,11 @@ int PrepareFind(const FindRequest& request, Finder& finder, size_t& errorOffset)
 
 // The first hit that starts in [from, limit); limit may be data.size() + 1,
 // for an empty match at the very end of text without a final line feed.
-FindHit FindFirstIn(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit);
+// literalReach: how far beyond a limit inside a line a pattern's literal is
+// looked for (a screen's hits need not read a long line to its end); a match
+// whose literal lies further is then not found.
+FindHit FindFirstIn(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit,
+                    uint64_t literalReach = NO_HIT);
 // Where the hit after `hit` is looked for.
 uint64_t NextSearchFrom(const Finder& finder, FindHit hit);
 // Bytes searched backward at a time (each chunk then begins at a line start).
