@@ -62,7 +62,10 @@ Finder* CurrentFinder(size_t& errorOffset) {
         cached.ready = true;
     }
     errorOffset = cached.errorOffset;
+    // Each use starts afresh: no stop from before, and no line window of
+    // data that another file may have put at the same address since.
     cached.finder.failed = false;
+    cached.finder.lineData = nullptr;
     return cached.compiles ? &cached.finder : nullptr;
 }
 
