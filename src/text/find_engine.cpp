@@ -3,7 +3,8 @@
 // context's offset limit ends a stretch; the subject is always the data from
 // its start, so look-behinds and ^ see what lies before). In the text view a
 // pattern with a literal that every match contains is run only from the
-// lines where the needle scan finds that literal.
+// lines where the needle scan finds that literal, and a pattern that is a
+// literal alone is looked for by the scan only.
 #include "text/find_engine.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -207,14 +208,15 @@ int PrepareFind(const FindRequest& request, Finder& f, size_t& errorOffset) {
     c.context = pcre2_match_context_create(nullptr);
     c.stack = pcre2_jit_stack_create(32 << 10, JIT_STACK_MAX, nullptr);
     if (c.jit && c.stack != nullptr) pcre2_jit_stack_assign(c.context, nullptr, c.stack);
-    if (request.lines) f.literal = RequiredLiteral(f.needle, request.fold, request.utf8);
+    f.literal = RequiredLiteral(f.needle, request.fold, request.utf8);
+    f.plain = f.literal == f.needle && f.needle.find_first_of("\\^$.[|()?*+{") == std::string::npos;
     return 1;
 }
 
 FindHit FindFirstIn(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t literalReach) {
     limit = std::min<uint64_t>(limit, data.size() + 1);
     if (from >= limit || (!f.pattern && f.needle.empty())) return {};
-    FindHit hit = !f.pattern ? BytesIn(f, data, from, limit)
+    FindHit hit = !f.pattern || f.plain ? BytesIn(f, data, from, limit)
                   : f.lines  ? PatternInLines(f, data, from, limit, literalReach)
                              : Match(f, data, data.size(), from, limit - 1);
     return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};

@@ -47,6 +47,7 @@ struct Finder {
     std::string needle;
     bool pattern = false, fold = false, lines = false;
     std::string literal;  // bytes every match of the pattern contains, or ""
+    bool plain = false;   // the pattern is its literal: its hits are the literal's
     std::unique_ptr<CompiledPattern, CompiledPatternFree> compiled;
     bool failed = false;  // a search stopped at a matching limit (set, never cleared here)
     // The lines from where the literal was last found ([lineStart, lineEnd],

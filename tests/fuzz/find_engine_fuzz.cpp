@@ -2,7 +2,8 @@
 // exactly the data's size: a string's hits are every place it stands (in the
 // text view, within a line's text); a pattern's hits in the text view are
 // the same with and without the literal that prefilters them (so the
-// literal never hides a hit) and lie within their line; the count is the
+// literal never hides a hit, nor does looking for a pattern that is a
+// literal alone by the scan) and lie within their line; the count is the
 // number of hits; and the backward search from any offset, in chunks of any
 // size, gives the last hit before it.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -75,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         Finder plain;
         PrepareFind(request, plain, error);
         plain.literal.clear();
+        plain.plain = false;
         const std::vector<FindHit> unfiltered = Chain(plain, data);
         Check(unfiltered.size() == hits.size(), "the literal hides no hit");
         for (size_t i = 0; i < hits.size(); ++i) {

@@ -61,7 +61,7 @@ TEST(FindEngine, ChainsBackwardAndFromAnyOffsetEqualThePerLineReference) {
         {"x|9 0", true},     {"a.*b", true},        {"\\bab", true},      {"c\\s*a", true},
         {"$", true},         {"^", true},           {"ab+c", true, true}, {"B\\tA", true, true},
         {"\xC3\xA9+", true, false, true},           {".b", true, false, true},
-        {"\xC3\x89", true, true, true},             {"c9 0[^\\r]", true},
+        {"\xC3\x89", true, true, true},             {"c9 0[^\\r]", true},  {"a\tb", true, true},
     };
     std::mt19937 rng(7);
     for (int trial = 0; trial < 60; ++trial) {
