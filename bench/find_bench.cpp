@@ -5,10 +5,15 @@
 // at every position, line by line in text view - on the same data and
 // reports the ratio as "x_plain". BM_NeedleScan times the byte scan alone
 // at each vector width (0 none, 1 SSE2, 2 AVX2; never beyond what the
-// processor has), both case modes.
+// processor has), both case modes. The pattern finds run as pk runs them,
+// in the text view: one with a literal and one of classes only, whose only
+// hits are in the last line; a backward find from the bottom to a hit in the
+// first line (pattern and string); and the count of "all" on a word with
+// millions of hits (string and pattern), its count reported as "hits".
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "bench_data.h"
@@ -22,6 +27,8 @@ namespace {
 // In no line of the generated text: rare bytes, and bytes that are all
 // common there (the first letter begins many words).
 constexpr std::string_view kNeedles[] = {"Needle#7Qz", "reset sent"};
+// The start of the first line and of the last: the pattern finds' only hits.
+constexpr std::string_view kFirstLine = "FIRSTLINE_ABC_zz9 ", kLastLine = "LASTLINE_ABC_zz9 54321ms";
 
 const pkbench::ScannedData& Data() {
     static const pkbench::ScannedData data = [] {
@@ -31,6 +38,8 @@ const pkbench::ScannedData& Data() {
         std::memcpy(&d[d.size() - 40], kNeedles[1].data(), kNeedles[1].size());
         std::memcpy(&d[d.size() - 20], kNeedles[0].data(), kNeedles[0].size());
         d[d.size() - 65] = '\n';
+        std::memcpy(&d[d.size() - 64], kLastLine.data(), kLastLine.size());
+        std::memcpy(&d[0], kFirstLine.data(), kFirstLine.size());
         return pkbench::ScannedData(std::move(d));
     }();
     return data;
@@ -114,5 +123,58 @@ void BM_NeedleScan(benchmark::State& state) {
     state.counters["best_width"] = double(pk::BestVectorWidth());
 }
 BENCHMARK(BM_NeedleScan)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// --- Patterns, backward, count ---------------------------------------------
+
+// A pattern or string found from the top (or, backward, from the end) as
+// the find command leaves it, in the text view; the hit's line must be the
+// last (the first).
+void Pattern(benchmark::State& state, std::string_view needle, uint32_t kind, bool backward) {
+    const pkbench::ScannedData& d = Data();
+    const uint64_t want = backward ? 1 : d.scan.lineCount;
+    for (auto _ : state) {
+        pk::FileEntry& e = Load(needle);
+        pk::display.hexView = 0;
+        pk::display.exactCase = 0;
+        pk::settings.findKind = kind;
+        pk::settings.findBackward = backward;
+        e.findStart = backward ? pk::EndPosition() : pk::FilePosition{1, 1, 0};
+        if (pk::RunFind() == 0 || e.found.line != want) state.SkipWithError("not found where expected");
+    }
+    state.SetBytesProcessed(int64_t(d.bytes.size()) * state.iterations());
+}
+
+// "all": the first hit and every hit counted; the count as "hits".
+void RunAll(benchmark::State& state, std::string_view needle, uint32_t kind) {
+    const pkbench::ScannedData& d = Data();
+    uint64_t hits = 0;
+    for (auto _ : state) {
+        pk::FileEntry& e = Load(needle);
+        pk::display.hexView = 0;
+        pk::settings.findKind = kind;
+        pk::settings.findBackward = 0;
+        e.findStart = pk::FilePosition{1, 1, 0};
+        pk::CountOnNextFind();
+        if (pk::RunFind() != pk::FIND_HIT_COUNTED) state.SkipWithError("no count");
+        std::string digits;
+        for (const char* c = pk::display.messageText; *c != ' ' && *c != '\0'; ++c)
+            if (*c != ',') digits += *c;
+        hits = std::stoull(digits);
+    }
+    state.SetBytesProcessed(int64_t(d.bytes.size()) * state.iterations());
+    state.counters["hits"] = double(hits);
+}
+
+BENCHMARK_CAPTURE(Pattern, literal_in_last_line, "LASTLINE_[A-Z]+_zz9", pk::FIND_KIND_PATTERN, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Pattern, classes_in_last_line, "\\d{5}ms", pk::FIND_KIND_PATTERN, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Pattern, prev_to_first_line, "FIRSTLINE_[A-Z]+", pk::FIND_KIND_PATTERN, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Pattern, prev_string_to_first_line, "FIRSTLINE_ABC", pk::FIND_KIND_TEXT, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RunAll, all_string, "ERROR", pk::FIND_KIND_TEXT)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RunAll, all_pattern, "ERROR", pk::FIND_KIND_PATTERN)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RunAll, all_pattern_word, "\\balice\\b", pk::FIND_KIND_PATTERN)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -57,6 +57,9 @@ constexpr size_t kAllOpsMax = kGiB;  // larger files: first screen, count, memor
 // The last line of every file; its first letter is common in the text
 // (as 'e' and as 'E'), so a find has many candidates to reject.
 constexpr std::string_view kNeedle = "eof-marker";
+// Patterns whose only hits are in the last line: one with a literal, one
+// whose literals (":" and ".") stand in every line.
+constexpr std::string_view kPatterns[] = {"eof-mark[a-z]+", "[0-9]{2}:[0-9]{2}\\.9{3}"};
 constexpr std::string_view kLastLine = "2024-05-17 23:59:59.999 INFO  eof-marker\n";
 
 struct Options {
@@ -226,10 +229,11 @@ double Timed(PtyTerm& t, const std::function<void()>& send, const std::function<
 // --- pk --------------------------------------------------------------------------
 
 enum Op {
-    FirstScreen, Counted, Bottom, GoToLine, FindFolded, FindExact, HexLastByte, HexToText,
+    FirstScreen, Counted, Bottom, GoToLine, FindFolded, FindExact, PatternLiteral, PatternClasses, HexLastByte, HexToText,
     PgDnTextTop, PgDnTextMiddle, PgDnHexTop, PgDnHexMiddle, kOps
 };
-enum LessOp { LessFirst, LessBottom, LessGoTo, LessFind, kLessOps, LessNone = kLessOps };
+enum LessOp { LessFirst, LessBottom, LessGoTo, LessFind, LessPatternLiteral, LessPatternClasses, kLessOps,
+              LessNone = kLessOps };
 
 struct OpInfo {
     const char* label;
@@ -243,6 +247,8 @@ constexpr OpInfo kOpInfo[kOps] = {
     {"go to line end-1000 | -N +Ng", LessGoTo},
     {"find last line, case-folded | +/", LessFind},
     {"find last line, exact | +/", LessFind},
+    {"pattern with a literal, exact | +/", LessPatternLiteral},
+    {"pattern of classes, exact | +/", LessPatternClasses},
     {"hex view at the last byte", LessNone},
     {"hex view back to text", LessNone},
     {"PgDn x100 text, top: per key", LessNone},
@@ -338,6 +344,10 @@ void PkRun::finds() {
     if (!t.waitUntil([&] { return !RowHas(t, 2, "case m"); }, kPkWaitMs)) Fail("case m did not run", &t);
     s.pk[FindExact].push_back(command("f " + std::string(kNeedle), found));
     top(false);
+    for (Op op : {PatternLiteral, PatternClasses}) {
+        s.pk[op].push_back(command("f r\"" + std::string(kPatterns[op - PatternLiteral]) + "\"", found));
+        top(false);
+    }
 }
 
 // From the top of the text view: to hex view, to the last byte, and back to
@@ -404,6 +414,12 @@ void RunLess(const std::string& less, const TestFile& f, Samples& s) {
     s.less[LessFind].push_back(LessTime(less, {"+/" + std::string(kNeedle), f.path}, [&](const PtyTerm& t) {
         return RowsHave(t, 0, kRows - 2, kNeedle);
     }, "find"));
+    for (LessOp op : {LessPatternLiteral, LessPatternClasses}) {
+        std::string pattern(kPatterns[op - LessPatternLiteral]);
+        s.less[op].push_back(LessTime(less, {"+/" + pattern, f.path}, [&](const PtyTerm& t) {
+            return RowsHave(t, 0, kRows - 2, kNeedle);
+        }, "pattern " + pattern));
+    }
 }
 
 double CatTime(const TestFile& f) {

@@ -1,5 +1,5 @@
-// The settings file: reading the find string, the tab setting and the
-// choice between UTF-8 and bytes from the "[common]" section at start-up,
+// The settings file: reading the find string (with its kind and direction),
+// the tab setting and the choice between UTF-8 and bytes from the "[common]" section at start-up,
 // and writing back at shutdown what this run changed. The write holds a lock
 // on a file beside the settings file, reads it afresh and replaces it through
 // a new file, so a failed write loses nothing and two runs ending at once
@@ -31,6 +31,8 @@ namespace {
 constexpr const char* SECTION = "common";
 constexpr const char* KEY_FLEN = "flen";
 constexpr const char* KEY_FIND = "find";
+constexpr const char* KEY_FIND_TYPE = "ftype";  // 0 text, 1 hex bytes, 2 regular expression
+constexpr const char* KEY_FIND_DIR = "fdir";    // 0 forward, 1 backward
 constexpr const char* KEY_TABS = "tabs";
 constexpr const char* KEY_UTF8 = "utf8";
 constexpr const char* LOCK_SUFFIX = ".lock";
@@ -136,7 +138,8 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
 
 bool FindChanged() {
     return settings.findLength != 0 &&
-           (settings.findLength != stored.findLength ||
+           (settings.findLength != stored.findLength || settings.findKind != stored.findKind ||
+            settings.findBackward != stored.findBackward ||
             std::memcmp(settings.findString, stored.findString, FIND_MAX) != 0);
 }
 
@@ -157,6 +160,8 @@ std::string WithChanges(std::string text) {
         text = ProfileSet(text, SECTION, KEY_FLEN, std::to_string(length));
         text = ProfileSet(text, SECTION, KEY_FIND,
                           ProfileEncodeStruct(std::span<const uint8_t>(settings.findString, length)));
+        text = ProfileSet(text, SECTION, KEY_FIND_TYPE, std::to_string(settings.findKind));
+        text = ProfileSet(text, SECTION, KEY_FIND_DIR, std::to_string(settings.findBackward));
     }
     text = WithSwitch(text, KEY_TABS, settings.tabsOn, stored.tabsOn, 0);
     return WithSwitch(text, KEY_UTF8, settings.utf8On, stored.utf8On, stored.utf8On);
@@ -181,6 +186,11 @@ void ReadSettings() {
             settings.findLength = 0;
         }
     }
+    // Without the two keys (or with a kind pk does not know) the string is
+    // plain text searched forward.
+    uint32_t kind = ProfileInt(ProfileGet(text, SECTION, KEY_FIND_TYPE), FIND_KIND_TEXT);
+    settings.findKind = kind <= FIND_KIND_PATTERN ? kind : FIND_KIND_TEXT;
+    settings.findBackward = ProfileInt(ProfileGet(text, SECTION, KEY_FIND_DIR), 0) != 0 ? 1 : 0;
     settings.tabsOn = ProfileInt(ProfileGet(text, SECTION, KEY_TABS), 0) != 0 ? 1 : 0;
     // Without a stored choice, UTF-8 when pk's locale (the terminal's, or
     // C.UTF-8 when none is set) uses it.

@@ -1,38 +1,97 @@
-// The forward search of the current file: RunFind with its messages and
-// flags, the text-view search (a hit never crosses a line end), the hex-view
-// search (a plain byte range), and moving the view to a hit. The bytes are
-// searched from the start position in one sweep (text/byte_scan.cpp); a text hit
-// gets its line number from the line index.
+// The find of the current file: RunFind with its messages and flags,
+// forward or backward from the start position (the search itself is
+// text/find_engine.cpp's), the count of "all", and moving the view to a
+// hit. A text-view hit gets its line number from the line model.
 #include "display/find.h"
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <string>
+#include <utility>
 
 #include "display/display_state.h"
+#include "display/find_current.h"
 #include "files/file_change.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "panel/panel.h"
 #include "panel/ascii.h"
-#include "text/byte_scan.h"
 #include "panel/utf8.h"
 
 namespace pk {
 
 namespace {
 
-// A text hit may not take in the carriage return that ends a line (before a
-// line feed or at the end of the data).
-bool TakesClosingCr(const uint8_t* data, size_t size, size_t end) {
-    return data[end - 1] == '\r' && (end == size || data[end] == '\n');
+bool countNext = false;  // the next RunFind also counts every hit ("all")
+
+// value + step, stopping at the field's largest value.
+template <typename T>
+void AddSaturating(T& value, uint64_t step) {
+    constexpr T top = std::numeric_limits<T>::max();
+    value = value > top - std::min<uint64_t>(step, top) ? top : T(value + step);
 }
 
-// Start of the line that holds offset at, knowing that the line starting at
-// lineStart is at or before it.
-size_t LineStartOf(const uint8_t* data, size_t lineStart, size_t at) {
-    if (at == lineStart) return at;
-    const void* lf = memrchr(data + lineStart, '\n', at - lineStart);
-    return lf ? size_t(static_cast<const uint8_t*>(lf) - data) + 1 : lineStart;
+// findStart as a data offset: in the text view the line's start plus the
+// column, held to the line with its line end (a hex string's repeat steps
+// over line ends); past the last line, beyond the data. False for line 0,
+// which names no position.
+bool StartOffset(const FileEntry& e, uint64_t& at) {
+    const uint64_t size = e.size;
+    if (display.hexView) {
+        at = std::min<uint64_t>(e.findStart.offset, size + 1);
+        return true;
+    }
+    LineInfo line;
+    if (e.findStart.line == 0) return false;
+    if (!LineAt(e.lines(), e.cache, e.findStart.line, line)) {
+        at = size + 1;
+        return true;
+    }
+    uint64_t raw = uint64_t(line.offset) + line.length;
+    if (raw < size && e.data[raw] == '\r') ++raw;
+    if (raw < size) ++raw;
+    uint64_t skip = std::max<uint64_t>(e.findStart.column, 1) - 1;
+    at = std::min<uint64_t>(uint64_t(line.offset) + skip, raw);
+    return true;
+}
+
+// A miss: the message, the flags, and the next repeat starting from the
+// top (forward) or the end (backward) of the file.
+int Miss(FileEntry& e, const char* message) {
+    if (message != nullptr) SetMessage(message);
+    e.findFlags = uint16_t((e.findFlags | FIND_FAILED) & ~FOUND_SHOWN);
+    e.findStart = settings.findBackward ? EndPosition() : FilePosition{1, 1, 0};
+    return 0;
+}
+
+// Puts the hit into found (in the text view its line and column, found
+// through the line model) and moves the view to it.
+void ShowHit(FileEntry& e, FindHit hit) {
+    display.foundLength = uint32_t(std::min<uint64_t>(hit.end - hit.start, UINT32_MAX));
+    if (display.hexView) {
+        e.found.offset = hit.start;
+        RevealFoundBytes();
+        return;
+    }
+    const TextLines text = e.lines();
+    OffsetToLineColumn(text, e.cache, hit.start, e.found.line, e.found.column);
+    uint64_t start = hit.start - (e.found.column - 1);
+    e.cache.offset = start;
+    e.cache.line = e.found.line;
+    e.cache.start = e.data + start;
+    RevealFoundText();
+}
+
+// "1 hit", "1,234 hits".
+void ReportCount(uint64_t count) {
+    std::string digits = std::to_string(count), text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    text += count == 1 ? " hit" : " hits";
+    SetMessage(text.c_str());
 }
 
 // 1-based display column at which byte index b (0-based) of a line starts
@@ -81,7 +140,8 @@ int RevealFoundText() {
     }
     uint64_t width = program.screenWidth;
     uint64_t first = e.found.column;
-    uint64_t last = first + display.foundLength - 1;
+    // An empty hit (a pattern's) is revealed as the character where it stands.
+    uint64_t last = first + std::max<uint32_t>(display.foundLength, 1) - 1;
     // With tabs expanded, or in UTF-8, the hit's bytes stand elsewhere on
     // the screen than their byte columns: compare the columns where they are
     // shown, the cells of every character the hit's bytes belong to.
@@ -106,7 +166,7 @@ int RevealFoundBytes() {
     FileEntry& e = CurrentEntry();
     uint64_t page = program.hexPageBytes;
     uint64_t first = e.found.offset;
-    uint64_t last = first + display.foundLength - 1;
+    uint64_t last = first + std::max<uint32_t>(display.foundLength, 1) - 1;
     if (first >= e.view.offset && last <= e.view.offset + page - 1) return 0;
     uint64_t before = e.view.offset;
     if (first < e.view.offset) {
@@ -118,66 +178,51 @@ int RevealFoundBytes() {
     return e.view.offset != before;
 }
 
-int FindInText(const uint8_t* s, uint32_t n) {
-    FileEntry& e = CurrentEntry();
-    const uint8_t* data = e.data;
-    size_t size = e.size;
-    LineInfo line;
-    if (n == 0 || !LineAt(e.lines(), e.cache, e.findStart.line, line)) return 0;
-    // A line feed belongs to no line's text, so such a string is never found.
-    if (std::memchr(s, '\n', n)) return 0;
-    bool fold = display.exactCase == 0;
-    uint64_t skip = std::max<uint64_t>(e.findStart.column, 1) - 1;
-    size_t from = line.offset + size_t(std::min<uint64_t>(skip, line.length));
-    size_t hit = ScanForNeedle(data, size, from, s, n, fold);
-    while (hit != size && TakesClosingCr(data, size, hit + n)) hit = ScanForNeedle(data, size, hit + 1, s, n, fold);
-    if (hit == size) return 0;
-    // The hit's line number needs the count that far.
-    if (!AwaitCounted(e, CountNeed{hit + 1, 0})) return FIND_ABANDONED;
-
-    size_t start = LineStartOf(data, line.offset, hit);
-    uint64_t number = LineOfOffset(e.lines(), LineCache{line.offset, e.findStart.line, line.start}, hit);
-    e.cache = LineCache{start, number, data + start};
-    e.found.line = number;
-    e.found.column = hit - start + 1;
-    display.foundLength = n;
-    RevealFoundText();
-    e.findStart = e.found;
-    return 1;
+FilePosition EndPosition() {
+    FilePosition p;
+    p.line = std::numeric_limits<decltype(p.line)>::max();
+    p.column = std::numeric_limits<decltype(p.column)>::max();
+    p.offset = std::numeric_limits<decltype(p.offset)>::max();
+    return p;
 }
 
-int FindInHex(const uint8_t* s, uint32_t n) {
-    FileEntry& e = CurrentEntry();
-    if (n == 0 || e.findStart.offset >= e.size || e.size - e.findStart.offset < n) return 0;
-    size_t hit = ScanForNeedle(e.data, e.size, e.findStart.offset, s, n, display.exactCase == 0);
-    if (hit == e.size) return 0;
-    e.found.offset = hit;
-    display.foundLength = n;
-    RevealFoundBytes();
-    e.findStart = e.found;
-    return 1;
-}
+void CountOnNextFind() { countNext = true; }
 
 int RunFind() {
+    const bool count = std::exchange(countNext, false);
     if (settings.findLength == 0) {
         Beep();
         return 0;
     }
-    uint32_t n = std::min<uint32_t>(settings.findLength, FIND_MAX);
-    int hit = display.hexView ? FindInHex(settings.findString, n) : FindInText(settings.findString, n);
     FileEntry& e = CurrentEntry();
-    if (hit == FIND_ABANDONED) return 0;
-    if (hit) {
-        e.findFlags = uint16_t((e.findFlags & ~FIND_FAILED) | FOUND_SHOWN);
-        // The next repeat starts one byte on, so overlapping hits are found.
-        if (e.findStart.column != UINT64_MAX) ++e.findStart.column;
-        if (e.findStart.offset != UINT64_MAX) ++e.findStart.offset;
-        return 1;
+    size_t errorOffset = 0;
+    Finder* f = CurrentFinder(errorOffset);
+    if (f == nullptr) {
+        ReportBadPattern(errorOffset);
+        return Miss(e, nullptr);
     }
-    SetMessage("Not found");
-    e.findFlags = uint16_t((e.findFlags | FIND_FAILED) & ~FOUND_SHOWN);
-    e.findStart = FilePosition{1, 1, 0};
-    return 0;
+    const std::span<const uint8_t> data = e.bytes();
+    uint64_t at = 0;
+    FindHit hit;
+    if (StartOffset(e, at)) hit = settings.findBackward ? FindLastBefore(*f, data, at) : FindFirstIn(*f, data, at, NO_HIT);
+    if (f->failed) return Miss(e, "Pattern too complex");
+    if (hit.start == NO_HIT) return Miss(e, "Not found");
+    // A text hit's line number needs the count that far; a wait the user
+    // gives up leaves everything as it was.
+    if (!display.hexView && !AwaitCounted(e, CountNeed{hit.start + 1, 0})) return 0;
+    ShowHit(e, hit);
+    e.findStart = e.found;
+    e.findFlags = uint16_t((e.findFlags & ~FIND_FAILED) | FOUND_SHOWN);
+    if (!settings.findBackward) {
+        // The next repeat starts one byte on (a pattern's after its match),
+        // so overlapping hits of a string are found.
+        uint64_t step = NextSearchFrom(*f, hit) - hit.start;
+        AddSaturating(e.findStart.column, step);
+        AddSaturating(e.findStart.offset, step);
+    }
+    if (!count) return FIND_HIT;
+    ReportCount(CountHits(*f, data));
+    return FIND_HIT_COUNTED;
 }
 
 }  // namespace pk

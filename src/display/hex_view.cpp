@@ -1,11 +1,14 @@
 // The hex view: 16 bytes per row from view.offset, each row with its offset,
 // four groups of four bytes as hex digits and the bytes as characters
-// between brackets; the bytes of the last find hit are bright.
+// between brackets; the bytes of the last find hit, and of every hit of the
+// find on screen, are bright.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "display/display_state.h"
+#include "display/find_current.h"
 #include "display/views.h"
 #include "files/file_table.h"
 #include "panel/ascii.h"
@@ -33,6 +36,9 @@ int OffsetDigits(uint64_t size) {
 }
 
 bool Printable(uint8_t ch) { return ch >= 0x20 && ch <= 0x7E; }
+
+// The hits of the find on the page being drawn.
+std::vector<FindHit> pageHits;
 
 // Appends cells left to right along one row.
 struct RowWriter {
@@ -109,7 +115,7 @@ void PutCells(Cell* target, const uint8_t* s, int length, bool hexDigits, int64_
             if (display.ebcdicOn) ch = EbcdicTable[ch];
             if (!Printable(ch)) ch = '.';
         }
-        bool lit = i >= first && i <= last;
+        bool lit = (i >= first && i <= last) || (offset >= 0 && InHits(pageHits, uint64_t(offset) + (hexDigits ? i / 2 : i)));
         target[i] = Cell{ch, 0, lit ? ATTR_FOUND : ATTR_NORMAL};
     }
 }
@@ -124,6 +130,7 @@ void DrawHexView() {
     if (entry.data != nullptr && rowOffset < entry.size)
         remaining = std::min<uint64_t>(entry.size - rowOffset, uint64_t(program.dataRows) * ROW_BYTES);
     const uint8_t* p = entry.data + (remaining ? rowOffset : 0);
+    HitsOnScreen(rowOffset, rowOffset + remaining, pageHits);
     const int width = program.screenWidth;
     const int extraBlanks = std::max(0, width - HEX_ROW_WIDTH);
     // A screen narrower than the row layout gets the row cut at its edge.

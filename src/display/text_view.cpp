@@ -2,10 +2,11 @@
 // from line view.line and display column view.column, with tabs expanded to
 // 8-column stops (tabs on, EBCDIC off), EBCDIC translation, UTF-8 shown as
 // characters (columns are then screen cells), and the bytes of the last find
-// hit shown bright.
+// hit and of every other hit of the find on screen shown bright.
 #include <vector>
 
 #include "display/display_state.h"
+#include "display/find_current.h"
 #include "display/views.h"
 #include "files/file_table.h"
 #include "panel/cell_text.h"
@@ -30,18 +31,32 @@ CellCursor SeekColumn(const uint8_t* text, uint64_t length, uint64_t first, bool
     return cursor;
 }
 
+// The cells of every hit of the find on the row bright too: a cell is lit
+// when any byte it shows lies in a hit (sources: the bytes of each cell, in
+// order, as byte indexes of the line at lineOffset).
+void LightHits(Cell* row, const CellSource* sources, int filled, uint64_t lineOffset) {
+    static std::vector<FindHit> hits;
+    if (filled == 0) return;
+    HitsOnScreen(lineOffset + sources[0].begin, lineOffset + sources[filled - 1].end, hits);
+    size_t h = 0;
+    for (int c = 0; c < filled && h < hits.size(); ++c) {
+        uint64_t begin = lineOffset + sources[c].begin, end = lineOffset + sources[c].end;
+        while (h < hits.size() && hits[h].end <= begin) ++h;
+        if (h < hits.size() && hits[h].start < end) row[c].attr = ATTR_FOUND;
+    }
+}
+
 // A row of UTF-8 text: the cells of every character the hit's bytes belong
 // to are bright.
-void BuildUtf8Row(const uint8_t* start, uint64_t length, Cell* row, uint64_t first, int64_t litFirst,
-                  int64_t litLast) {
-    static std::vector<CellSource> sources;
-    sources.resize(program.screenWidth);
-    int filled = Utf8Cells(start, length, first, settings.tabsOn != 0, row, program.screenWidth, sources.data());
+int BuildUtf8Row(const uint8_t* start, uint64_t length, Cell* row, uint64_t first, int64_t litFirst,
+                 int64_t litLast, CellSource* sources) {
+    int filled = Utf8Cells(start, length, first, settings.tabsOn != 0, row, program.screenWidth, sources);
     for (int c = 0; c < filled; ++c) {
-        const CellSource& source = sources[size_t(c)];
+        const CellSource& source = sources[c];
         bool lit = litFirst <= litLast && int64_t(source.begin) <= litLast && int64_t(source.end) > litFirst;
         row[c].attr = lit ? ATTR_FOUND : ATTR_NORMAL;
     }
+    return filled;
 }
 
 }  // namespace
@@ -56,7 +71,14 @@ void BuildTextRow(const uint8_t* start, uint64_t length, Cell* row, uint64_t lin
         litFirst = int64_t(entry.found.column) - 1;
         litLast = litFirst + int64_t(display.foundLength) - 1;
     }
-    if (ShowingUtf8()) return BuildUtf8Row(start, length, row, first, litFirst, litLast);
+    static std::vector<CellSource> sources;
+    sources.resize(program.screenWidth);
+    const uint64_t lineOffset = uint64_t(start - entry.data);
+    int filled = 0;
+    if (ShowingUtf8()) {
+        filled = BuildUtf8Row(start, length, row, first, litFirst, litLast, sources.data());
+        return LightHits(row, sources.data(), filled, lineOffset);
+    }
     CellCursor cursor = SeekColumn(start, length, first, expandTabs);
     for (int c = 0; c < program.screenWidth; ++c) {
         int ch = NextCell(start, length, first + uint64_t(c), cursor, expandTabs);
@@ -67,7 +89,10 @@ void BuildTextRow(const uint8_t* start, uint64_t length, Cell* row, uint64_t lin
         bool lit = source >= litFirst && source <= litLast;
         row[c].ch = shown;  // the row is blank glyph cells already
         row[c].attr = lit ? ATTR_FOUND : ATTR_NORMAL;
+        sources[size_t(c)] = CellSource{cursor.position - 1, cursor.position};
+        filled = c + 1;
     }
+    LightHits(row, sources.data(), filled, lineOffset);
 }
 
 void DrawTextView() {

@@ -27,9 +27,18 @@ struct ProgramState {
 
 constexpr int FIND_MAX = 250;
 
+// What the find string is.
+enum FindKind : uint32_t {
+    FIND_KIND_TEXT = 0,     // typed bytes; in the text view a hit stays within a line
+    FIND_KIND_HEX = 1,      // bytes given in hex; line ends are bytes like any other
+    FIND_KIND_PATTERN = 2,  // a regular expression
+};
+
 struct Settings {
     uint16_t findLength = 0;          // 0 = no find string
     uint8_t findString[FIND_MAX] = {};
+    uint32_t findKind = FIND_KIND_TEXT;
+    uint32_t findBackward = 0;        // 1 = the repeat find goes backward
     uint32_t tabsOn = 0;              // 1 = expand tabs to 8-column stops
     uint32_t utf8On = 0;              // 1 = text shown as UTF-8, 0 = as bytes
 };

@@ -105,8 +105,9 @@ uint32_t Dispatch(LineCursor& line, const InputRecord& record) {
 void ApplyResult(LoopState& loop, uint32_t bits) {
     if (bits & CMD_FIND) {
         // A find that misses must not cancel a redraw or an end already asked for.
-        if (RunFind()) bits |= CMD_REDRAW;
-        if (CurrentEntry().findFlags & FIND_FAILED) bits |= CMD_KEEPMSG;
+        int found = RunFind();
+        if (found) bits |= CMD_REDRAW;
+        if (found == FIND_HIT_COUNTED || (CurrentEntry().findFlags & FIND_FAILED)) bits |= CMD_KEEPMSG;
     }
     if (bits & CMD_CURSOR)
         fullconsole()->setCursorInfo(keyboard.insertMode ? INSERT_CURSOR_SIZE : OVERTYPE_CURSOR_SIZE, true);

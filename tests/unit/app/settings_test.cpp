@@ -20,6 +20,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "temp_dir.h"
@@ -102,19 +103,22 @@ protected:
     std::string path = dir / "pk.ini";
 };
 
-// Each run: the find string, tabs and UTF-8 choice it ends with ("-" for no
-// find string), the file it writes, and what a fresh read of that file gives.
+// Each run: the find string, its kind and direction, tabs and UTF-8 choice
+// it ends with ("-" for no find string), the file it writes, and what a
+// fresh read of that file gives.
 TEST_F(SettingsTest, RunsWriteAndReadBack) {
     const std::string zero("a\0\xff", 3), longest(pk::FIND_MAX, '\x7f');
-    struct Run { std::string find; uint32_t tabs, utf8; std::string file, findRead; } runs[] = {
-        {"-", 0, 0, "[common]\ntabs=0\nutf8=0\n", ""},  // first run
-        {zero, 1, 1, "[common]\ntabs=1\nutf8=1\nflen=3\nfind=6100FF60\n", zero},
-        {"-", 0, 0, "[common]\ntabs=0\nutf8=0\nflen=3\nfind=6100FF60\n", zero},  // the stored one is kept
-        {longest, 0, 1, "", longest},
+    struct Run { std::string find; uint32_t kind, back, tabs, utf8; std::string file, findRead; } runs[] = {
+        {"-", 0, 0, 0, 0, "[common]\ntabs=0\nutf8=0\n", ""},  // first run
+        {zero, 1, 0, 1, 1, "[common]\ntabs=1\nutf8=1\nflen=3\nfind=6100FF60\nftype=1\nfdir=0\n", zero},
+        {"-", 1, 0, 0, 0, "[common]\ntabs=0\nutf8=0\nflen=3\nfind=6100FF60\nftype=1\nfdir=0\n", zero},  // kept
+        {"a+", 2, 1, 0, 0, "[common]\ntabs=0\nutf8=0\nflen=2\nfind=612B8C\nftype=2\nfdir=1\n", "a+"},
+        {longest, 0, 0, 0, 1, "", longest},
     };
     for (const Run& r : runs) {
         pk::settings = pk::Settings{};
         if (r.find != "-") pktest::SetFindString(r.find);
+        if (r.find != "-") pk::settings.findKind = r.kind, pk::settings.findBackward = r.back;
         pk::settings.tabsOn = r.tabs;
         pk::settings.utf8On = r.utf8;
         EXPECT_EQ(pk::WriteSettings(), 1);
@@ -122,6 +126,7 @@ TEST_F(SettingsTest, RunsWriteAndReadBack) {
         pk::settings = pk::Settings{};
         pk::ReadSettings();
         EXPECT_EQ(pktest::FindString(), r.findRead);
+        EXPECT_EQ(std::tie(pk::settings.findKind, pk::settings.findBackward), std::tie(r.kind, r.back)) << r.find;
         EXPECT_EQ(pk::settings.tabsOn, r.tabs);
         EXPECT_EQ(pk::settings.utf8On, r.utf8);
     }
@@ -130,9 +135,13 @@ TEST_F(SettingsTest, RunsWriteAndReadBack) {
 
 TEST_F(SettingsTest, StoredValuesReadLeniently) {
     // A find value refused leaves no find string (length 0).
-    struct Case { const char* text; uint16_t findLength; std::string find; uint32_t tabs; } cases[] = {
+    // kind and back: the find string's kind and direction (a file without
+    // them, or with a kind pk does not know, gives plain text forward).
+    struct Case { const char* text; uint16_t findLength; std::string find; uint32_t tabs, kind = 0, back = 0; } cases[] = {
         {"[COMMON]\r\n Tabs = -1 \r\n FLEN = 2 \r\nfind = 616263C4\r\n", 0, "", 1},  // wrong length
         {"[common]\nflen=2\nfind=6162C3\n", 2, "ab", 0},
+        {"[common]\nflen=2\nfind=6162C3\nftype=2\nfdir=7\n", 2, "ab", 0, 2, 1},
+        {"[common]\nflen=2\nfind=6162C3\nftype=3\nfdir=x\n", 2, "ab", 0, 0, 0},
         {"[common]\nflen=2\nfind=6162C4\n", 0, "", 0},  // wrong checksum
         {"[common]\nflen=2\nfind=61XYC3\n", 0, "", 0},  // no hex
         {"[common]\nflen=2\n", 0, "", 0},              // no find
@@ -147,6 +156,7 @@ TEST_F(SettingsTest, StoredValuesReadLeniently) {
         pk::ReadSettings();
         EXPECT_EQ(pk::settings.findLength, c.findLength) << c.text;
         EXPECT_EQ(pk::settings.tabsOn, c.tabs) << c.text;
+        EXPECT_EQ(std::tie(pk::settings.findKind, pk::settings.findBackward), std::tie(c.kind, c.back)) << c.text;
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(pk::settings.findString), c.find.size()), c.find);
         EXPECT_TRUE(!c.find.empty() || pk::settings.findString[0] == 0) << c.text;
     }
@@ -267,7 +277,7 @@ TEST_F(SettingsTest, ARunWritesOnlyWhatItChangedUnderALock) {
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadAll(path), "[common]\ntabs=0\nflen=1\nfind=7A7A\nutf8=0\n");
+    EXPECT_EQ(ReadAll(path), "[common]\ntabs=0\nflen=1\nfind=7A7A\nftype=0\nfdir=0\nutf8=0\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <random>
 #include <tuple>
@@ -114,6 +115,70 @@ TEST(Find, LineRulesAndExamples) {
     EXPECT_EQ(pk::RunFind(), 0);  // no find string: a beep only
     EXPECT_EQ(s.console.beeps, 1);
     EXPECT_EQ(s.message(), "");
+}
+
+// Backward repeats give the forward hits in reverse; the miss at the top
+// wraps to the last hit. Strings and patterns, both views.
+TEST(Find, BackwardRepeatsRetraceTheForwardHits) {
+    const std::string data = "ab abab\r\n\nxab\tAB\nlast ab";
+    struct Case { const char* needle; uint32_t kind; bool hex; } cases[] = {
+        {"ab", pk::FIND_KIND_TEXT, false}, {"ab", pk::FIND_KIND_TEXT, true}, {"a?b", pk::FIND_KIND_PATTERN, false},
+        {"b$|^x", pk::FIND_KIND_PATTERN, true}, {"b\r\n", pk::FIND_KIND_HEX, false},
+    };
+    for (const Case& c : cases) {
+        pktest::TestScreen s;
+        pk::FileEntry& e = s.load(data);
+        pk::display.hexView = c.hex;
+        pktest::SetFindString(c.needle);
+        pk::settings.findKind = c.kind;
+        auto where = [&] { return c.hex ? e.found.offset : e.found.line * 1000 + e.found.column; };
+        std::vector<uint32_t> forward, backward;
+        for (e.findStart = {1, 1, 0}; pk::RunFind();) forward.push_back(where());
+        pk::settings.findBackward = 1;
+        for (e.findStart = pk::EndPosition(); pk::RunFind();) backward.push_back(where());
+        EXPECT_EQ(e.findStart.line, pk::EndPosition().line);  // the miss: the next repeat starts at the end
+        ASSERT_EQ(pk::RunFind(), 1);
+        EXPECT_EQ(where(), forward.back());
+        std::reverse(backward.begin(), backward.end());
+        EXPECT_EQ(backward, forward) << c.needle;
+        EXPECT_FALSE(forward.empty()) << c.needle;
+    }
+}
+
+// "all": the first hit and the count in the message; every hit on screen
+// bright in both views, a hex string's across a line end in the text view.
+TEST(Find, AllCountsAndEveryHitOnScreenIsBright) {
+    pktest::TestScreen s;
+    pk::FileEntry& e = s.load("xab ab\r\nab\r\nc\n");
+    pktest::SetFindString("ab");
+    pk::CountOnNextFind();
+    e.findStart = {1, 1, 0};
+    EXPECT_EQ(pk::RunFind(), pk::FIND_HIT_COUNTED);
+    EXPECT_EQ(s.message(), "3 hits");
+    pk::DrawTextView();
+    EXPECT_EQ(s.lit(3) + "|" + s.lit(4), "1-2 4-5|0-1");
+    pk::display.hexView = 1;
+    e.found.offset = 1;
+    pk::DrawHexView();
+    EXPECT_EQ(s.lit(3), "17-20 25-28 35-38 59-60 62-63 66-67");
+    pk::display.hexView = 0;
+    pktest::SetFindString("\r\nc");  // the hex string '0d0a63: line ends are bytes
+    pk::settings.findKind = pk::FIND_KIND_HEX;
+    e.findStart = {1, 1, 0};
+    ASSERT_EQ(pk::RunFind(), 1);
+    EXPECT_EQ(std::tie(e.found.line, e.found.column), std::make_tuple(2u, 3u));
+    pk::DrawTextView();
+    EXPECT_EQ(s.lit(3) + "|" + s.lit(4) + "|" + s.lit(5), "||0-0");
+    pktest::SetFindString("X");
+    e.findStart = {1, 1, 0};
+    pk::CountOnNextFind();
+    ASSERT_EQ(pk::RunFind(), pk::FIND_HIT_COUNTED);
+    EXPECT_EQ(s.message(), "1 hit");
+    e.findStart = {1, 1, 0};
+    pk::settings.findKind = pk::FIND_KIND_PATTERN;
+    pktest::SetFindString("a(");
+    EXPECT_EQ(pk::RunFind(), 0);
+    EXPECT_EQ(s.message(), "Bad pattern at 2");
 }
 
 TEST(Find, HitMovesTheViewToShowIt) {

@@ -162,6 +162,41 @@ TEST_F(Commands, FindFormsStoreTheirBytes) {
     EXPECT_EQ(pktest::FindString(), "A");
 }
 
+// The find command's quoted strings, patterns and keywords, one command
+// after another: what is stored after each (a refused one keeps the string
+// before it) and where the search starts (v the view, t the top, e the end).
+TEST_F(Commands, FindCommandQuotesPatternsAndKeywords) {
+    s.load("abc\nABA\n").view = {2, 1, 4};
+    const uint32_t FIND = pk::CMD_FIND;
+    struct Case { std::string text; uint32_t result; const char* message; std::string find; uint32_t kind, back; char start; } cases[] = {
+        {"f \"free software\"", FIND, "", "free software", 0, 0, 'v'},
+        {"f \"say \"\"hi\"\"\" Prev", FIND, "", "say \"hi\"", 0, 1, 'v'},
+        {"f 'it''s'\tFIRST", FIND, "", "it's", 0, 0, 't'},
+        {"f \"x\" all last", FIND, "", "x", 0, 1, 'e'},
+        {"f \"open \"\"end next", FIND, "", "open \"end next", 0, 0, 'v'},  // no closing quote
+        {"f \"y\" next prev", KEEPMSG, "Invalid parameter", "open \"end next", 0, 0, 'v'},
+        {"f \"y\" bogus", KEEPMSG, "Invalid parameter", "open \"end next", 0, 0, 'v'},
+        {"f \"y\"z", KEEPMSG, "Invalid parameter", "open \"end next", 0, 0, 'v'},
+        {"f r\"time=\\d{3,}ms\"", FIND, "", "time=\\d{3,}ms", 2, 0, 'v'},
+        {"f R'^ERR' prev", FIND, "", "^ERR", 2, 1, 'v'},
+        {"f r\"ab(c\"", KEEPMSG, "Bad pattern at 4", "^ERR", 2, 1, 'v'},
+        {"f \"\"", KEEPMSG, "Parameter missing", "^ERR", 2, 1, 'v'},
+        {"f rx\" 'q'", FIND, "", "rx\" 'q'", 0, 0, 'v'},  // unquoted: as it stands
+        {"'0d0a", FIND, "", "\r\n", 1, 0, 'v'},
+    };
+    for (const Case& c : cases) {
+        s.entry().findStart = {9, 9, 9};
+        EXPECT_EQ(Enter(c.text), c.result) << c.text;
+        EXPECT_EQ(s.message(), c.message) << c.text;
+        EXPECT_EQ(pktest::FindString(), c.find) << c.text;
+        EXPECT_EQ(std::tie(pk::settings.findKind, pk::settings.findBackward), std::tie(c.kind, c.back)) << c.text;
+        const pk::FilePosition& at = s.entry().findStart;
+        if (c.result != FIND) continue;
+        const pk::FilePosition want = c.start == 'v' ? s.entry().view : c.start == 't' ? pk::FilePosition{1, 1, 0} : pk::EndPosition();
+        EXPECT_EQ(std::tie(at.line, at.column, at.offset), std::tie(want.line, want.column, want.offset)) << c.text;
+    }
+}
+
 TEST_F(Commands, LoadingByNameWithOrWithoutQuotes) {
     pktest::TempDir dir;
     std::string path = dir.write("my file.txt", "loaded\n");
