@@ -15,6 +15,13 @@ namespace pk {
 
 namespace {
 
+// Bytes of a line that a row may show from display column `column` (1-based):
+// a cell takes at most a character's four bytes, and the slack leaves room
+// for zero-width characters. The end of a longer line is not looked for, so
+// a row costs the same on a line of any length, even one still being counted.
+constexpr uint64_t ROW_SLACK = uint64_t(64) << 10;
+uint64_t RowWindow(uint64_t column, int width) { return (column + uint64_t(width)) * 4 + ROW_SLACK; }
+
 // The NextCell state at display index `first` of a line, reached without
 // producing the skipped cells one by one: without tab expansion a display
 // index is a byte index; with it, the tab-column walk finds the byte.
@@ -99,23 +106,20 @@ void DrawTextView() {
     if (program.viewCells == nullptr) return;
     ClearDataArea();
     FileEntry& entry = CurrentEntry();
-    Bytes data = entry.bytes();
+    const TextLines text = entry.lines();
+    const uint64_t window = RowWindow(entry.view.column, program.screenWidth);
+    LineCache at = entry.cache;
     LineInfo line;
-    uint64_t n = entry.view.line;
-    if (entry.data != nullptr && LineAt(entry.lines(), entry.cache, n, line)) {
+    for (int r = 0; entry.data != nullptr && r < program.dataRows; ++r) {
+        // Each row's line is found from the one above it, or through the
+        // index past a line too long to read whole.
+        const uint64_t n = entry.view.line + uint64_t(r);
+        if (!LineAt(text, at, n, line, window)) break;
+        at = LineCache{line.offset, n, line.start};
         // The cache follows the top row, so the next draw and the walks of
         // the movement keys start from here.
-        entry.cache = LineCache{line.offset, n, line.start};
-        for (int r = 0;;) {
-            BuildTextRow(line.start, line.length, program.viewCells + size_t(r) * program.screenWidth, n);
-            // While the count runs, the lines past it are drawn as they lie.
-            if (++r >= program.dataRows || (n >= entry.lineCount && !entry.counting)) break;
-            ++n;
-            const uint8_t* next = NextLineStart(data, line.start);
-            if (next > data.data() + data.size()) break;
-            line = LineLength(data, next);
-            line.start = next;
-        }
+        if (r == 0) entry.cache = at;
+        BuildTextRow(line.start, line.length, program.viewCells + size_t(r) * program.screenWidth, n);
     }
     WriteDataArea();
 }

@@ -55,7 +55,7 @@ bool TakeFileChange(FileEntry& entry, FileChange change) {
     entry = std::move(fresh);
     int slot = int(&entry - fileTable);
     uint32_t error = 0;
-    if (ReadFileData(slot, error) != LOAD_OK) {
+    if (ReadFileData(slot, error, true) != LOAD_OK) {
         entry = std::move(old);
         return false;
     }

@@ -102,8 +102,9 @@ LoadResult LoadFiles(const char* typedName, char* fullName, uint32_t& systemErro
 // counting its lines: LOAD_OK, LOAD_OPEN_ERROR (error 32 when another program
 // holds an exclusive lock) or LOAD_READ_ERROR (it cannot be mapped). A size
 // of 0 (a /proc file) is read as a stream, up to 64 MiB; nothing there gives
-// LOAD_EMPTY.
-LoadResult ReadFileData(int slot, uint32_t& systemError);
+// LOAD_EMPTY. A file read again as it is followed (`again`) is mapped even
+// when empty: a log cut to nothing is still the log, and may grow.
+LoadResult ReadFileData(int slot, uint32_t& systemError, bool again = false);
 // Makes entry a newly loaded file: size bytes at block (the caller's) with
 // their measure and line index, every position at the top. The name and the
 // file's identity are the caller's.

@@ -164,7 +164,7 @@ LoadResult ReadUnsized(FileEntry& entry, int fd, const struct stat& st, uint32_t
 
 }  // namespace
 
-LoadResult ReadFileData(int slot, uint32_t& systemError) {
+LoadResult ReadFileData(int slot, uint32_t& systemError, bool again) {
     FileEntry& entry = fileTable[slot];
     uint32_t error = 0;
     struct stat st;
@@ -174,7 +174,7 @@ LoadResult ReadFileData(int slot, uint32_t& systemError) {
         return LOAD_OPEN_ERROR;
     }
     uint64_t size = static_cast<uint64_t>(st.st_size);
-    if (size == 0) return ReadUnsized(entry, fd, st, systemError);
+    if (size == 0 && !again) return ReadUnsized(entry, fd, st, systemError);
     Feed* feed = StartFileFeed(fd, size, error);
     if (feed == nullptr) {
         systemError = error;

@@ -92,7 +92,10 @@ bool FollowChanges() {
         StopWatching();
         redraw = true;
     } else {
-        SetMessage(ChangeText(change));
+        // A file read again says so until a key clears the message; then
+        // "Watching" comes back.
+        bool again = change == CHANGE_SHRUNK || change == CHANGE_REPLACED;
+        if (again || display.messageText[0] == '\0') SetMessage(ChangeText(change));
         RefreshEntry(e);
         redraw = change != CHANGE_NONE || e.lineCount != lines || e.size != size;
         if (redraw) ShowEnd(e);

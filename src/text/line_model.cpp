@@ -143,20 +143,22 @@ const uint8_t* PrevLineStart(Bytes data, const uint8_t* start) {
     return lf == nullptr ? begin : lf + 1;
 }
 
-LineInfo LineLength(Bytes data, const uint8_t* start) {
+LineInfo LineLength(Bytes data, const uint8_t* start, uint64_t window) {
     const uint8_t* end = data.data() + data.size();
     if (start == nullptr || start >= end) return LineInfo{start, 0, 0};
-    const uint8_t* lf = FindLineFeed(start, end);
-    size_t count = static_cast<size_t>((lf == nullptr ? end : lf) - start);
-    if (count != 0 && start[count - 1] == CR) --count;
+    const uint8_t* stop = uint64_t(end - start) > window ? start + window : end;
+    const uint8_t* lf = FindLineFeed(start, stop);
+    size_t count = static_cast<size_t>((lf == nullptr ? stop : lf) - start);
+    // A carriage return is dropped only where the line truly ends.
+    if (count != 0 && (lf != nullptr || stop == end) && start[count - 1] == CR) --count;
     return LineInfo{start, static_cast<uint64_t>(start - data.data()), static_cast<uint64_t>(count)};
 }
 
-bool LineAt(const TextLines& text, const LineCache& cache, uint64_t n, LineInfo& out) {
+bool LineAt(const TextLines& text, const LineCache& cache, uint64_t n, LineInfo& out, uint64_t window) {
     if (n == 0 || n > text.lineCount) return false;
     const uint8_t* start = LineStart(text, FromCache(text.data, cache), n);
     if (start == nullptr) return false;
-    out = LineLength(text.data, start);
+    out = LineLength(text.data, start, window);
     return true;
 }
 
@@ -227,7 +229,7 @@ void OffsetToLineColumn(const TextLines& text, const LineCache& cache, uint64_t 
 
 uint64_t LineColumnToOffset(const TextLines& text, const LineCache& cache, uint64_t n, uint64_t k) {
     LineInfo info;
-    if (!LineAt(text, cache, n, info)) return 0;
+    if (!LineAt(text, cache, n, info, 0)) return 0;
     return (static_cast<uint64_t>(info.offset) + (k == 0 ? 0 : k - 1));
 }
 

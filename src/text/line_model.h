@@ -75,10 +75,14 @@ ColumnPoint WalkColumns(const uint8_t* text, uint64_t length, uint64_t limit);
 const uint8_t* NextLineStart(Bytes data, const uint8_t* start);
 // Start of the preceding line, or nullptr for the first line.
 const uint8_t* PrevLineStart(Bytes data, const uint8_t* start);
-LineInfo LineLength(Bytes data, const uint8_t* start);
+// The line at start. Its end is looked for within `window` bytes only: a
+// longer line's text is cut there, so a caller that shows the start of a
+// line never reads the whole of a long one.
+LineInfo LineLength(Bytes data, const uint8_t* start, uint64_t window = UINT64_MAX);
 // Line n (1-based), walked from the cache or the index, whichever is nearer;
-// the cache does not move. False for 0 or n > lineCount.
-bool LineAt(const TextLines& text, const LineCache& cache, uint64_t n, LineInfo& out);
+// the cache does not move. False for 0 or n > lineCount. window: as for
+// LineLength.
+bool LineAt(const TextLines& text, const LineCache& cache, uint64_t n, LineInfo& out, uint64_t window = UINT64_MAX);
 // Next display character of a line (a byte 0..255) or END_OF_LINE. index is
 // the 0-based display column the character will occupy; expandTabs is
 // "tabs on and EBCDIC off".

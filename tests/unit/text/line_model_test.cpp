@@ -74,6 +74,20 @@ TEST(LineModel, HandWorkedCases) {
     }
 }
 
+// A line looked for within a window: cut there, its carriage return dropped
+// only where the line truly ends (a line feed, or the end of the data).
+TEST(LineModel, AWindowCutsALongLine) {
+    const struct { std::string data; uint64_t window, length; } cases[] = {
+        {"abcdef\n", 3, 3}, {"abc\r\n", 4, 4}, {"abc\r\n", 5, 3}, {"abc\r", 4, 3},
+        {"abc\n", 0, 0},    {"abc", UINT64_MAX, 3}, {"abc\r\nx", UINT64_MAX, 3},
+    };
+    for (const auto& c : cases) {
+        Bytes data = B(c.data);
+        EXPECT_EQ(pk::LineLength(data, data.data(), c.window).length, c.length)
+            << testing::PrintToString(c.data) << " " << c.window;
+    }
+}
+
 // Data over several index intervals: random lines (some longer than an
 // interval), line feeds exactly on the interval edges and next to them, no
 // line feed at all, only line feeds. From caches at the start, middle and
