@@ -38,6 +38,7 @@ void Publish(Feed& feed, uint64_t size, bool counted, bool streaming) {
     v.indexEntries = std::min<uint64_t>(LineIndexSize(s.scanned), feed.indexBytes / sizeof(uint64_t));
     v.counted = counted;
     v.streaming = streaming;
+    v.format = feed.format;
     {
         std::lock_guard<std::mutex> hold(feed.lock);
         v.failure = feed.shown.failure;
@@ -74,9 +75,10 @@ Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts) {
     return feed;
 }
 
-Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error) {
+Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error, bool sniff) {
     Feed* feed = new Feed;
     feed->fd = fd;
+    feed->sniff = sniff;
     constexpr uint64_t LEAST = uint64_t(64) << 20;
     feed->block = ReserveBlock(limit, std::min(limit, LEAST), feed->blockSize, error);
     feed->limit = std::min(limit, feed->blockSize);
@@ -128,6 +130,7 @@ void ReleaseFeed(Feed* feed) {
     if (feed == nullptr) return;
     StopStream(*feed);
     if (feed->worker.joinable()) feed->worker.join();
+    CloseDecompressor(feed->decompressor);
     UnmapFile(feed->map);
     ReleaseBlock(feed->block, feed->blockSize);
     ReleaseBlock(reinterpret_cast<uint8_t*>(feed->index), feed->indexBytes);

@@ -79,6 +79,7 @@ void RefreshEntry(FileEntry& entry) {
     entry.scanned = v.scanned;
     entry.failure = v.failure;
     entry.failureError = v.error;
+    entry.format = v.format;
     TakeScan(entry, v.scan);
 }
 

@@ -44,7 +44,8 @@ struct FileEntry {
     bool streaming = false;  // bytes are still arriving
     uint64_t scanned = 0;    // bytes whose lines are counted
     LoadResult failure{};    // why a stream stopped early (LOAD_OK: it did not)
-    uint32_t failureError = 0;
+    const char* format = nullptr;  // the compressed format its bytes come out of
+    uint64_t failureError = 0;  // its system error, or the bytes kept (LOAD_CORRUPT)
     bool failureShown = false;  // its message has been shown
     LineCache cache;
     FilePosition view;
@@ -88,6 +89,7 @@ enum LoadResult : int {
     LOAD_INPUT_IS_TERMINAL = 14,  // "-" with standard input a terminal
     LOAD_INPUT_CLOSED = 15,       // "-" with standard input closed
     LOAD_TABLE_FILLED = 16,       // files loaded, then the table filled with matches left over
+    LOAD_CORRUPT = 17,            // compressed data broke off; its number is the bytes kept
 };
 
 constexpr int ERROR_SHARING_VIOLATION = 32;
@@ -125,9 +127,10 @@ int CloseCurrentEntry();                      // 1 closed, 0 it is the only one
 void ReleaseAllEntries();
 
 // The long message (start-up, standard error) and the short one (message
-// field, at most 21 characters) of a load result, formatted into out.
+// field, at most 21 characters, but see LOAD_CORRUPT) of a load result,
+// formatted into out. systemError is the bytes kept for LOAD_CORRUPT.
 void LongLoadMessage(char* out, int outSize, LoadResult result, const char* typedName,
-                     const char* fullName, uint32_t systemError);
-void ShortLoadMessage(char* out, int outSize, LoadResult result, uint32_t systemError);
+                     const char* fullName, uint64_t systemError);
+void ShortLoadMessage(char* out, int outSize, LoadResult result, uint64_t systemError);
 
 }  // namespace pk
