@@ -13,14 +13,15 @@ namespace pk {
 
 struct CompressionFormat {
     const char* name;         // as the title shows it
-    uint8_t magic[6];
+    uint8_t magic[10];
     uint8_t magicLength;
+    uint8_t digitAt;  // a byte of the magic that is any digit 1-9 (0: none)
     // Lets the decompression library read this format (and this one only).
     int (*support)(struct archive*);
 };
 
 // Bytes enough to tell every format apart.
-constexpr uint64_t MAGIC_BYTES = 6;
+constexpr uint64_t MAGIC_BYTES = 10;
 
 // The format whose magic number start begins with; nullptr for none.
 const CompressionFormat* FormatOf(Bytes start);

@@ -2,7 +2,9 @@
 // compressed bytes through a callback that waits on the descriptor and the
 // stop pipe as a plain read does, starting with the bytes already read to
 // recognise the format. Only the one recognised format is enabled, so no
-// other filter (and no outside program) is ever tried on the data.
+// other filter (and no outside program) is ever tried on the data. The
+// library hands out what it decompressed in blocks of its own (64 KiB for
+// gzip): data that breaks off loses the block it breaks off in.
 #include <archive.h>
 
 #include <algorithm>
@@ -17,7 +19,6 @@ struct Decompressor {
     struct archive* archive = nullptr;
     std::vector<uint8_t> input;    // the compressed bytes the library reads now
     uint64_t firstSize = 0;        // input holds bytes read before: hand them over first
-    std::vector<uint8_t>* taken = nullptr;  // while opening: every byte handed over
     uint32_t readError = 0;
     // Decompressed bytes the library gave that did not fit the last read.
     const uint8_t* left = nullptr;
@@ -45,28 +46,32 @@ la_ssize_t Supply(struct archive*, void* data, const void** buffer) {
         }
         n = got.bytes;  // 0 at the end, and when the stream is stopped
     }
-    if (d.taken != nullptr) d.taken->insert(d.taken->end(), d.input.begin(), d.input.begin() + long(n));
     *buffer = d.input.data();
     return la_ssize_t(n);
 }
 
 }  // namespace
 
-Decompressor* OpenDecompressor(Feed& feed, const CompressionFormat& format, Bytes first,
-                               std::vector<uint8_t>& taken) {
+// Why the library stopped: a stop, a failed read, or the data.
+SourceRead Failure(const Decompressor& d) {
+    if (d.feed->stop) return {0, SOURCE_STOPPED, 0};
+    if (d.readError != 0) return {0, SOURCE_FAILED, d.readError};
+    return {0, SOURCE_CORRUPT, 0};
+}
+
+Decompressor* OpenDecompressor(Feed& feed, const CompressionFormat& format, Bytes first, SourceRead& failure) {
     Decompressor* d = new Decompressor;
     d->feed = &feed;
     d->input.assign(first.begin(), first.end());
     d->firstSize = first.size();
-    d->taken = &taken;
     d->archive = archive_read_new();
     struct archive_entry* entry = nullptr;
     bool open = d->archive != nullptr && format.support(d->archive) == ARCHIVE_OK &&
                 archive_read_support_format_raw(d->archive) == ARCHIVE_OK &&
                 archive_read_open(d->archive, d, nullptr, Supply, nullptr) == ARCHIVE_OK &&
                 archive_read_next_header(d->archive, &entry) == ARCHIVE_OK;
-    d->taken = nullptr;
     if (!open) {
+        failure = Failure(*d);
         CloseDecompressor(d);
         return nullptr;
     }
@@ -80,8 +85,7 @@ SourceRead ReadDecompressed(Decompressor& d, uint8_t* out, uint64_t room) {
         la_int64_t offset = 0;
         int r = archive_read_data_block(d.archive, &block, &size, &offset);
         if (r == ARCHIVE_EOF) return {0, SOURCE_END, 0};
-        if (d.feed->stop) return {0, SOURCE_STOPPED, 0};
-        if (r != ARCHIVE_OK) return {0, d.readError != 0 ? SOURCE_FAILED : SOURCE_CORRUPT, d.readError};
+        if (r != ARCHIVE_OK || d.feed->stop) return Failure(d);
         d.left = static_cast<const uint8_t*>(block);
         d.leftSize = size;
     }

@@ -3,8 +3,6 @@
 // stream.
 #pragma once
 
-#include <vector>
-
 #include "files/compression.h"
 #include "files/file_feed.h"
 
@@ -37,18 +35,18 @@ bool WaitForInput(Feed& feed);
 // Reads at most room bytes of feed.fd as they come.
 SourceRead ReadPlain(Feed& feed, uint8_t* out, uint64_t room);
 // Starts decompressing feed.fd as `format`, whose first bytes were already
-// read (first). nullptr when the data is not of that format after all;
-// taken then holds every byte read from feed.fd, first included.
-Decompressor* OpenDecompressor(Feed& feed, const CompressionFormat& format, Bytes first,
-                               std::vector<uint8_t>& taken);
+// read (first). nullptr when it cannot: failure says why (the data is
+// corrupt, a read failed, the stream was stopped).
+Decompressor* OpenDecompressor(Feed& feed, const CompressionFormat& format, Bytes first, SourceRead& failure);
 // Decompresses at most room bytes into out.
 SourceRead ReadDecompressed(Decompressor& d, uint8_t* out, uint64_t room);
 // Gives back a decompressor; nullptr is ignored.
 void CloseDecompressor(Decompressor* d);
 // Reads a stream's first bytes into feed.block and, when they are a
 // compressed format's magic number, sets up its decompressor. Returns the
-// bytes of the stream now in the block (none when decompressing).
-uint64_t SniffStream(Feed& feed);
+// bytes of the stream now in the block (none when decompressing) and
+// whether the stream goes on (SOURCE_BYTES) or why not.
+SourceRead SniffStream(Feed& feed);
 // Reads at most room bytes of the stream: decompressed, or as they come.
 SourceRead ReadSource(Feed& feed, uint8_t* out, uint64_t room);
 // Reads feed.fd to its end into feed.block, counting as it goes.

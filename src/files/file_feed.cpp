@@ -21,6 +21,27 @@ std::span<uint64_t> IndexSpan(Feed& feed) { return {feed.index, feed.indexBytes 
 
 const uint8_t* FeedData(const Feed& feed) { return feed.block != nullptr ? feed.block : feed.map.base; }
 
+namespace {
+
+// An unended line longer than this is measured in cells only at the end: a
+// line that grows without end is not walked again at every view.
+constexpr uint64_t OPEN_LINE_MEASURED = uint64_t(1) << 20;
+
+// The scan with a long line still open at size, its cells taken at most
+// as many as its bytes until it is measured.
+ScanResult LongOpenLine(const ScanState& s, uint64_t size) {
+    ScanResult r = s.result;
+    uint64_t raw = size - s.lineStart, expanded = s.tabColumn - 1 + (size - s.tabEnd);
+    r.lineCount += 1;
+    r.longestRaw = std::max(r.longestRaw, raw);
+    r.longestExpanded = std::max(r.longestExpanded, expanded);
+    r.widestCellsRaw = std::max(r.widestCellsRaw, raw);
+    r.widestCellsExpanded = std::max(r.widestCellsExpanded, expanded);
+    return r;
+}
+
+}  // namespace
+
 void Publish(Feed& feed, uint64_t size, bool counted, bool streaming) {
     const ScanState& s = feed.state;
     FeedView v;
@@ -28,10 +49,12 @@ void Publish(Feed& feed, uint64_t size, bool counted, bool streaming) {
     v.size = size;
     v.scanned = s.scanned;
     v.scan = s.result;
-    if (s.scanned == size) {
+    if (s.scanned == size && ((counted && !streaming) || size - s.lineStart <= OPEN_LINE_MEASURED)) {
         // The bytes after the last line feed are a line of their own.
         ScanState rest = s;
         v.scan = ScanFinish(Bytes(v.data, size), rest);
+    } else if (s.scanned == size) {
+        v.scan = LongOpenLine(s, size);
     } else if (s.lineStart < size) {
         v.scan.lineCount += 1;
     }

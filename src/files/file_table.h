@@ -27,6 +27,17 @@ struct FilePosition {
 constexpr uint16_t FOUND_SHOWN = 0x0002;
 constexpr uint16_t FIND_FAILED = 0x0004;
 
+// What a compressed file's slot keeps of the side it does not show (its
+// decompressed bytes, or its raw ones): the feed and where the view was.
+struct FileSide {
+    Feed* feed = nullptr;
+    FilePosition view{1, 1, 0};
+    LineCache cache;
+    FilePosition findStart{1, 1, 0};
+    FilePosition found;
+    uint16_t findFlags = 0;
+};
+
 // A slot's bytes and measure are a copy of its feed's view (RefreshEntry),
 // taken between key events so that one event sees one state of the file.
 struct FileEntry {
@@ -45,6 +56,8 @@ struct FileEntry {
     uint64_t scanned = 0;    // bytes whose lines are counted
     LoadResult failure{};    // why a stream stopped early (LOAD_OK: it did not)
     const char* format = nullptr;  // the compressed format its bytes come out of
+    bool rawShown = false;  // a compressed file's raw bytes are shown (other: the decompressed)
+    FileSide other;
     uint64_t failureError = 0;  // its system error, or the bytes kept (LOAD_CORRUPT)
     bool failureShown = false;  // its message has been shown
     LineCache cache;

@@ -16,27 +16,23 @@ constexpr uint64_t BLOCK = uint64_t(1) << 20;
 }  // namespace
 
 CopyRun CopyStream(int fd, bool (*take)(Bytes)) {
-    // Room for the bytes read to recognise the format besides the block.
-    std::unique_ptr<uint8_t[]> block(new uint8_t[4 * BLOCK]);
+    std::unique_ptr<uint8_t[]> block(new uint8_t[BLOCK]);
     Feed feed;
     feed.fd = fd;
     feed.block = block.get();
-    feed.limit = 4 * BLOCK;
+    feed.limit = BLOCK;
     CopyRun run;
-    uint64_t size = SniffStream(feed);
-    for (;;) {
-        if (size > 0 && !take(Bytes(block.get(), size))) {
+    SourceRead got = SniffStream(feed);
+    while (got.status == SOURCE_BYTES || got.status == SOURCE_AGAIN) {
+        if (got.bytes > 0 && !take(Bytes(block.get(), got.bytes))) {
             run.takeFailed = true;
             break;
         }
-        run.bytes += size;
-        SourceRead got = ReadSource(feed, block.get(), BLOCK);
-        size = got.bytes;
-        if (got.status == SOURCE_BYTES || got.status == SOURCE_AGAIN) continue;
-        if (got.status == SOURCE_FAILED) run.failure = LOAD_READ_ERROR, run.error = got.error;
-        if (got.status == SOURCE_CORRUPT) run.failure = LOAD_CORRUPT, run.error = run.bytes;
-        break;
+        run.bytes += got.bytes;
+        got = ReadSource(feed, block.get(), BLOCK);
     }
+    if (got.status == SOURCE_FAILED) run.failure = LOAD_READ_ERROR, run.error = got.error;
+    if (got.status == SOURCE_CORRUPT) run.failure = LOAD_CORRUPT, run.error = run.bytes;
     CloseDecompressor(feed.decompressor);
     feed.block = nullptr;
     feed.fd = -1;

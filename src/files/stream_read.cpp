@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "files/feed_work.h"
 #include "files/file_table.h"
@@ -35,28 +34,23 @@ SourceRead ReadSource(Feed& feed, uint8_t* out, uint64_t room) {
     return ReadPlain(feed, out, room);
 }
 
-uint64_t SniffStream(Feed& feed) {
+SourceRead SniffStream(Feed& feed) {
     uint64_t size = 0;
     Bytes start(feed.block, 0);
+    SourceRead got;
     while (size < MAGIC_BYTES && FormatOf(start) == nullptr && MayBeCompressed(start)) {
-        SourceRead got = ReadPlain(feed, feed.block + size, MAGIC_BYTES - size);
+        got = ReadPlain(feed, feed.block + size, MAGIC_BYTES - size);
         if (got.status == SOURCE_AGAIN) continue;
-        if (got.status != SOURCE_BYTES || got.bytes == 0) break;
+        if (got.status != SOURCE_BYTES) break;
         size += got.bytes;
         start = Bytes(feed.block, size);
     }
     const CompressionFormat* format = FormatOf(start);
-    if (format == nullptr) return size;
-    std::vector<uint8_t> taken;
-    feed.decompressor = OpenDecompressor(feed, *format, start, taken);
-    if (feed.decompressor != nullptr) {
-        feed.format = format->name;
-        return 0;
-    }
-    // Not that format after all: what was read is shown as it is.
-    size = std::min<uint64_t>(taken.size(), feed.limit);
-    if (size > 0) std::memcpy(feed.block, taken.data(), size);
-    return size;
+    if (format == nullptr) return {size, got.status == SOURCE_AGAIN ? SOURCE_BYTES : got.status, got.error};
+    feed.format = format->name;
+    SourceRead opened;
+    feed.decompressor = OpenDecompressor(feed, *format, start, opened);
+    return opened;
 }
 
 bool WaitForInput(Feed& feed) {
@@ -79,29 +73,25 @@ SourceRead ReadPlain(Feed& feed, uint8_t* out, uint64_t room) {
 }
 
 void ReadStream(Feed& feed) {
-    uint64_t size = feed.sniff ? SniffStream(feed) : 0;
-    if (size > 0) {
-        ScanPart(Bytes(feed.block, size), size, feed.state);
-        Publish(feed, size, true, true);
-    }
-    for (;;) {
+    SourceRead got = feed.sniff ? SniffStream(feed) : SourceRead{};
+    uint64_t size = got.bytes;
+    while (got.status == SOURCE_BYTES || got.status == SOURCE_AGAIN) {
+        if (got.bytes > 0) {
+            ScanPart(Bytes(feed.block, size), size, feed.state);
+            Publish(feed, size, true, true);
+        }
         // Full: too large unless the stream ends right here.
         uint64_t room = std::min(READ_PIECE, feed.limit - size);
         uint8_t spare;
-        SourceRead got = ReadSource(feed, room > 0 ? feed.block + size : &spare, room > 0 ? room : 1);
-        if (got.status == SOURCE_AGAIN) continue;
-        if (got.status == SOURCE_FAILED) Fail(feed, LOAD_READ_ERROR, got.error);
-        if (got.status == SOURCE_CORRUPT) Fail(feed, LOAD_CORRUPT, size);
-        if (got.status != SOURCE_BYTES) break;
-        if (got.bytes == 0) continue;
-        if (room == 0) {
+        got = ReadSource(feed, room > 0 ? feed.block + size : &spare, room > 0 ? room : 1);
+        if (room == 0 && got.bytes > 0) {
             Fail(feed, LOAD_TOO_LARGE, 0);
             break;
         }
         size += got.bytes;
-        ScanPart(Bytes(feed.block, size), size, feed.state);
-        Publish(feed, size, true, true);
     }
+    if (got.status == SOURCE_FAILED) Fail(feed, LOAD_READ_ERROR, got.error);
+    if (got.status == SOURCE_CORRUPT) Fail(feed, LOAD_CORRUPT, size);
     Publish(feed, size, true, false);
 }
 
