@@ -12,7 +12,7 @@ namespace {
 // bzip2's "BZh" could start a text: its magic goes on with the block size
 // (a digit 1-9 at digitAt) and the first block's magic number.
 constexpr CompressionFormat FORMATS[] = {
-    {"gzip", {0x1F, 0x8B, 0x08}, 3, 0, archive_read_support_filter_gzip},
+    {"gzip", {0x1F, 0x8B, 0x08}, 3, 0, nullptr},
     {"xz", {0xFD, 0x37, 0x7A, 0x58, 0x5A, 0x00}, 6, 0, archive_read_support_filter_xz},
     {"zstd", {0x28, 0xB5, 0x2F, 0xFD}, 4, 0, archive_read_support_filter_zstd},
     {"bzip2", {'B', 'Z', 'h', 0, 0x31, 0x41, 0x59, 0x26, 0x53, 0x59}, 10, 3, archive_read_support_filter_bzip2},

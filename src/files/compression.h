@@ -16,7 +16,7 @@ struct CompressionFormat {
     uint8_t magic[10];
     uint8_t magicLength;
     uint8_t digitAt;  // a byte of the magic that is any digit 1-9 (0: none)
-    // Lets the decompression library read this format (and this one only).
+    // Lets libarchive read this format (and this one only); none: zlib reads it.
     int (*support)(struct archive*);
 };
 
