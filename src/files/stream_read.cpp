@@ -46,7 +46,8 @@ SourceRead SniffStream(Feed& feed) {
         start = Bytes(feed.block, size);
     }
     const CompressionFormat* format = FormatOf(start);
-    if (format == nullptr) return {size, got.status == SOURCE_AGAIN ? SOURCE_BYTES : got.status, got.error};
+    // Bytes read are handed on first; the next read meets the end again.
+    if (format == nullptr) return size > 0 ? SourceRead{size, SOURCE_BYTES, 0} : got;
     feed.format = format->name;
     SourceRead opened;
     feed.decompressor = OpenDecompressor(feed, *format, start, opened);
