@@ -13,6 +13,7 @@
 #include <cerrno>
 
 #include "files/feed_work.h"
+#include "files/file_memory.h"
 #include "files/file_table.h"
 
 namespace pk {
@@ -84,6 +85,8 @@ void ReadStream(Feed& feed) {
         // Full: too large unless the stream ends right here.
         uint64_t room = std::min(READ_PIECE, feed.limit - size);
         uint8_t spare;
+        // Decompressed data fills the whole piece: its pages are backed at once.
+        if (room > 0 && feed.decompressor != nullptr) BackBlock(feed.block + size, room);
         got = ReadSource(feed, room > 0 ? feed.block + size : &spare, room > 0 ? room : 1);
         if (room == 0 && got.bytes > 0) {
             Fail(feed, LOAD_TOO_LARGE, 0);
