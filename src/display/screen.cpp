@@ -125,20 +125,28 @@ namespace {
 // The message and status fields share row 2. A message longer than its
 // field (a number of bytes in it) takes as many of the status text's
 // leading blanks as it needs, keeping one blank before the text; the status
-// text stays right-aligned at the row's right edge.
+// field then starts right after it, so the column between them is drawn.
+// The status text stays right-aligned at the row's right edge.
 size_t MessageWidth(size_t messageLength) {
     if (messageLength <= MESSAGE_FIELD_WIDTH) return MESSAGE_FIELD_WIDTH;
+    // The column between the fields and the blanks but one.
     size_t blanks = std::strspn(display.statusText, " ");
-    size_t room = MESSAGE_FIELD_WIDTH + (blanks > 0 ? blanks : 1) - 1;
-    return std::min(messageLength, room);
+    return std::min(messageLength, MESSAGE_FIELD_WIDTH + blanks);
 }
+
+// The message's width as last laid out. When it took status columns, the
+// column between the fields was drawn over and is blanked when they go back.
+size_t shownWidth = MESSAGE_FIELD_WIDTH;
 
 void LayOutStatusRow(PanelField& message, PanelField& status, size_t width) {
     size_t taken = width - MESSAGE_FIELD_WIDTH;  // status columns the message takes
-    message.width = message.textLength = uint16_t(width);
-    status.column = uint16_t(MESSAGE_FIELD_WIDTH + 2 + taken);
-    status.width = status.textLength = uint16_t(STATUS_FIELD_WIDTH - taken);
-    status.text = reinterpret_cast<uint8_t*>(display.statusText) + taken;
+    bool gapToBlank = taken == 0 && shownWidth > MESSAGE_FIELD_WIDTH;
+    shownWidth = width;
+    message.width = message.textLength = uint16_t(width + (gapToBlank ? 1 : 0));
+    size_t gap = taken > 0 ? 1 : 0;  // the status field starts right after a wide message
+    status.column = uint16_t(MESSAGE_FIELD_WIDTH + 2 + taken - gap);
+    status.width = status.textLength = uint16_t(STATUS_FIELD_WIDTH - taken + gap);
+    status.text = reinterpret_cast<uint8_t*>(display.statusText) + taken - gap;
 }
 
 }  // namespace
@@ -162,7 +170,7 @@ void ShowCounts() {
     if (message == nullptr || status == nullptr) return;
     message->text = messageFieldText;  // as it was filled last
     FormatStatus();
-    LayOutStatusRow(*message, *status, message->width);
+    LayOutStatusRow(*message, *status, shownWidth);
     fullpanel(PNL_DISPLAY, StatusPanel);
 }
 
