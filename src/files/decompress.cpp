@@ -39,8 +39,8 @@ namespace {
 
 constexpr size_t INPUT_BYTES = 256 * 1024;
 
-// The next compressed bytes: their count (0 at the end or a stop, -1 when
-// the read failed), at *buffer.
+// The next compressed bytes: their count (0 at the end or a stop, negative
+// when the read failed), at *buffer.
 la_ssize_t Pull(Decompressor& d, const void** buffer) {
     uint64_t n = 0;
     if (d.firstSize > 0) {
