@@ -6,8 +6,10 @@
 // `cat FILE >/dev/null` for scale, the ratios less/pk and pk's memory: its
 // private resident memory (RssAnon) once the count is done, and its peak.
 //
-//   latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less]
+//   latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less] [--no-gzip]
 //
+// Files up to 1 GiB are also gzipped and shown compressed (see "Compressed
+// logs"), unless --no-gzip.
 // Sizes default to 64M, 1G and 8G. The files live in DIR (default
 // $TMPDIR/pk-latency) and are made again only when missing or not as
 // expected; a file larger than 1 GiB repeats the 1 GiB one. The last line of
@@ -67,6 +69,7 @@ struct Options {
     int runs = 3;
     std::string dir;
     bool less = true;
+    bool gzip = true;  // also the file gzipped
 };
 
 struct TestFile {
@@ -469,6 +472,66 @@ void Report(const TestFile& f, const Samples& s, int runs, bool withLess) {
     std::fflush(stdout);
 }
 
+// --- Compressed logs ---------------------------------------------------------------
+// The log gzipped (FILE.gz beside it, made once): pk's first screen from its
+// start, and the time until the whole file is decompressed and counted (the
+// "+" gone from the status), against `zcat FILE.gz >/dev/null` in the same run.
+
+struct GzipSamples {
+    std::vector<double> first, whole, zcat;
+};
+
+std::string PrepareGzip(const TestFile& f) {
+    std::string gz = f.path + ".gz";
+    std::error_code ec;
+    if (std::filesystem::exists(gz, ec)) return gz;
+    std::printf("making %s ...\n", gz.c_str());
+    std::fflush(stdout);
+    std::string part = gz + ".part" + std::to_string(getpid());
+    pktest::RunResult r = pktest::Run({"sh", "-c", "gzip -c \"$0\" > \"$1\" && mv \"$1\" \"$2\"", f.path, part, gz}, {},
+                                      "", kLessWaitMs);
+    if (r.exitCode != 0) Fail("gzip failed: " + r.err);
+    return gz;
+}
+
+void GzipRun(const TestFile& f, const std::string& gz, GzipSamples& s) {
+    Clock::time_point start = Clock::now();
+    pktest::RunResult r = pktest::Run({"sh", "-c", "zcat \"$0\" >/dev/null", gz}, {}, "", kLessWaitMs);
+    if (r.exitCode != 0) Fail("zcat failed: " + r.err);
+    s.zcat.push_back(Seconds(Clock::now() - start));
+
+    PtyTerm t{kRows, kCols};
+    start = Clock::now();
+    if (!t.start({PK_BINARY, gz})) Fail("could not start " PK_BINARY);
+    s.first.push_back(Until(
+        t, start, [&] { return RowStarts(t, 3, f.firstText) && RowHas(t, kRows - 1, "Half"); }, kPkWaitMs,
+        "the first screen of " + gz));
+    const std::string counted = " of " + std::to_string(f.lines) + ",";
+    s.whole.push_back(Until(t, start, [&] { return RowHas(t, 1, counted); }, kLessWaitMs, "the whole of " + gz));
+    t.send("end\r");
+    if (t.exitCode(kPkWaitMs) != 0) Fail("pk did not end", &t);
+}
+
+void GzipReport(const TestFile& f, const std::string& gz, const GzipSamples& s) {
+    std::error_code ec;
+    double gzMiB = double(std::filesystem::file_size(gz, ec)) / (1 << 20);
+    double zcat = Median(s.zcat), whole = Median(s.whole);
+    std::printf("\n%s: %.1f MiB of gzip, %zu bytes, %u lines; median of %zu run(s)\n", gz.c_str(), gzMiB, f.size,
+                f.lines, s.whole.size());
+    std::printf("%-36s %24s\n", "first screen (from the start)", Duration(Median(s.first)).c_str());
+    std::printf("%-36s %24s\n", "whole file read and counted", Duration(whole).c_str());
+    std::printf("%-36s %24s\n", "zcat FILE >/dev/null", Duration(zcat).c_str());
+    std::printf("%-36s %23.0f%%\n", "pk's speed against zcat's", whole > 0 ? 100 * zcat / whole : 0.0);
+    std::fflush(stdout);
+}
+
+void RunGzip(const TestFile& f, int runs) {
+    std::string gz = PrepareGzip(f);
+    GzipSamples s;
+    for (int run = 0; run < runs; ++run) GzipRun(f, gz, s);
+    GzipReport(f, gz, s);
+}
+
 // --- Options and main ------------------------------------------------------------
 
 bool ParseSize(const std::string& text, size_t& size) {
@@ -489,6 +552,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         size_t size = 0;
         if (a == "--no-less") {
             o.less = false;
+        } else if (a == "--no-gzip") {
+            o.gzip = false;
         } else if (a == "--size" && value && ParseSize(argv[++i], size)) {
             o.sizes.push_back(size);
         } else if (a == "--runs" && value) {
@@ -509,7 +574,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) {
-        std::fprintf(stderr, "usage: latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less]\n"
+        std::fprintf(stderr, "usage: latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less] [--no-gzip]\n"
                              "  sizes from 1M to 64G; default --size 64M --size 1G --size 8G --runs 3\n");
         return 2;
     }
@@ -524,6 +589,7 @@ int main(int argc, char** argv) {
             if (!less.empty()) RunLess(less, f, s);
         }
         Report(f, s, o.runs, !less.empty());
+        if (o.gzip && f.size <= kAllOpsMax) RunGzip(f, o.runs);
     }
     return 0;
 }

@@ -3,9 +3,10 @@
 # need, skipping those already present. Uses sudo when not run as root.
 set -euo pipefail
 
-need=(g++ cmake make pkg-config libncurses-dev libpcre2-dev)
+need=(g++ cmake make pkg-config libncurses-dev libpcre2-dev libarchive-dev zlib1g-dev)
 if [ "${1:-}" = "test" ]; then
-  need+=(libvterm-dev libgtest-dev libbenchmark-dev xxd coreutils libc-bin tmux clang libclang-rt-dev groff-base dpkg-dev)
+  need+=(libvterm-dev libgtest-dev libbenchmark-dev xxd coreutils libc-bin tmux clang libclang-rt-dev groff-base dpkg-dev
+    gzip xz-utils zstd bzip2 lz4 python3)
 fi
 
 missing=()

@@ -10,6 +10,7 @@
 
 #include "app/startup_output.h"
 #include "files/standard_input.h"
+#include "files/stream_copy.h"
 #include "files/system_error.h"
 #include "files/write_all.h"
 
@@ -17,35 +18,33 @@ namespace pk {
 
 namespace {
 
-constexpr size_t BLOCK = 64 * 1024;
 // A message quotes at most a full path.
 constexpr int MESSAGE_BUFFER = 2 * NAME_SIZE + 128;
 
-void LoadMessage(LoadResult result, const char* name, uint32_t error) {
+void LoadMessage(LoadResult result, const char* name, uint64_t error) {
     char message[MESSAGE_BUFFER];
     LongLoadMessage(message, sizeof message, result, name, name, error);
     PrintError(message);
 }
 
-// Copies from fd to standard output until its end: the bytes copied, or -1
-// after the failure's message (a read failure names name).
+bool WriteOut(Bytes bytes) {
+    return WriteAll(STDOUT_FILENO, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// Copies from fd to standard output until its end, decompressed when it is
+// compressed: the bytes copied, or -1 after the failure's message (a read
+// failure names name).
 int64_t Stream(int fd, const char* name) {
-    static char block[BLOCK];
-    int64_t total = 0;
-    for (;;) {
-        ssize_t n = read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            LoadMessage(LOAD_READ_ERROR, name, uint32_t(errno));
-            return -1;
-        }
-        if (n == 0) return total;
-        if (!WriteAll(STDOUT_FILENO, std::string_view(block, size_t(n)))) {
-            PrintError("pk: cannot write standard output, rc = " + SystemErrorText(uint32_t(errno)));
-            return -1;
-        }
-        total += n;
+    CopyRun run = CopyStream(fd, WriteOut);
+    if (run.takeFailed) {
+        PrintError("pk: cannot write standard output, rc = " + SystemErrorText(uint32_t(errno)));
+        return -1;
     }
+    if (run.failure != LOAD_OK) {
+        LoadMessage(run.failure, name, run.error);
+        return -1;
+    }
+    return int64_t(run.bytes);
 }
 
 // One loaded file, opened again by its path.

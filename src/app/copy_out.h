@@ -1,7 +1,7 @@
 // Without a terminal to show a screen on (cron, CI, ssh without a
-// terminal), pk copies what it was given to standard output unchanged: the
+// terminal), pk copies what it was given to standard output: the
 // files its names loaded, read again from their paths, and standard input,
-// streamed as it arrives.
+// streamed as it arrives. Compressed data is copied decompressed.
 #pragma once
 
 #include <vector>

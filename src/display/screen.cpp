@@ -87,13 +87,23 @@ void DrawMainScreen() {
     }
 }
 
+// The name as the title shows it: a compressed file's followed by its
+// format, and "raw" while its raw bytes are shown.
+const char* TitleName() {
+    static char title[NAME_SIZE + 16];
+    const FileEntry& entry = CurrentEntry();
+    if (entry.format == nullptr) return entry.name;
+    std::snprintf(title, sizeof title, "%s (%s%s)", entry.name, entry.format, entry.rawShown ? ", raw" : "");
+    return title;
+}
+
 // The name's last 73 characters: bytes, or in UTF-8 the characters of its
 // last 73 cells, laid out by the panel library straight from the name.
 void ShowFileName() {
     PanelField* field = fullfind(TitlePanel, 1);
     if (field == nullptr) return;
-    const char* name = CurrentEntry().name;
-    size_t length = strnlen(name, NAME_SIZE);
+    const char* name = TitleName();
+    size_t length = strnlen(name, NAME_SIZE + 16);
     if (ShowingUtf8()) {
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(name);
         size_t start = Utf8Tail(bytes, length, TITLE_NAME_WIDTH);
@@ -110,16 +120,47 @@ void ShowFileName() {
     fullpanel(PNL_DISPLAY, TitlePanel);
 }
 
+namespace {
+
+// The message and status fields share row 2. A message longer than its
+// field (a number of bytes in it) takes as many of the status text's
+// leading blanks as it needs, keeping one blank before the text; the status
+// field then starts right after it, so the column between them is drawn.
+// The status text stays right-aligned at the row's right edge.
+size_t MessageWidth(size_t messageLength) {
+    if (messageLength <= MESSAGE_FIELD_WIDTH) return MESSAGE_FIELD_WIDTH;
+    // The column between the fields and the blanks but one.
+    size_t blanks = std::strspn(display.statusText, " ");
+    return std::min(messageLength, MESSAGE_FIELD_WIDTH + blanks);
+}
+
+// The message's width as last laid out. When it took status columns, the
+// column between the fields was drawn over and is blanked when they go back.
+size_t shownWidth = MESSAGE_FIELD_WIDTH;
+
+void LayOutStatusRow(PanelField& message, PanelField& status, size_t width) {
+    size_t taken = width - MESSAGE_FIELD_WIDTH;  // status columns the message takes
+    bool gapToBlank = taken == 0 && shownWidth > MESSAGE_FIELD_WIDTH;
+    shownWidth = width;
+    message.width = message.textLength = uint16_t(width + (gapToBlank ? 1 : 0));
+    size_t gap = taken > 0 ? 1 : 0;  // the status field starts right after a wide message
+    status.column = uint16_t(MESSAGE_FIELD_WIDTH + 2 + taken - gap);
+    status.width = status.textLength = uint16_t(STATUS_FIELD_WIDTH - taken + gap);
+    status.text = reinterpret_cast<uint8_t*>(display.statusText) + taken - gap;
+}
+
+}  // namespace
+
 void ShowStatus() {
     PanelField* message = fullfind(StatusPanel, 1);
     PanelField* status = fullfind(StatusPanel, 2);
     if (message == nullptr || status == nullptr) return;
-    FillField(messageFieldText, MESSAGE_FIELD_WIDTH, display.messageText,
-              strnlen(display.messageText, MESSAGE_SIZE));
-    message->text = messageFieldText;
-    FormatStatus();
+    size_t length = strnlen(display.messageText, MESSAGE_SIZE);
     // A text longer than the field (very large numbers) is cut at its edge.
-    status->text = reinterpret_cast<uint8_t*>(display.statusText);
+    FormatStatus();
+    LayOutStatusRow(*message, *status, MessageWidth(length));
+    FillField(messageFieldText, message->width, display.messageText, length);
+    message->text = messageFieldText;
     fullpanel(PNL_DISPLAY, StatusPanel);
 }
 
@@ -129,7 +170,7 @@ void ShowCounts() {
     if (message == nullptr || status == nullptr) return;
     message->text = messageFieldText;  // as it was filled last
     FormatStatus();
-    status->text = reinterpret_cast<uint8_t*>(display.statusText);
+    LayOutStatusRow(*message, *status, shownWidth);
     fullpanel(PNL_DISPLAY, StatusPanel);
 }
 

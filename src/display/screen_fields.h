@@ -14,6 +14,6 @@ constexpr uint16_t STATUS_FIELD_WIDTH = 58;
 
 // The shown part of the file name and of messageText, blank-padded.
 extern uint8_t titleNameText[TITLE_NAME_WIDTH];
-extern uint8_t messageFieldText[MESSAGE_FIELD_WIDTH];
+extern uint8_t messageFieldText[MESSAGE_SIZE];  // a long message takes more than the field
 
 }  // namespace pk

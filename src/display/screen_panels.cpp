@@ -70,7 +70,7 @@ constinit std::array<PanelField, KEYS_FIELD_COUNT> keyFields = MakeKeyFields();
 }  // namespace
 
 uint8_t titleNameText[TITLE_NAME_WIDTH];
-uint8_t messageFieldText[MESSAGE_FIELD_WIDTH];
+uint8_t messageFieldText[MESSAGE_SIZE];
 
 PanelField TitlePanel[] = {
     {0, P, BRIGHT, 1, 1, 6, 0, 6, peekraText},

@@ -15,7 +15,10 @@ namespace {
 
 CountWaiter countWaiter = nullptr;
 
-bool IsFile(const FileEntry& entry) { return entry.feed != nullptr && entry.feed->block == nullptr; }
+// A mapped file, not the raw side of a compressed one (which is not followed).
+bool IsFile(const FileEntry& entry) {
+    return entry.feed != nullptr && entry.feed->block == nullptr && entry.other.feed == nullptr;
+}
 
 }  // namespace
 

@@ -28,6 +28,27 @@ std::span<uint64_t> IndexSpan(Feed& feed) { return {feed.index, feed.indexBytes 
 
 const uint8_t* FeedData(const Feed& feed) { return feed.block != nullptr ? feed.block : feed.map.base; }
 
+namespace {
+
+// An unended line longer than this is measured in cells only at the end: a
+// line that grows without end is not walked again at every view.
+constexpr uint64_t OPEN_LINE_MEASURED = uint64_t(1) << 20;
+
+// The scan with a long line still open at size, its cells taken at most
+// as many as its bytes until it is measured.
+ScanResult LongOpenLine(const ScanState& s, uint64_t size) {
+    ScanResult r = s.result;
+    uint64_t raw = size - s.lineStart, expanded = s.tabColumn - 1 + (size - s.tabEnd);
+    r.lineCount += 1;
+    r.longestRaw = std::max(r.longestRaw, raw);
+    r.longestExpanded = std::max(r.longestExpanded, expanded);
+    r.widestCellsRaw = std::max(r.widestCellsRaw, raw);
+    r.widestCellsExpanded = std::max(r.widestCellsExpanded, expanded);
+    return r;
+}
+
+}  // namespace
+
 void Publish(Feed& feed, uint64_t size, bool counted, bool streaming) {
     const ScanState& s = feed.state;
     FeedView v;
@@ -35,16 +56,19 @@ void Publish(Feed& feed, uint64_t size, bool counted, bool streaming) {
     v.size = size;
     v.scanned = s.scanned;
     v.scan = s.result;
-    if (s.scanned == size) {
+    if (s.scanned == size && ((counted && !streaming) || size - s.lineStart <= OPEN_LINE_MEASURED)) {
         // The bytes after the last line feed are a line of their own.
         ScanState rest = s;
         v.scan = ScanFinish(Bytes(v.data, size), rest);
+    } else if (s.scanned == size) {
+        v.scan = LongOpenLine(s, size);
     } else if (s.lineStart < size) {
         v.scan.lineCount += 1;
     }
     v.indexEntries = std::min<uint64_t>(LineIndexSize(s.scanned), feed.indexBytes / sizeof(uint64_t));
     v.counted = counted;
     v.streaming = streaming;
+    v.format = feed.format;
     {
         std::lock_guard<std::mutex> hold(feed.lock);
         v.failure = feed.shown.failure;
@@ -83,9 +107,10 @@ Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts) {
     return feed;
 }
 
-Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error) {
+Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error, bool sniff) {
     Feed* feed = new Feed;
     feed->fd = fd;
+    feed->sniff = sniff;
     constexpr uint64_t LEAST = uint64_t(64) << 20;
     feed->block = ReserveBlock(limit, std::min(limit, LEAST), feed->blockSize, error);
     feed->limit = std::min(limit, feed->blockSize);
@@ -137,6 +162,7 @@ void ReleaseFeed(Feed* feed) {
     if (feed == nullptr) return;
     StopStream(*feed);
     if (feed->worker.joinable()) feed->worker.join();
+    CloseDecompressor(feed->decompressor);
     UnmapFile(feed->map);
     ReleaseBlock(feed->block, feed->blockSize);
     ReleaseBlock(reinterpret_cast<uint8_t*>(feed->index), feed->indexBytes);

@@ -30,8 +30,11 @@ struct FeedView {
     bool counted = false;       // every byte there is has been measured
     bool streaming = false;     // a stream whose end has not come
     LoadResult failure{};       // why a stream stopped early (LOAD_OK: it did not)
-    uint32_t error = 0;
+    uint64_t error = 0;         // its system error, or the bytes kept before corrupt data
+    const char* format = nullptr;  // the compressed format the bytes come out of
 };
+
+struct Decompressor;
 
 struct Feed {
     std::mutex lock;
@@ -47,6 +50,10 @@ struct Feed {
     uint64_t indexBytes = 0;
     int fd = -1;
     int wake[2] = {-1, -1};    // a stream's reader waits on this too
+    // A stream whose first bytes say it is compressed is read through this.
+    bool sniff = false;
+    Decompressor* decompressor = nullptr;
+    const char* format = nullptr;
     // The worker's own.
     ScanState state;
     uint64_t target = 0;   // bytes to count (under lock)
@@ -60,8 +67,10 @@ struct Feed {
 // with the errno when it cannot be mapped.
 Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts = 0);
 // Starts reading fd (a pipe or the like) to its end, at most limit bytes;
-// the feed owns fd. nullptr with the errno when no memory can be had.
-Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error);
+// the feed owns fd. nullptr with the errno when no memory can be had. With
+// sniff, data that starts with the magic number of a compressed format
+// (compression.h) is decompressed as it is read.
+Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error, bool sniff = false);
 FeedView ViewFeed(Feed& feed);
 // Waits until ready(view) holds, the feed has nothing more to give, or
 // timeoutMs passed; returns the last view.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace pk {
 
@@ -29,6 +30,15 @@ uint8_t* ReserveBlock(uint64_t want, uint64_t least, uint64_t& size, uint32_t& e
     }
     error = static_cast<uint32_t>(errno);
     return nullptr;
+}
+
+void BackBlock(uint8_t* at, uint64_t bytes) {
+#ifndef MADV_POPULATE_WRITE
+    constexpr int MADV_POPULATE_WRITE = 23;  // Linux 5.14; older systems refuse it and fault page by page
+#endif
+    uint64_t start = reinterpret_cast<uintptr_t>(at) / PageSize() * PageSize();
+    uint64_t end = RoundUp(reinterpret_cast<uintptr_t>(at) + bytes, PageSize());
+    (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
 }
 
 void ReleaseBlock(uint8_t* block, uint64_t size) {

@@ -13,6 +13,10 @@ namespace pk {
 // nullptr with the errno in error. Where the system refuses so large a range
 // it is halved down to `least` bytes; size gets what was reserved.
 uint8_t* ReserveBlock(uint64_t want, uint64_t least, uint64_t& size, uint32_t& error);
+// Backs the pages of [at, at + bytes) of a reserved range with memory in one
+// call, where the system can, rather than one fault per page as they are
+// first written.
+void BackBlock(uint8_t* at, uint64_t bytes);
 // Gives back a range from ReserveBlock; nullptr is ignored.
 void ReleaseBlock(uint8_t* block, uint64_t size);
 // Bytes of the system's memory pages.

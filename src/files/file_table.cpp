@@ -29,6 +29,7 @@ bool Loaded(int slot) { return fileTable[slot].data != nullptr; }
 void FreeSlot(int slot) {
     FileEntry& entry = fileTable[slot];
     ReleaseFeed(entry.feed);
+    ReleaseFeed(entry.other.feed);
     entry = FileEntry{};
 }
 
@@ -79,6 +80,7 @@ void RefreshEntry(FileEntry& entry) {
     entry.scanned = v.scanned;
     entry.failure = v.failure;
     entry.failureError = v.error;
+    if (v.format != nullptr) entry.format = v.format;  // the raw side has none
     TakeScan(entry, v.scan);
 }
 

@@ -27,6 +27,17 @@ struct FilePosition {
 constexpr uint16_t FOUND_SHOWN = 0x0002;
 constexpr uint16_t FIND_FAILED = 0x0004;
 
+// What a compressed file's slot keeps of the side it does not show (its
+// decompressed bytes, or its raw ones): the feed and where the view was.
+struct FileSide {
+    Feed* feed = nullptr;
+    FilePosition view{1, 1, 0};
+    LineCache cache;
+    FilePosition findStart{1, 1, 0};
+    FilePosition found;
+    uint16_t findFlags = 0;
+};
+
 // A slot's bytes and measure are a copy of its feed's view (RefreshEntry),
 // taken between key events so that one event sees one state of the file.
 struct FileEntry {
@@ -44,7 +55,10 @@ struct FileEntry {
     bool streaming = false;  // bytes are still arriving
     uint64_t scanned = 0;    // bytes whose lines are counted
     LoadResult failure{};    // why a stream stopped early (LOAD_OK: it did not)
-    uint32_t failureError = 0;
+    const char* format = nullptr;  // the compressed format its bytes come out of
+    bool rawShown = false;  // a compressed file's raw bytes are shown (other: the decompressed)
+    FileSide other;
+    uint64_t failureError = 0;  // its system error, or the bytes kept (LOAD_CORRUPT)
     bool failureShown = false;  // its message has been shown
     LineCache cache;
     FilePosition view;
@@ -87,6 +101,7 @@ enum LoadResult : int {
     LOAD_INPUT_IS_TERMINAL = 14,  // "-" with standard input a terminal
     LOAD_INPUT_CLOSED = 15,       // "-" with standard input closed
     LOAD_TABLE_FILLED = 16,       // files loaded, then the table filled with matches left over
+    LOAD_CORRUPT = 17,            // compressed data broke off; its number is the bytes kept
 };
 
 constexpr int ERROR_SHARING_VIOLATION = 32;
@@ -125,9 +140,10 @@ int CloseCurrentEntry();                      // 1 closed, 0 it is the only one
 void ReleaseAllEntries();
 
 // The long message (start-up, standard error) and the short one (message
-// field, at most 21 characters) of a load result, formatted into out.
+// field, at most 21 characters, but see LOAD_CORRUPT) of a load result,
+// formatted into out. systemError is the bytes kept for LOAD_CORRUPT.
 void LongLoadMessage(char* out, int outSize, LoadResult result, const char* typedName,
-                     const char* fullName, uint32_t systemError);
-void ShortLoadMessage(char* out, int outSize, LoadResult result, uint32_t systemError);
+                     const char* fullName, uint64_t systemError);
+void ShortLoadMessage(char* out, int outSize, LoadResult result, uint64_t systemError);
 
 }  // namespace pk

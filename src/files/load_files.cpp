@@ -1,7 +1,8 @@
 // Loading files into the table: LoadFiles resolves the typed name, searches
 // its folder and loads every match into a free slot; ReadFileData opens one
 // file under a shared lock and hands it to a feed, which maps it and counts
-// its lines in the background (or reads it as a stream when its size says 0).
+// its lines in the background (or reads it as a stream when its size says 0
+// or it is compressed).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "files/compression.h"
 #include "files/file_feed.h"
 #include "files/file_table.h"
 #include "files/folder_search.h"
@@ -147,7 +149,7 @@ void Identify(FileEntry& entry, const struct stat& st) {
 // comes before anything else.
 LoadResult ReadUnsized(FileEntry& entry, int fd, const struct stat& st, uint32_t& systemError) {
     uint32_t error = 0;
-    Feed* feed = StartStreamFeed(fd, MAX_UNSIZED, error);
+    Feed* feed = StartStreamFeed(fd, MAX_UNSIZED, error, true);
     if (feed == nullptr) {  // it closed fd
         systemError = error;
         return LOAD_NO_MEMORY;
@@ -160,6 +162,14 @@ LoadResult ReadUnsized(FileEntry& entry, int fd, const struct stat& st, uint32_t
     StoreFed(entry, feed);
     Identify(entry, st);
     return LOAD_OK;
+}
+
+// Whether the file starts with a compressed format's magic number: it is
+// then read through a decompressor, as a stream.
+bool IsCompressed(int fd) {
+    uint8_t start[MAGIC_BYTES];
+    ssize_t n = pread(fd, start, sizeof start, 0);
+    return n > 0 && FormatOf(Bytes(start, size_t(n))) != nullptr;
 }
 
 }  // namespace
@@ -175,10 +185,11 @@ LoadResult ReadFileData(int slot, uint32_t& systemError, bool again) {
     }
     uint64_t size = static_cast<uint64_t>(st.st_size);
     if (size == 0 && !again) return ReadUnsized(entry, fd, st, systemError);
-    Feed* feed = StartFileFeed(fd, size, error);
+    bool compressed = size != 0 && IsCompressed(fd);
+    Feed* feed = compressed ? StartStreamFeed(fd, StreamLimit(), error, true) : StartFileFeed(fd, size, error);
     if (feed == nullptr) {
         systemError = error;
-        return LOAD_READ_ERROR;
+        return compressed ? LOAD_NO_MEMORY : LOAD_READ_ERROR;
     }
     StoreFed(entry, feed);
     Identify(entry, st);

@@ -12,7 +12,8 @@ namespace pk {
 namespace {
 
 // Which values a text takes, in its own order.
-enum Arguments { NONE, ERROR, TYPED, FULL, ERROR_TYPED, ERROR_FULL, TYPED_ERROR };
+// NUMBER: the error number as a plain number in both texts.
+enum Arguments { NONE, ERROR, TYPED, FULL, ERROR_TYPED, ERROR_FULL, TYPED_ERROR, NUMBER };
 
 struct LoadMessage {
     LoadResult result;
@@ -41,6 +42,7 @@ constexpr LoadMessage MESSAGES[] = {
      "Input is a terminal", NONE},
     {LOAD_INPUT_CLOSED, "Standard input is closed: pipe data to pk (command | pk) or name a file.", NONE,
      "Input is closed", NONE},
+    {LOAD_CORRUPT, "Data corrupt after byte %s", NUMBER, "Data corrupt after byte %s", NUMBER},
 };
 
 constexpr const char* SHARING_VIOLATION_TEXT = "Error opening %s, sharing violation";
@@ -57,7 +59,8 @@ void Format(char* out, int outSize, const char* text, Arguments arguments, const
             const char* error) {
     switch (arguments) {
         case NONE: std::snprintf(out, outSize, "%s", text); break;
-        case ERROR: std::snprintf(out, outSize, text, error); break;
+        case ERROR:
+        case NUMBER: std::snprintf(out, outSize, text, error); break;
         case TYPED: std::snprintf(out, outSize, text, typed); break;
         case FULL: std::snprintf(out, outSize, text, full); break;
         case ERROR_TYPED: std::snprintf(out, outSize, text, error, typed); break;
@@ -69,7 +72,7 @@ void Format(char* out, int outSize, const char* text, Arguments arguments, const
 }  // namespace
 
 void LongLoadMessage(char* out, int outSize, LoadResult result, const char* typedName, const char* fullName,
-                     uint32_t systemError) {
+                     uint64_t systemError) {
     if (outSize <= 0) return;
     out[0] = '\0';
     if (result == LOAD_OPEN_ERROR && systemError == ERROR_SHARING_VIOLATION) {
@@ -77,11 +80,12 @@ void LongLoadMessage(char* out, int outSize, LoadResult result, const char* type
         return;
     }
     const LoadMessage* m = MessageOf(result);
-    std::string error = SystemErrorText(systemError);
+    std::string error = m != nullptr && m->longArguments == NUMBER ? std::to_string(systemError)
+                                                                   : SystemErrorText(uint32_t(systemError));
     if (m != nullptr) Format(out, outSize, m->longText, m->longArguments, typedName, fullName, error.c_str());
 }
 
-void ShortLoadMessage(char* out, int outSize, LoadResult result, uint32_t systemError) {
+void ShortLoadMessage(char* out, int outSize, LoadResult result, uint64_t systemError) {
     if (outSize <= 0) return;
     out[0] = '\0';
     const LoadMessage* m = MessageOf(result);

@@ -73,7 +73,7 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError) {
         return LOAD_READ_ERROR;
     }
     uint32_t error = 0;
-    Feed* feed = StartStreamFeed(fd, StreamLimit(), error);
+    Feed* feed = StartStreamFeed(fd, StreamLimit(), error, true);
     if (feed == nullptr) {
         systemError = error;
         return LOAD_NO_MEMORY;

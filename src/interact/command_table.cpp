@@ -13,6 +13,7 @@
 #include "display/screen.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
+#include "files/raw_bytes.h"
 #include "files/shell_names.h"
 #include "interact/command_state.h"
 #include "interact/follow.h"
@@ -113,23 +114,30 @@ uint32_t Tab(const CommandText& t) {
 }
 
 // "xla a", "xla e", "xla u": the data as bytes, from EBCDIC, or as UTF-8
-// (the title follows); "xla p", "xla o": the print translation. KEEP leaves
-// a setting as it is, so EBCDIC keeps the choice between bytes and UTF-8.
+// (the title follows), each of a compressed file's decompressed bytes;
+// "xla r": a compressed file's raw bytes; "xla p", "xla o": the print
+// translation. KEEP leaves a setting as it is, so EBCDIC keeps the choice
+// between bytes and UTF-8.
 uint32_t Translate(const CommandText& t) {
     if (t.parameter.empty()) return Message("Parameter missing");
     constexpr int KEEP = -1;
     struct Choice {
         char letter;
-        int ebcdic, utf8, print;
+        int ebcdic, utf8, print, raw;
     };
     static constexpr Choice choices[] = {
-        {'a', 0, 0, KEEP}, {'e', 1, KEEP, KEEP}, {'u', 0, 1, KEEP}, {'o', KEEP, KEEP, 0}, {'p', KEEP, KEEP, 1},
+        {'a', 0, 0, KEEP, 0},       {'e', 1, KEEP, KEEP, 0},    {'u', 0, 1, KEEP, 0},
+        {'o', KEEP, KEEP, 0, KEEP}, {'p', KEEP, KEEP, 1, KEEP}, {'r', KEEP, KEEP, KEEP, 1},
     };
     auto set = [](uint32_t& field, int value) {
         if (value != KEEP) field = uint32_t(value);
     };
     for (const Choice& choice : choices) {
         if (choice.letter != AsciiLower(t.parameter[0])) continue;
+        uint32_t error = 0;
+        RawResult raw = choice.raw == KEEP ? RAW_SHOWN : ShowRawBytes(CurrentEntry(), choice.raw != 0, error);
+        if (raw == RAW_NOT_KEPT) return Message("Raw bytes not kept");
+        if (raw == RAW_FAILED) return Message("File read error");
         set(display.ebcdicOn, choice.ebcdic);
         set(settings.utf8On, choice.utf8);
         set(display.printXlatOn, choice.print);

@@ -81,6 +81,7 @@ void ReportFailure(FileEntry& e) {
 bool FollowChanges() {
     FileEntry& e = CurrentEntry();
     uint64_t lines = e.lineCount, size = e.size;
+    const char* format = e.format;
     FileChange change = CheckFileChange(e);
     bool redraw = false;
     if (!follow.watching) {
@@ -101,6 +102,8 @@ bool FollowChanges() {
         if (redraw) ShowEnd(e);
     }
     ReportFailure(e);
+    // Standard input's first bytes may have shown it compressed since.
+    if (e.format != format) ShowFileName();
     return redraw;
 }
 

@@ -54,7 +54,7 @@ constexpr std::string_view HELP_LINES[HELP_LINE_COUNT] = {
     "  nnnn              :Go to line nnnn, or hex offset nnnn in hex view (even E0)",
     "  View              :Change view from text to hex or hex to text              ",
     "  Xlat prt | off    :Translate characters for PrtSc (hex display only)        ",
-    "  Xlat asc|ebc|utf  :Show data as bytes, translated from EBCDIC, or as UTF-8  ",
+    "  Xlat a|e|u|raw    :Data as bytes, from EBCDIC, as UTF-8, or raw (compressed)",
     "  ?                 :Retrieve last command                                    ",
     "  =                 :Execute last command                                     ",
     "  End/Quit/Z        :End File View and return to the shell                    ",

@@ -22,12 +22,19 @@ TEST(MainScreen, MessageAndStatusFieldsAtTheirLimits) {
     pk::SetMessage(std::string(200, 'x').c_str());  // written over one too long for the buffer
     std::snprintf(pk::display.messageText, pk::MESSAGE_SIZE, "%s", "Twenty-three characters");
     pk::ShowStatus();
+    // A message longer than its field takes the status field's blank
+    // columns, up to one blank before the status text.
     const std::string status = "Line 1 of 2, Column 1 of 298", none(20, '\0');
-    EXPECT_EQ(s.row(1), "Twenty-three characte" + std::string(1, '\0') + B(58 - status.size()) + status + none);
-    for (int x = 0; x < 80; ++x)
-        if (x != 21) {
-            EXPECT_EQ(s.console.attrAt(x, 1), x < 21 ? 0x0F : 0x07) << x;
-        }
+    EXPECT_EQ(s.row(1), "Twenty-three characters" + B(57 - status.size()) + status + none);
+    for (int x = 0; x < 80; ++x) EXPECT_EQ(s.console.attrAt(x, 1), x < 23 ? 0x0F : 0x07) << x;
+    const std::string longer(70, 'm');
+    pk::SetMessage(longer.c_str());
+    pk::ShowStatus();
+    EXPECT_EQ(s.row(1), longer.substr(0, 51) + " " + status + none);
+    // Back to its width, nothing of the long message stays between the fields.
+    pk::SetMessage("short");
+    pk::ShowStatus();
+    EXPECT_EQ(s.row(1), "short" + B(17) + B(58 - status.size()) + status + none);
     // Too long for its field: cut there, nothing written past column 80.
     e.view = {4000000000u, 4000000001u, 0};
     e.lineCount = 4000000002u;
