@@ -516,8 +516,8 @@ void GzipReport(const TestFile& f, const std::string& gz, const GzipSamples& s) 
     std::error_code ec;
     double gzMiB = double(std::filesystem::file_size(gz, ec)) / (1 << 20);
     double zcat = Median(s.zcat), whole = Median(s.whole);
-    std::printf("\n%s: %.1f MiB of gzip, %zu bytes, %u lines; median of %zu run(s)\n", gz.c_str(), gzMiB, f.size,
-                f.lines, s.whole.size());
+    std::printf("\n%s: %.1f MiB of gzip, %zu bytes, %llu lines; median of %zu run(s)\n", gz.c_str(), gzMiB, f.size,
+                static_cast<unsigned long long>(f.lines), s.whole.size());
     std::printf("%-36s %24s\n", "first screen (from the start)", Duration(Median(s.first)).c_str());
     std::printf("%-36s %24s\n", "whole file read and counted", Duration(whole).c_str());
     std::printf("%-36s %24s\n", "zcat FILE >/dev/null", Duration(zcat).c_str());

@@ -11,6 +11,10 @@ namespace pk {
 namespace {
 
 constexpr int kFirstPrivateCode = 0x1000;  // above curses' own and run-time codes
+// The codes of the description's extended keys follow curses' own ones
+// without gaps; this many unbound codes in a row end them. (Each look-up
+// walks every bound key, so the codes are not tried up to the private ones.)
+constexpr int kCodesPastTheLast = 64;
 
 int NewCode() {
     static int next = kFirstPrivateCode;
@@ -32,8 +36,9 @@ int Bind(const char* seq) {
 
 void BuildKeyMap(TerminalSession& s) {
     s.keys.clear();
-    for (int code = KEY_MIN; code < kFirstPrivateCode; ++code) {
+    for (int code = KEY_MIN, unbound = 0; code < kFirstPrivateCode && unbound < kCodesPastTheLast; ++code) {
         char* seq = keybound(code, 0);
+        unbound = seq || code <= KEY_MAX ? 0 : unbound + 1;
         if (!seq) continue;
         InputRecord r;
         if (DecodeKeySequence(seq, r)) s.keys[code] = r;
