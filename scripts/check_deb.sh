@@ -2,7 +2,8 @@
 # Builds pk's Debian package from a Release configure of its own (in the
 # folder given, under the build tree) and checks it: only usr/bin/pk and the
 # gzipped manual page as files, the version "pk --version" prints, and a
-# Depends on the ncursesw and PCRE2 runtimes found by dpkg-shlibdeps.
+# Depends on the ncursesw and PCRE2 runtimes found by dpkg-shlibdeps and on
+# libarchive, which pk loads when it first needs it.
 # Usage: check_deb.sh SOURCE-DIR WORK-DIR
 set -euo pipefail
 src="$1" work="$2"
@@ -29,6 +30,7 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 grep -Eq '(^|[ ,])(libncursesw6|libtinfo6)( |,|$)' <<<"$depends" || fail "Depends names no ncursesw runtime"
 grep -Eq '(^|[ ,])libpcre2-8-0( |,|$)' <<<"$depends" || fail "Depends names no PCRE2 runtime"
+grep -Eq '(^|[ ,])libarchive13( |,|$)' <<<"$depends" || fail "Depends names no libarchive runtime"
 
 # The binary is stripped and the page is gzip data that man can read.
 tmp="$(mktemp -d)"

@@ -16,8 +16,9 @@ struct CompressionFormat {
     uint8_t magic[10];
     uint8_t magicLength;
     uint8_t digitAt;  // a byte of the magic that is any digit 1-9 (0: none)
-    // Lets libarchive read this format (and this one only); none: zlib reads it.
-    int (*support)(struct archive*);
+    // The libarchive call that lets it read this format (and this one
+    // only); none: zlib reads it.
+    const char* filter;
 };
 
 // Bytes enough to tell every format apart.
