@@ -42,16 +42,6 @@ const char* ChangeText(FileChange change) {
     return "Watching";
 }
 
-// The view at the end of the file, as the bottom keys put it.
-void ShowEnd(FileEntry& e) {
-    if (display.hexView) {
-        KeepLastPage(e);
-    } else {
-        uint64_t rows = program.dataRows;
-        e.view.line = e.lineCount <= rows ? 1 : e.lineCount - rows + 1;
-    }
-}
-
 bool IsAbandonKey(const InputRecord& r) {
     if (r.eventType != KEY_EVENT || !r.keyDown) return false;
     return r.ch == CH_ESC || (r.ch == CtrlChar('C') && (r.controlState & CTRL_PRESSED));
@@ -99,7 +89,7 @@ bool FollowChanges() {
         if (again || display.messageText[0] == '\0') SetMessage(ChangeText(change));
         RefreshEntry(e);
         redraw = change != CHANGE_NONE || e.lineCount != lines || e.size != size;
-        if (redraw) ShowEnd(e);
+        if (redraw) KeepLastPage(e);
     }
     ReportFailure(e);
     // Standard input's first bytes may have shown it compressed since.
@@ -117,7 +107,7 @@ uint32_t StartWatching() {
         return CMD_KEEPMSG;
     }
     RefreshEntry(e);
-    ShowEnd(e);
+    KeepLastPage(e);
     SetMessage(ChangeText(change));
     return CMD_REDRAW | CMD_KEEPMSG;
 }
