@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "app/startup_output.h"
 #include "display/screen.h"
+#include "files/file_feed.h"
 #include "files/file_map.h"
 #include "files/program_state.h"
 #include "files/standard_input.h"
@@ -107,6 +108,7 @@ int ConsoleSetUp() {
 }
 
 int StartUp(int argc, char** argv) {
+    HoldCounts();  // until the first screen is out (the keyboard loop starts them)
     int first = StartUpFirstPhase(argc, argv);
     if (first != START_OK) return first;
     return ConsoleSetUp();

@@ -16,6 +16,9 @@ void Publish(Feed& feed, uint64_t size, bool counted, bool streaming);
 void CountFile(Feed& feed);
 // CountFile as a thread below the screen's priority.
 void CountInBackground(Feed& feed);
+// Counts the lines at the top at once, in this thread: at least a screenful,
+// within a few pieces, so that a first screen need not wait for a worker.
+void CountTop(Feed& feed);
 // What one read of a stream's source gave.
 enum SourceStatus : int {
     SOURCE_BYTES = 0,    // bytes came

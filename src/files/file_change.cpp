@@ -80,6 +80,7 @@ CountNeed WholeCount(const FileEntry& entry) { return CountNeed{entry.size, 0}; 
 bool AwaitCounted(FileEntry& entry, CountNeed need) {
     RefreshEntry(entry);
     if (CountedTo(entry, need)) return true;
+    if (entry.feed != nullptr) StartCounting(*entry.feed);
     if (countWaiter != nullptr) return countWaiter(entry, need);
     while (!CountedTo(entry, need)) {
         AwaitFeed(*entry.feed, [](const FeedView&) { return false; }, 10);

@@ -108,6 +108,17 @@ void CountFile(Feed& feed) {
     if (!feed.stop) Publish(feed, feed.state.scanned, true, false);
 }
 
+void CountTop(Feed& feed) {
+    // Enough lines for any screen, unless they are very long.
+    constexpr uint64_t LINES = 256;
+    constexpr uint64_t STEP = uint64_t(64) << 10;
+    const uint64_t end = std::min(feed.target, PIECE);
+    Bytes data(FeedData(feed), end);
+    while (feed.state.scanned < end && feed.state.result.lineCount < LINES)
+        ScanPart(data, std::min(end, feed.state.scanned + STEP), feed.state);
+    Publish(feed, feed.target, false, false);
+}
+
 void CountInBackground(Feed& feed) {
     LowerPriority();
     CountFile(feed);

@@ -20,6 +20,8 @@ namespace {
 // Files up to this size are counted as they load (well under a millisecond).
 constexpr uint64_t COUNT_AT_ONCE = uint64_t(1) << 20;
 
+bool holding = false;  // HoldCounts
+
 }  // namespace
 
 uint64_t IndexBytesFor(uint64_t room) { return LineIndexSize(room) * sizeof(uint64_t); }
@@ -102,9 +104,25 @@ Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts) {
     feed->working = true;
     Publish(*feed, size, false, false);
     // A small file is counted before its first screen: no "+" to flicker.
-    if (size <= COUNT_AT_ONCE) CountFile(*feed);
-    else feed->worker = std::thread(CountInBackground, std::ref(*feed));
+    if (size <= COUNT_AT_ONCE) {
+        CountFile(*feed);
+    } else if (holding) {
+        CountTop(*feed);
+        feed->held = true;
+    } else {
+        feed->worker = std::thread(CountInBackground, std::ref(*feed));
+    }
     return feed;
+}
+
+void HoldCounts() { holding = true; }
+bool CountsHeld() { return holding; }
+void EndHoldingCounts() { holding = false; }
+
+void StartCounting(Feed& feed) {
+    if (!feed.held) return;
+    feed.held = false;
+    feed.worker = std::thread(CountInBackground, std::ref(feed));
 }
 
 Feed* StartStreamFeed(int fd, uint64_t limit, uint32_t& error, bool sniff) {

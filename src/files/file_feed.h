@@ -58,6 +58,7 @@ struct Feed {
     ScanState state;
     uint64_t target = 0;   // bytes to count (under lock)
     bool working = false;  // a worker is counting (under lock)
+    bool held = false;     // the worker waits for StartCounting (HoldCounts)
     std::thread worker;
     std::atomic<bool> stop{false};
 };
@@ -66,6 +67,16 @@ struct Feed {
 // parts at once (0: as many as pay); the feed owns fd from then on. nullptr
 // with the errno when it cannot be mapped.
 Feed* StartFileFeed(int fd, uint64_t size, uint32_t& error, int parts = 0);
+// From now on a file feed counts only its top lines at once; the rest waits
+// for StartCounting. The first screen goes out sooner without counting
+// threads beside it.
+void HoldCounts();
+// Starts the count a held feed waits for; nothing for any other feed.
+void StartCounting(Feed& feed);
+// Whether feeds started now are held, and ends that: feeds started later
+// count at once.
+bool CountsHeld();
+void EndHoldingCounts();
 // Starts reading fd (a pipe or the like) to its end, at most limit bytes;
 // the feed owns fd. nullptr with the errno when no memory can be had. With
 // sniff, data that starts with the magic number of a compressed format

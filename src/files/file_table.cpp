@@ -12,6 +12,7 @@ namespace pk {
 FileEntry fileTable[FILE_SLOTS];
 
 void ResetFileTable() {
+    EndHoldingCounts();
     for (FileEntry& entry : fileTable) entry = FileEntry{};
 }
 
@@ -122,6 +123,14 @@ int CloseCurrentEntry() {
         }
     }
     return 0;
+}
+
+void StartHeldCounts() {
+    EndHoldingCounts();
+    for (FileEntry& entry : fileTable) {
+        if (entry.feed != nullptr) StartCounting(*entry.feed);
+        if (entry.other.feed != nullptr) StartCounting(*entry.other.feed);
+    }
 }
 
 void ReleaseAllEntries() {

@@ -138,6 +138,8 @@ int NextLoadedEntry();                        // 1 switched, 0 none other
 int CloseCurrentEntry();                      // 1 closed, 0 it is the only one
 // Release every loaded slot (shutdown).
 void ReleaseAllEntries();
+// Starts every count HoldCounts kept waiting, and holds none from now on.
+void StartHeldCounts();
 
 // The long message (start-up, standard error) and the short one (message
 // field, at most 21 characters, but see LOAD_CORRUPT) of a load result,

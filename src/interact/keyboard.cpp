@@ -155,6 +155,11 @@ int KeyboardLoop() {
     LoopState loop;
     const ScreenLayout layout = CurrentLayout();
     fullconsole()->setCursorPosition(Coord{layout.commandColumn, layout.commandRow});
+    if (CountsHeld()) {
+        // Counting waited for the first screen: it is out now.
+        fullconsole()->updateScreen();
+        StartHeldCounts();
+    }
     while (!loop.done) {
         InputRecord record;
         fullconsole()->setTick(TickInterval());

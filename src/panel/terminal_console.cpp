@@ -100,7 +100,6 @@ int StartCurses(TerminalSession& s) {
     s.altScreen = !Capability("smcup").empty();
     s.cursorShapes = !Capability("Ss").empty();
     InitColours(s);
-    BuildKeyMap(s);
     return 0;
 }
 
@@ -377,11 +376,15 @@ Console* TerminalConsole() {
 }
 
 // UTF-8 output where the user's locale is UTF-8 or where none is chosen;
-// the widths of characters follow the locale.
+// the widths of characters follow the locale. Chosen once: text may be
+// measured in other threads from then on.
 bool ChooseTerminalLocale() {
-    setlocale(LC_CTYPE, "");
-    bool utf8 = LocaleIsUtf8() || (NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8());
-    ReadCharacterWidths();
+    static const bool utf8 = [] {
+        setlocale(LC_CTYPE, "");
+        bool chosen = LocaleIsUtf8() || (NoLocaleChosen() && setlocale(LC_CTYPE, "C.UTF-8") && LocaleIsUtf8());
+        ReadCharacterWidths();
+        return chosen;
+    }();
     return utf8;
 }
 

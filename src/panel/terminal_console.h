@@ -10,7 +10,8 @@ Console* TerminalConsole();
 
 // Sets pk's character locale (LC_CTYPE): the user's, or C.UTF-8 when none
 // is chosen; true when it uses UTF-8. Called before anything measures text
-// (the widths of characters come from it) and again by the console's open.
+// (the widths of characters come from it) and by the console's open; only
+// the first call sets the locale, later ones return its answer.
 bool ChooseTerminalLocale();
 
 }  // namespace pk

@@ -87,6 +87,7 @@ int64_t NowMs() {
 
 // Waits as long as the decoder asks for the rest of an event.
 bool DecodeNext(TerminalSession& s) {
+    if (!s.keysMapped) BuildKeyMap(s);
     do {
         if (!s.pending.empty()) {
             s.pending.erase(0, s.decoder.feedBytes(s.pending, NowMs(), s.queue));

@@ -36,6 +36,7 @@ int Bind(const char* seq) {
 
 void BuildKeyMap(TerminalSession& s) {
     s.keys.clear();
+    s.keysMapped = true;
     for (int code = KEY_MIN, unbound = 0; code < kFirstPrivateCode && unbound < kCodesPastTheLast; ++code) {
         char* seq = keybound(code, 0);
         unbound = seq || code <= KEY_MAX ? 0 : unbound + 1;

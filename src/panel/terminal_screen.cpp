@@ -17,12 +17,23 @@ namespace pk {
 
 namespace {
 
+// Gives curses a colour pair at its first use: a screen uses a few of the
+// 255, and making them all would cost every start-up a fifth of a
+// millisecond.
+void MakePair(TerminalSession& s, int pair) {
+    if (pair <= 0 || pair >= static_cast<int>(s.pairsMade.size()) || s.pairsMade[pair]) return;
+    short fg = 0, bg = 0;
+    if (pair < COLOR_PAIRS && PairColours(pair, s.colours, fg, bg)) init_pair(static_cast<short>(pair), fg, bg);
+    s.pairsMade[pair] = true;
+}
+
 // Cell x of a row as curses shows it; width 0 for the right half of a
 // two-cell character, which is left out of the row given to curses (it
 // places each character by its width).
-cchar_t CellChar(const TerminalSession& s, const Cell* row, int cols, int x, int& width) {
+cchar_t CellChar(TerminalSession& s, const Cell* row, int cols, int x, int& width) {
     const Cell& c = row[x];
     CellStyle style = StyleFor(c.attr, s.colours);
+    MakePair(s, style.pair);
     attr_t a = (style.bold ? A_BOLD : A_NORMAL) | (style.reverse ? A_REVERSE : A_NORMAL);
     wchar_t w[SHOWN_CHARS_MAX + 1] = {L' ', 0};
     width = 1;
@@ -41,7 +52,7 @@ cchar_t CellChar(const TerminalSession& s, const Cell* row, int cols, int x, int
 }
 
 // One row of the grid into curses, cut to the terminal's present size.
-void DrawRow(const TerminalSession& s, int y) {
+void DrawRow(TerminalSession& s, int y) {
     if (y >= LINES) return;
     int n = std::min(s.grid.cols(), COLS);
     const Cell* cells = &s.grid.at(0, y);
@@ -82,10 +93,7 @@ void InitColours(TerminalSession& s) {
     if (COLORS >= 16 && COLOR_PAIRS >= 256) s.colours = 16;
     else if (COLORS >= 8 && COLOR_PAIRS >= 64) s.colours = 8;
     else s.colours = 0;
-    for (int pair = 1; pair < 256 && pair < COLOR_PAIRS; ++pair) {
-        short fg = 0, bg = 0;
-        if (PairColours(pair, s.colours, fg, bg)) init_pair(static_cast<short>(pair), fg, bg);
-    }
+    s.pairsMade.reset();
 }
 
 void FlushOutput(TerminalSession& s) {

@@ -3,6 +3,7 @@
 // Used only inside src/panel/terminal_*.cpp.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -26,6 +27,7 @@ struct TerminalSession {
     bool cursorShapes = false;     // the terminal description has DECSCUSR
     bool utf8 = true;              // output in UTF-8; else the ASCII fallback
     int colours = 16;              // 16, 8 or 0 (see StyleFor)
+    std::bitset<256> pairsMade;    // colour pairs given to curses, each at its first use
     int cols = 0;                  // the size the program draws for (the grid's)
     int rows = 0;
     CellGrid grid;                 // the screen as pk last wrote it
@@ -37,6 +39,7 @@ struct TerminalSession {
     std::string pending;           // input read with a paste, after its end marker
     InputDecoder decoder;
     std::map<int, InputRecord> keys;  // curses key code -> record
+    bool keysMapped = false;       // keys built: at the first read, after the first screen
     int mouseCode = 0;             // private codes of "\e[<", "\e[200~", "\e[201~"
     int pasteBeginCode = 0;
     int pasteEndCode = 0;
@@ -68,6 +71,8 @@ std::string CursorTo(int row, int col);  // the cursor-address sequence
 bool CanAddressCursor(int tty);
 
 // terminal_keymap.cpp: key codes of the curses reader.
+// Built at the first read of input, so that the first screen need not wait
+// for it.
 void BuildKeyMap(TerminalSession& s);
 // The bytes a key code stands for (to give pasted text back as typed).
 std::string KeyCodeBytes(int code);

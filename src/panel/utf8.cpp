@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <atomic>
 #include <mutex>
 
 namespace pk {
@@ -31,24 +32,38 @@ bool DirectionControl(char32_t c) {
 bool Control(char32_t c) { return c < 0x20 || (c >= 0x7F && c < FIRST_BEYOND_C1) || DirectionControl(c); }
 
 // ShownWidth of every character below U+10000 in the locale of the last
-// read; characters above it ask the C library each time.
-struct WidthTable {
-    int8_t width[TABLE_SIZE];
-    void read() {
-        for (uint32_t c = 0; c < TABLE_SIZE; ++c)
-            width[c] = Control(c) ? -1 : static_cast<int8_t>(wcwidth(static_cast<wchar_t>(c)));
+// read; characters above it ask the C library each time. The table is read
+// a page of 256 characters at a time, at the first use of a character in
+// it: reading all 65536 widths would cost a start-up a third of a
+// millisecond, and most text meets a few pages. Walks in several threads
+// may meet an unread page at once; the lock makes one of them read it.
+class WidthTable {
+public:
+    int width(char32_t c) {
+        const uint32_t page = c / PAGE;
+        if (!ready_[page].load(std::memory_order_acquire)) readPage(page);
+        return width_[c];
     }
+    // Forgets every page, so each is read again in the locale set now.
+    void forget() {
+        for (auto& ready : ready_) ready.store(false, std::memory_order_release);
+    }
+
+private:
+    static constexpr uint32_t PAGE = 256;
+    void readPage(uint32_t page) {
+        std::lock_guard<std::mutex> lock(reading_);
+        if (ready_[page].load(std::memory_order_relaxed)) return;
+        for (uint32_t c = page * PAGE; c < (page + 1) * PAGE; ++c)
+            width_[c] = Control(c) ? -1 : static_cast<int8_t>(wcwidth(static_cast<wchar_t>(c)));
+        ready_[page].store(true, std::memory_order_release);
+    }
+    int8_t width_[TABLE_SIZE];
+    std::atomic<bool> ready_[TABLE_SIZE / PAGE] = {};
+    std::mutex reading_;
 };
 
 WidthTable table;
-std::once_flag tableRead;
-
-// The table, read at the first use when ReadCharacterWidths has not been
-// called (threads that measure text at once read it once).
-const WidthTable& Widths() {
-    std::call_once(tableRead, [] { table.read(); });
-    return table;
-}
 
 // What a piece of text at one position is, before joining: a character
 // with its width, a zero-width character (a mark), a tab, or a byte that
@@ -88,7 +103,7 @@ inline Utf8Sequence Decode(const uint8_t* p, uint64_t available) {
 }
 
 // The piece at pos (< length).
-inline Piece Classify(const uint8_t* text, uint64_t length, uint64_t pos, const WidthTable& widths) {
+inline Piece Classify(const uint8_t* text, uint64_t length, uint64_t pos) {
     uint8_t b = text[pos];
     if (b < 0x80) {
         if (PrintableAscii(b)) return {1, 1, CHAR};
@@ -96,7 +111,7 @@ inline Piece Classify(const uint8_t* text, uint64_t length, uint64_t pos, const 
     }
     Utf8Sequence s = Decode(text + pos, length - pos);
     if (s.length == 0) return {1, 1, GLYPH};
-    int w = s.code < TABLE_SIZE ? widths.width[s.code] : wcwidth(static_cast<wchar_t>(s.code));
+    int w = s.code < TABLE_SIZE ? table.width(s.code) : wcwidth(static_cast<wchar_t>(s.code));
     if (w < 0) return {1, 1, GLYPH};
     if (w == 0) return {s.length, 0, MARK};
     return {s.length, static_cast<uint32_t>(w), CHAR};
@@ -125,16 +140,7 @@ uint64_t NextTabStop(uint64_t column) { return column + 8 - column % 8; }
 
 }  // namespace
 
-void ReadCharacterWidths() {
-    // Read once: when no walk has read the table yet, this read is its
-    // first; otherwise it is read again for the locale set now.
-    bool readNow = false;
-    std::call_once(tableRead, [&readNow] {
-        table.read();
-        readNow = true;
-    });
-    if (!readNow) table.read();
-}
+void ReadCharacterWidths() { table.forget(); }
 
 Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available) { return Decode(p, available); }
 
@@ -146,7 +152,7 @@ uint32_t Utf8LeadLength(uint8_t lead) {
 }
 
 int ShownWidth(char32_t c) {
-    if (c < TABLE_SIZE) return Widths().width[c];
+    if (c < TABLE_SIZE) return table.width(c);
     return wcwidth(static_cast<wchar_t>(c));
 }
 
@@ -154,12 +160,11 @@ TextUnit NextUnit(const uint8_t* text, uint64_t length, uint64_t pos) {
     // Printable ASCII that no mark follows, the common case, at once.
     if (PrintableAscii(text[pos]) && (pos + 1 == length || text[pos + 1] < 0x80))
         return {1, 1, false};
-    const WidthTable& widths = Widths();
-    Piece first = Classify(text, length, pos, widths);
+    Piece first = Classify(text, length, pos);
     if (first.kind != CHAR) return {1, 1, true};
     uint64_t end = pos + first.length;
     while (end < length && text[end] >= 0x80) {
-        Piece mark = Classify(text, length, end, widths);
+        Piece mark = Classify(text, length, end);
         if (mark.kind != MARK) break;
         end += mark.length;
     }
@@ -167,7 +172,6 @@ TextUnit NextUnit(const uint8_t* text, uint64_t length, uint64_t pos) {
 }
 
 CellPoint WalkCells(const uint8_t* text, uint64_t length, uint64_t column, uint64_t byte, bool expandTabs) {
-    const WidthTable& widths = Widths();
     uint64_t p = 0;
     uint64_t col = 0;
     CellPoint unit;          // the last unit started
@@ -186,7 +190,7 @@ CellPoint WalkCells(const uint8_t* text, uint64_t length, uint64_t column, uint6
                     continue;
                 }
             }
-            piece = Classify(text, length, p, widths);
+            piece = Classify(text, length, p);
             if (piece.kind == MARK && joinable) {
                 p += piece.length;
                 continue;
@@ -209,7 +213,6 @@ CellPoint WalkCells(const uint8_t* text, uint64_t length, uint64_t column, uint6
 }
 
 TextWidths MeasureCells(const uint8_t* text, uint64_t length) {
-    const WidthTable& widths = Widths();
     TextWidths w;
     bool joinable = false;
     for (uint64_t p = 0; p < length;) {
@@ -225,7 +228,7 @@ TextWidths MeasureCells(const uint8_t* text, uint64_t length) {
         // A run of pieces up to the next plain byte, one at a time (a tab is
         // no plain byte: it is expanded).
         do {
-            Piece piece = Classify(text, length, p, widths);
+            Piece piece = Classify(text, length, p);
             if (piece.kind == MARK && joinable) {
                 p += piece.length;
             } else if (piece.kind == CHAR) {

@@ -25,8 +25,8 @@ Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available);
 // (2 to 4); 1 for ASCII and for a byte that starts no sequence.
 uint32_t Utf8LeadLength(uint8_t lead);
 
-// Reads the widths of the characters from the C library in the locale set
-// now (LC_CTYPE); without a call they are read at the first use. Not while
+// Forgets the widths of characters read so far: each is read again from the
+// C library at its first use, in the locale (LC_CTYPE) set then. Not while
 // another thread measures text.
 void ReadCharacterWidths();
 
