@@ -155,11 +155,6 @@ int KeyboardLoop() {
     LoopState loop;
     const ScreenLayout layout = CurrentLayout();
     fullconsole()->setCursorPosition(Coord{layout.commandColumn, layout.commandRow});
-    if (CountsHeld()) {
-        // Counting waited for the first screen: it is out now.
-        fullconsole()->updateScreen();
-        StartHeldCounts();
-    }
     while (!loop.done) {
         InputRecord record;
         fullconsole()->setTick(TickInterval());
@@ -168,6 +163,9 @@ int KeyboardLoop() {
             loop.result = fullconsole()->endRequested() ? KEY_END : KEY_READFAIL;
             break;
         }
+        // The first screen is out, and the terminal has had the first tick
+        // to show it without counting threads beside it.
+        if (CountsHeld()) StartHeldCounts();
         if (record.eventType == RESIZE_EVENT) {
             // The screen at its new size; the line keeps its text, cursor
             // and scroll, the message stays.

@@ -92,6 +92,11 @@ int StartCurses(TerminalSession& s) {
     if (!s.curses) s.curses = newterm("xterm-256color", out, in);
     if (!s.curses) return ENOTTY;
     set_term(s.curses);
+    if (Capability("cup").empty()) {  // refused before anything is written
+        delscreen(s.curses);
+        s.curses = nullptr;
+        return ENOTSUP;
+    }
     raw();
     noecho();
     nonl();
@@ -151,12 +156,16 @@ int Terminal::open() {
         ::close(tty);
         return s.lastError;
     }
-    if (!CanAddressCursor(tty)) {  // refused before anything is written
+    int cols = 0, rows = 0;
+    TerminalSize(tty, cols, rows);
+    // A terminal too small is asked to grow only when it can address its
+    // cursor; one that cannot is refused before anything is written (and
+    // else by StartCurses).
+    bool small = cols < MIN_COLUMNS || rows < MIN_ROWS;
+    if (small && !CanAddressCursor(tty)) {
         ::close(tty);
         return s.lastError = ENOTSUP;
     }
-    int cols = 0, rows = 0;
-    TerminalSize(tty, cols, rows);
     bool bigEnough = EnsureMinimumSize(tty, cols, rows);
     s.cols = cols;  // also after a refusal, so the caller can say how large it is
     s.rows = rows;
@@ -168,6 +177,7 @@ int Terminal::open() {
     s.utf8 = ChooseTerminalLocale();
     InstallTerminalSignals(tty, saved);
     if (int error = StartCurses(s)) {
+        tcsetattr(tty, TCSANOW, &saved);  // curses may have changed its modes
         ::close(tty);
         s.tty = -1;
         return s.lastError = error;
@@ -178,7 +188,7 @@ int Terminal::open() {
     }
     s.grid.reset(s.cols, s.rows);
     s.opened = true;
-    EnterScreen(s);
+    EnterScreen(s, false);
     std::atexit(AtExit);
     return 0;
 }
@@ -323,7 +333,7 @@ void Terminal::suspend() {
 void Terminal::resume() {
     TerminalSession& s = Session();
     if (!s.opened || s.active) return;
-    EnterScreen(s);
+    EnterScreen(s, true);
     DropKeySignals();
 }
 
@@ -345,11 +355,14 @@ void LeaveScreenModes(TerminalSession& s) {
     SetTerminalResetSequence("");
 }
 
-void EnterScreen(TerminalSession& s) {
+void EnterScreen(TerminalSession& s, bool drawNow) {
     s.active = true;
     s.shapeShown = 0;
     FitCursesToTerminal(s);  // the size may have changed while the terminal was away
-    RedrawAll(s);  // the first refresh also enters curses' mode again after endwin
+    // The first refresh also enters curses' mode again after endwin. A new
+    // screen waits for its first flush, which draws it whole in one pass.
+    if (drawNow) RedrawAll(s);
+    else MarkAllForRedraw(s);
     WriteTty(s, kModesOn + PasteOn());
     SetTerminalResetSequence(ResetSequence(s));
 }

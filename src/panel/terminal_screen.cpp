@@ -108,9 +108,13 @@ void FlushOutput(TerminalSession& s) {
     ShowCursorShape(s);
 }
 
-void RedrawAll(TerminalSession& s) {
+void MarkAllForRedraw(TerminalSession& s) {
     s.grid.markAllDirty();
     clearok(curscr, TRUE);
+}
+
+void RedrawAll(TerminalSession& s) {
+    MarkAllForRedraw(s);
     FlushOutput(s);
 }
 

@@ -52,7 +52,8 @@ TerminalSession& Session();
 
 // terminal_console.cpp: handing the terminal back and taking it again.
 void LeaveScreenModes(TerminalSession& s);  // modes off, curses' endwin
-void EnterScreen(TerminalSession& s);       // curses' mode, pk's modes, full redraw
+// Curses' mode, pk's modes and a full redraw: now, or at the next flush.
+void EnterScreen(TerminalSession& s, bool drawNow);
 // After a SIGCONT: the terminal taken again (once more into the alternate
 // screen only when the stop handler had left it) and redrawn.
 void TakeBackAfterContinue(TerminalSession& s);
@@ -61,6 +62,7 @@ void TakeBackAfterContinue(TerminalSession& s);
 void InitColours(TerminalSession& s);
 void FlushOutput(TerminalSession& s);   // dirty rows, cursor, doupdate, cursor shape
 void RedrawAll(TerminalSession& s);     // after a resize or a return to the screen
+void MarkAllForRedraw(TerminalSession& s);  // RedrawAll at the next flush
 void WriteTty(const TerminalSession& s, std::string_view bytes);
 // The terminal description's string capability name, padding removed; ""
 // when it has none.
