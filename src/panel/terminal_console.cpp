@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -87,6 +88,8 @@ int StartCurses(TerminalSession& s) {
     FILE* out = fdopen(fcntl(s.tty, F_DUPFD_CLOEXEC, 0), "w");
     FILE* in = fdopen(fcntl(s.tty, F_DUPFD_CLOEXEC, 0), "r");
     if (!out || !in) return errno ? errno : EBADF;
+    s.cursesOut = fileno(out);
+    s.gather = memfd_create("pk-screen", MFD_CLOEXEC);  // without one, curses writes as it goes
     set_escdelay(25);
     s.curses = newterm(nullptr, out, in);
     if (!s.curses) s.curses = newterm("xterm-256color", out, in);

@@ -1,9 +1,11 @@
 // Output of the terminal console: colour pairs, drawing the shadow grid's
 // changed rows through curses, the cursor, and bytes pk writes itself.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #include "panel/terminal_curses.h"
@@ -73,13 +75,14 @@ void ShowCursor(TerminalSession& s) {
     curs_set(visibility);
 }
 
-void ShowCursorShape(TerminalSession& s) {
-    if (!s.cursorShapes || !s.cursorVisible) return;
+// The bytes that set the cursor's shape, when it is to change.
+std::string CursorShapeChange(TerminalSession& s) {
+    if (!s.cursorShapes || !s.cursorVisible) return "";
     int shape = s.cursorSize <= 50 ? 3 : 1;  // blinking underline or blinking block
-    if (shape == s.shapeShown) return;
-    const char* ss = tigetstr("Ss");
-    if (ss && ss != reinterpret_cast<char*>(-1)) WriteTty(s, tiparm(ss, shape));
+    if (shape == s.shapeShown) return "";
     s.shapeShown = shape;
+    const char* ss = tigetstr("Ss");
+    return ss && ss != reinterpret_cast<char*>(-1) ? tiparm(ss, shape) : "";
 }
 
 }  // namespace
@@ -96,16 +99,43 @@ void InitColours(TerminalSession& s) {
     s.pairsMade.reset();
 }
 
+namespace {
+
+// Curses writes a screen update a row at a time. While it updates, its
+// descriptor points at the memory file instead, and the update reaches the
+// terminal in one write: the terminal shows the screen whole, at once.
+// Not after endwin: curses' refresh then sets the terminal's modes through
+// its descriptor.
+bool StartGathering(TerminalSession& s) {
+    return !isendwin() && s.gather >= 0 && s.cursesOut >= 0 && dup3(s.gather, s.cursesOut, O_CLOEXEC) >= 0;
+}
+
+// Sends what curses wrote, then more, and points curses at the terminal again.
+void SendGathered(TerminalSession& s, const std::string& more) {
+    off_t size = lseek(s.gather, 0, SEEK_CUR);
+    dup3(s.tty, s.cursesOut, O_CLOEXEC);
+    s.gathered.resize(static_cast<size_t>(std::max<off_t>(size, 0)));
+    ssize_t n = size > 0 ? pread(s.gather, s.gathered.data(), s.gathered.size(), 0) : 0;
+    lseek(s.gather, 0, SEEK_SET);
+    s.gathered.resize(static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    WriteTty(s, s.gathered += more);
+}
+
+}  // namespace
+
 void FlushOutput(TerminalSession& s) {
     if (!s.active) return;
     if (TerminalResizePending()) FitCursesToTerminal(s);  // draw inside the terminal as it is now
     for (int y = 0; y < s.grid.rows(); ++y)
         if (s.grid.dirty(y)) DrawRow(s, y);
     s.grid.clearDirty();
+    bool gathering = StartGathering(s);
     ShowCursor(s);
     wnoutrefresh(stdscr);
     doupdate();
-    ShowCursorShape(s);
+    std::string shape = CursorShapeChange(s);
+    if (gathering) SendGathered(s, shape);
+    else WriteTty(s, shape);
 }
 
 void MarkAllForRedraw(TerminalSession& s) {

@@ -20,6 +20,9 @@ namespace pk {
 
 struct TerminalSession {
     int tty = -1;                  // /dev/tty, opened once
+    int cursesOut = -1;            // the descriptor curses writes to (a copy of tty)
+    int gather = -1;               // a memory file that gathers one flush's output (-1: none)
+    std::string gathered;          // its bytes, on their way to the terminal
     struct screen* curses = nullptr;
     bool opened = false;           // open() succeeded
     bool active = false;           // pk's screen is up (not ended or handed over)
