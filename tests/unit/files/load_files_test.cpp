@@ -252,6 +252,38 @@ TEST_F(LoadFilesTest, CountingInPartsEqualsOnePass) {
     }
 }
 
+// A count held for the first screen has the top lines at once and no worker
+// until it is started, by a wait for the count or by StartHeldCounts; it
+// then ends as one pass does.
+TEST_F(LoadFilesTest, HeldCountsGiveTheTopAtOnceAndTheRestWhenStarted) {
+    std::string bytes;
+    for (int i = 0; bytes.size() < (3u << 20); ++i) bytes += "line " + std::to_string(i) + (i % 7 ? "\n" : "\t\xC3\xA9\n");
+    const std::string path = dir.write("held", bytes);
+    const pktest::Measured want(bytes);
+    for (bool byWait : {true, false}) {
+        pk::HoldCounts();
+        ASSERT_EQ(Load(path), pk::LOAD_OK);
+        pk::FileEntry& e = pk::CurrentEntry();
+        pk::RefreshEntry(e);
+        EXPECT_TRUE(e.counting);
+        EXPECT_GE(e.lineCount, 256u);
+        EXPECT_LT(e.scanned, bytes.size());
+        EXPECT_FALSE(e.feed->worker.joinable());
+        if (!byWait) {
+            pk::StartHeldCounts();
+            EXPECT_FALSE(pk::CountsHeld());
+            EXPECT_TRUE(e.feed->worker.joinable());
+        }
+        ASSERT_TRUE(pk::AwaitCounted(e, pk::WholeCount(e)));
+        EXPECT_EQ(std::tie(e.lineCount, e.longestExpanded, e.widestCellsExpanded),
+                  std::tie(want.scan.lineCount, want.scan.longestExpanded, want.scan.widestCellsExpanded));
+        EXPECT_EQ(std::vector<uint64_t>(e.lineIndex.begin(), e.lineIndex.end()), want.index);
+        pk::ReleaseAllEntries();
+        pk::ResetFileTable();
+        EXPECT_FALSE(pk::CountsHeld());
+    }
+}
+
 // How a stream ends: at its limit (keeping what came), at its end, on a
 // read error, or when it is stopped (as Ctrl+C stops it).
 TEST_F(LoadFilesTest, StreamEnds) {

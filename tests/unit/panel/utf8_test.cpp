@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cwchar>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -116,6 +118,38 @@ TEST_F(Utf8, UnitsWidthsAndWalks) {
             EXPECT_EQ(end.column, l.width);
         }
     }
+}
+
+// The widths, read a page at a time, are the C library's in the locale of
+// the last ReadCharacterWidths, also when several threads meet unread pages
+// at once.
+TEST_F(Utf8, WidthsFollowTheLocaleInEveryThread) {
+    auto library = [](char32_t c) {
+        bool control = c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x061C || (c >= 0x200E && c <= 0x200F) ||
+                       (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+        return control ? -1 : wcwidth(static_cast<wchar_t>(c));
+    };
+    std::vector<char32_t> wrong[4];
+    std::thread threads[4];
+    for (int t = 0; t < 4; ++t) {
+        threads[t] = std::thread([&, t] {
+            for (char32_t i = 0; i < 0x10000; ++i) {
+                char32_t c = t % 2 ? 0xFFFF - i : (i * 0x9E37 + char32_t(t) * 0x1000) & 0xFFFF;
+                if (pk::ShownWidth(c) != library(c)) wrong[t].push_back(c);
+            }
+        });
+    }
+    for (int t = 0; t < 4; ++t) {
+        threads[t].join();
+        EXPECT_TRUE(wrong[t].empty()) << "thread " << t << ", first U+" << std::hex << uint32_t(wrong[t][0]);
+    }
+    ASSERT_NE(setlocale(LC_CTYPE, "C"), nullptr);
+    pk::ReadCharacterWidths();
+    EXPECT_EQ(pk::ShownWidth(0xE9), library(0xE9));
+    EXPECT_EQ(pk::ShownWidth(0x65E5), library(0x65E5));
+    ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    pk::ReadCharacterWidths();
+    EXPECT_EQ(std::pair(pk::ShownWidth(0xE9), pk::ShownWidth(0x65E5)), std::pair(1, 2));
 }
 
 }  // namespace
