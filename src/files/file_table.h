@@ -125,6 +125,12 @@ LoadResult ReadFileData(int slot, uint32_t& systemError, bool again = false);
 // file's identity are the caller's.
 void StoreLoaded(FileEntry& entry, const uint8_t* block, uint64_t size, const ScanResult& scan,
                  std::vector<uint64_t>& index);
+// Starts reading fd (which it owns from then on) as a stream of at most limit
+// bytes, decompressed when it is compressed, and waits up to waitMs: until
+// it ends (toItsEnd) or its first bytes came. LOAD_EMPTY when it ended with
+// none, LOAD_NO_MEMORY (systemError set) when it could not start; feed is set
+// only with LOAD_OK.
+LoadResult StartStreamLoad(int fd, uint64_t limit, int waitMs, bool toItsEnd, Feed*& feed, uint32_t& systemError);
 // Makes entry a newly loaded file whose bytes and measure come from feed
 // (the entry owns it from then on), every position at the top.
 void StoreFed(FileEntry& entry, Feed* feed);

@@ -148,17 +148,9 @@ void Identify(FileEntry& entry, const struct stat& st) {
 // A file whose size says 0 is read as a stream; it is empty when its end
 // comes before anything else.
 LoadResult ReadUnsized(FileEntry& entry, int fd, const struct stat& st, uint32_t& systemError) {
-    uint32_t error = 0;
-    Feed* feed = StartStreamFeed(fd, MAX_UNSIZED, error, true);
-    if (feed == nullptr) {  // it closed fd
-        systemError = error;
-        return LOAD_NO_MEMORY;
-    }
-    FeedView v = AwaitFeed(*feed, [](const FeedView&) { return false; }, UNSIZED_WAIT_MS);
-    if (v.size == 0 && !v.streaming) {
-        ReleaseFeed(feed);
-        return LOAD_EMPTY;
-    }
+    Feed* feed = nullptr;
+    LoadResult result = StartStreamLoad(fd, MAX_UNSIZED, UNSIZED_WAIT_MS, true, feed, systemError);
+    if (result != LOAD_OK) return result;
     StoreFed(entry, feed);
     Identify(entry, st);
     return LOAD_OK;
@@ -173,6 +165,22 @@ bool IsCompressed(int fd) {
 }
 
 }  // namespace
+
+LoadResult StartStreamLoad(int fd, uint64_t limit, int waitMs, bool toItsEnd, Feed*& feed, uint32_t& systemError) {
+    uint32_t error = 0;
+    feed = StartStreamFeed(fd, limit, error, true);
+    if (feed == nullptr) {  // it closed fd
+        systemError = error;
+        return LOAD_NO_MEMORY;
+    }
+    FeedView v = AwaitFeed(*feed, [toItsEnd](const FeedView& v) { return !toItsEnd && v.size > 0; }, waitMs);
+    if (v.size == 0 && !v.streaming) {
+        ReleaseFeed(feed);
+        feed = nullptr;
+        return LOAD_EMPTY;
+    }
+    return LOAD_OK;
+}
 
 LoadResult ReadFileData(int slot, uint32_t& systemError, bool again) {
     FileEntry& entry = fileTable[slot];

@@ -72,17 +72,9 @@ LoadResult LoadStandardInput(char* fullName, uint32_t& systemError) {
         systemError = static_cast<uint32_t>(errno);
         return LOAD_READ_ERROR;
     }
-    uint32_t error = 0;
-    Feed* feed = StartStreamFeed(fd, StreamLimit(), error, true);
-    if (feed == nullptr) {
-        systemError = error;
-        return LOAD_NO_MEMORY;
-    }
-    FeedView v = AwaitFeed(*feed, [](const FeedView& v) { return v.size > 0; }, FIRST_BYTES_MS);
-    if (v.size == 0 && !v.streaming) {
-        ReleaseFeed(feed);
-        return LOAD_EMPTY;
-    }
+    Feed* feed = nullptr;
+    LoadResult result = StartStreamLoad(fd, StreamLimit(), FIRST_BYTES_MS, false, feed, systemError);
+    if (result != LOAD_OK) return result;
     FileEntry& entry = fileTable[slot];
     entry = FileEntry{};
     CopyTitle(entry.name);
