@@ -113,7 +113,8 @@ bool StartGathering(TerminalSession& s) {
 // Sends what curses wrote, then more, and points curses at the terminal again.
 void SendGathered(TerminalSession& s, const std::string& more) {
     off_t size = lseek(s.gather, 0, SEEK_CUR);
-    dup3(s.tty, s.cursesOut, O_CLOEXEC);
+    while (dup3(s.tty, s.cursesOut, O_CLOEXEC) < 0 && (errno == EINTR || errno == EBUSY)) {
+    }
     s.gathered.resize(static_cast<size_t>(std::max<off_t>(size, 0)));
     ssize_t n = size > 0 ? pread(s.gather, s.gathered.data(), s.gathered.size(), 0) : 0;
     lseek(s.gather, 0, SEEK_SET);
