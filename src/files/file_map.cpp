@@ -42,6 +42,13 @@ void PassOn(int sig, siginfo_t* info, void* context) {
     raise(sig);
 }
 
+// Zero pages over [from, from + length) of a mapping: reads there see
+// nothing instead of faulting. Async-signal-safe.
+bool CoverWithZeros(uintptr_t from, uint64_t length) {
+    return mmap(reinterpret_cast<void*>(from), length, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE,
+                -1, 0) != MAP_FAILED;
+}
+
 void OnBus(int sig, siginfo_t* info, void* context) {
     uintptr_t at = reinterpret_cast<uintptr_t>(info->si_addr);
     for (GuardedRange& r : guarded) {
@@ -49,10 +56,9 @@ void OnBus(int sig, siginfo_t* info, void* context) {
         if (at < begin || at >= end) continue;
         uintptr_t page = at / PageSize() * PageSize();
         int saved = errno;
-        void* p = mmap(reinterpret_cast<void*>(page), end - page, PROT_READ,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0);
+        bool covered = CoverWithZeros(page, end - page);
         errno = saved;
-        if (p == MAP_FAILED) break;
+        if (!covered) break;
         r.cut = true;
         return;
     }
@@ -127,7 +133,7 @@ bool ExtendMap(FileMap& map, int fd, uint64_t newSize) {
 void CoverPastEnd(FileMap& map, uint64_t newSize) {
     uint64_t from = RoundUp(newSize, PageSize());
     if (from >= map.mapped) return;
-    mmap(map.base + from, map.mapped - from, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0);
+    CoverWithZeros(reinterpret_cast<uintptr_t>(map.base + from), map.mapped - from);
 }
 
 void UnmapFile(FileMap& map) {
