@@ -14,6 +14,7 @@
 #include "display/display_state.h"
 #include "display/screen.h"
 #include "display/views.h"
+#include "files/file_feed.h"
 #include "files/file_table.h"
 #include "files/program_state.h"
 #include "interact/command_state.h"
@@ -80,6 +81,7 @@ int RunCycles() {
 // go to standard output. The settings are neither read nor written.
 int CopyRun(int argc, char** argv) {
     std::vector<int> copy;
+    HoldCounts();  // a copy reads each file again from its start: no count is needed
     int started = StartUpFirstPhase(argc, argv, &copy);
     int status = started == START_USAGE ? EXIT_WRITTEN : EXIT_START_FAILED;
     if (started == START_OK) {
