@@ -2,6 +2,7 @@
 #include "panel/cell_grid.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pk {
 
@@ -30,20 +31,27 @@ int CellGrid::clipRow(Coord at, int count) const {
 bool CellGrid::writeChars(Coord at, const uint8_t* bytes, int count) {
     int n = clipRow(at, count);
     if (n < 0) return false;
+    bool changed = false;
     for (int i = 0; i < n; ++i) {
         Cell& c = cell(at.x + i, at.y);
+        changed = changed || c.ch != bytes[i] || c.kind != CELL_GLYPH;
         c.ch = bytes[i];
         c.kind = CELL_GLYPH;
     }
-    if (n > 0) dirty_[static_cast<size_t>(at.y)] = true;
+    if (changed) dirty_[static_cast<size_t>(at.y)] = true;
     return true;
 }
 
 bool CellGrid::writeAttrs(Coord at, const uint16_t* attrs, int count) {
     int n = clipRow(at, count);
     if (n < 0) return false;
-    for (int i = 0; i < n; ++i) cell(at.x + i, at.y).attr = attrs[i];
-    if (n > 0) dirty_[static_cast<size_t>(at.y)] = true;
+    bool changed = false;
+    for (int i = 0; i < n; ++i) {
+        uint16_t& attr = cell(at.x + i, at.y).attr;
+        changed = changed || attr != attrs[i];
+        attr = attrs[i];
+    }
+    if (changed) dirty_[static_cast<size_t>(at.y)] = true;
     return true;
 }
 
@@ -84,8 +92,11 @@ bool CellGrid::writeBlock(const Cell* block, Coord blockSize, const Rect& target
     Rect c;
     if (!clip(target, blockSize, c)) return false;
     for (int y = c.top; y <= c.bottom; ++y) {
-        const Cell* src = block + static_cast<size_t>(y - target.top) * blockSize.x;
-        for (int x = c.left; x <= c.right; ++x) cell(x, y) = src[x - target.left];
+        const Cell* src = block + static_cast<size_t>(y - target.top) * blockSize.x + (c.left - target.left);
+        Cell* dst = &cell(c.left, y);
+        size_t bytes = static_cast<size_t>(c.right - c.left + 1) * sizeof(Cell);
+        if (std::memcmp(dst, src, bytes) == 0) continue;  // nothing to draw again
+        std::memcpy(dst, src, bytes);
         dirty_[static_cast<size_t>(y)] = true;
     }
     return true;

@@ -127,10 +127,14 @@ void SendGathered(TerminalSession& s, const std::string& more) {
 void FlushOutput(TerminalSession& s) {
     if (!s.active) return;
     if (TerminalResizePending()) FitCursesToTerminal(s);  // draw inside the terminal as it is now
-    for (int y = 0; y < s.grid.rows(); ++y)
-        if (s.grid.dirty(y)) DrawRow(s, y);
+    bool drawn = false;
+    for (int y = 0; y < s.grid.rows(); ++y) {
+        if (!s.grid.dirty(y)) continue;
+        DrawRow(s, y);
+        drawn = true;
+    }
     s.grid.clearDirty();
-    bool gathering = StartGathering(s);
+    bool gathering = drawn && StartGathering(s);  // a cursor move alone is one write anyway
     ShowCursor(s);
     wnoutrefresh(stdscr);
     doupdate();
