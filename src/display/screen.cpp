@@ -151,28 +151,28 @@ void LayOutStatusRow(PanelField& message, PanelField& status, size_t width) {
 
 }  // namespace
 
-void ShowStatus() {
+namespace {
+
+// The status row with the counts as they are now; with refill the message
+// field takes the message set now, else it keeps what it shows.
+void ShowStatusRow(bool refill) {
     PanelField* message = fullfind(StatusPanel, 1);
     PanelField* status = fullfind(StatusPanel, 2);
     if (message == nullptr || status == nullptr) return;
     size_t length = strnlen(display.messageText, MESSAGE_SIZE);
     // A text longer than the field (very large numbers) is cut at its edge.
     FormatStatus();
-    LayOutStatusRow(*message, *status, MessageWidth(length));
-    FillField(messageFieldText, message->width, display.messageText, length);
+    LayOutStatusRow(*message, *status, refill ? MessageWidth(length) : shownWidth);
+    if (refill) FillField(messageFieldText, message->width, display.messageText, length);
     message->text = messageFieldText;
     fullpanel(PNL_DISPLAY, StatusPanel);
 }
 
-void ShowCounts() {
-    PanelField* message = fullfind(StatusPanel, 1);
-    PanelField* status = fullfind(StatusPanel, 2);
-    if (message == nullptr || status == nullptr) return;
-    message->text = messageFieldText;  // as it was filled last
-    FormatStatus();
-    LayOutStatusRow(*message, *status, shownWidth);
-    fullpanel(PNL_DISPLAY, StatusPanel);
-}
+}  // namespace
+
+void ShowStatus() { ShowStatusRow(true); }
+
+void ShowCounts() { ShowStatusRow(false); }
 
 void ShowScrollAmount() {
     PanelField* label = fullfind(KeysPanel, 1);
