@@ -111,7 +111,7 @@ inline Piece Classify(const uint8_t* text, uint64_t length, uint64_t pos) {
     }
     Utf8Sequence s = Decode(text + pos, length - pos);
     if (s.length == 0) return {1, 1, GLYPH};
-    int w = s.code < TABLE_SIZE ? table.width(s.code) : wcwidth(static_cast<wchar_t>(s.code));
+    int w = ShownWidth(s.code);
     if (w < 0) return {1, 1, GLYPH};
     if (w == 0) return {s.length, 0, MARK};
     return {s.length, static_cast<uint32_t>(w), CHAR};
