@@ -25,13 +25,6 @@ namespace {
 
 bool countNext = false;  // the next RunFind also counts every hit ("all")
 
-// value + step, stopping at the field's largest value.
-template <typename T>
-void AddSaturating(T& value, uint64_t step) {
-    constexpr T top = std::numeric_limits<T>::max();
-    value = value > top - std::min<uint64_t>(step, top) ? top : T(value + step);
-}
-
 // findStart as a data offset: in the text view the line's start plus the
 // column, held to the line with its line end (a hex string's repeat steps
 // over line ends); past the last line, beyond the data. False for line 0,
@@ -217,8 +210,8 @@ int RunFind() {
         // The next repeat starts one byte on (a pattern's after its match),
         // so overlapping hits of a string are found.
         uint64_t step = NextSearchFrom(*f, hit) - hit.start;
-        AddSaturating(e.findStart.column, step);
-        AddSaturating(e.findStart.offset, step);
+        e.findStart.column = SaturatingAdd(e.findStart.column, step);
+        e.findStart.offset = SaturatingAdd(e.findStart.offset, step);
     }
     if (!count) return FIND_HIT;
     ReportCount(CountHits(*f, data));

@@ -41,7 +41,5 @@ void KeepLastPage(FileEntry& e);
 // The CMD_* bits of a movement's outcome: a view that moved takes the
 // find's start along and needs a redraw; a refused move has beeped already.
 uint32_t AfterMove(int moved);
-// a + b, or the largest value when the sum would not fit.
-constexpr uint64_t SaturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
 
 }  // namespace pk

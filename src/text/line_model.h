@@ -15,6 +15,10 @@ namespace pk {
 
 using Bytes = std::span<const uint8_t>;
 
+// a + b, or the largest value when the sum would not fit: positions and
+// counts typed or stepped never wrap around.
+constexpr uint64_t SaturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+
 // Bytes between two entries of the line index.
 constexpr uint64_t LINE_INDEX_STEP = uint64_t(64) << 10;
 
