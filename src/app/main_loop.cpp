@@ -67,11 +67,7 @@ int RunCycles() {
             ShowFileName();
             lastShown = program.currentEntry;
         }
-        if (display.hexView) {
-            DrawHexView();
-        } else {
-            DrawTextView();
-        }
+        DrawDataView();
         int result = KeyboardLoop();
         if (result != KEY_REDRAW) return result;
     }

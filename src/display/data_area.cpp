@@ -1,7 +1,8 @@
-// The data area shared by both views: clearing the composed cells and
-// writing them to the console in one call.
+// The data area shared by both views: clearing the composed cells, writing
+// them to the console in one call, and drawing the view that is shown.
 #include <algorithm>
 
+#include "display/display_state.h"
 #include "display/screen.h"
 #include "display/views.h"
 #include "files/program_state.h"
@@ -24,6 +25,14 @@ void WriteDataArea() {
     // A failed write leaves the old screen; the next pass of the main loop
     // draws again, so the error is not kept.
     (void)fullconsole()->writeCells(program.viewCells, blockSize, target);
+}
+
+void DrawDataView() {
+    if (display.hexView) {
+        DrawHexView();
+    } else {
+        DrawTextView();
+    }
 }
 
 }  // namespace pk

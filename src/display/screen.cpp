@@ -80,11 +80,7 @@ void DrawMainScreen() {
     ShowFileName();
     ShowStatus();
     ShowScrollAmount();
-    if (display.hexView) {
-        DrawHexView();
-    } else {
-        DrawTextView();
-    }
+    DrawDataView();
 }
 
 // The name as the title shows it: a compressed file's followed by its

@@ -17,6 +17,7 @@ extern const uint8_t EbcdicTable[256];
 
 void DrawTextView();
 void DrawHexView();
+void DrawDataView();  // the one of the two the display shows
 
 // Fills one screen row (program.screenWidth cells, already blank) for a line
 // of text of the current file, starting at display column view.column.

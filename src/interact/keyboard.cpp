@@ -138,10 +138,7 @@ void HandleKey(LoopState& loop, const InputRecord& record, uint32_t (*act)(LoopS
 // drawn again in place, so the line being typed keeps its cursor.
 void Tick(LoopState& loop) {
     bool quiet = display.messageText[0] == '\0';
-    if (FollowChanges()) {
-        if (display.hexView) DrawHexView();
-        else DrawTextView();
-    }
+    if (FollowChanges()) DrawDataView();
     // A message shown before the tick stays unless the tick has one.
     if (quiet && display.messageText[0] == '\0') ShowCounts();
     else ShowStatus();
