@@ -78,6 +78,10 @@ LoadResult StandardInputForCopy(std::vector<int>& copy) {
 }
 
 CopyResult CopyToOutput(const std::vector<int>& copy) {
+    // The copy reads every file itself: the readers loading compressed ones
+    // for a screen stop.
+    for (int item : copy)
+        if (item != COPY_STANDARD_INPUT && fileTable[item].feed != nullptr) StopStream(*fileTable[item].feed);
     bool copied = false;
     for (int item : copy) {
         if (item != COPY_STANDARD_INPUT) {
