@@ -66,6 +66,15 @@ void ReportFailure(FileEntry& e) {
     e.failureShown = true;
 }
 
+// Takes up a change of the watched file; when it cannot be read again, says
+// so and ends the watch.
+bool TakeUp(FileEntry& e, FileChange change) {
+    if (change == CHANGE_NONE || TakeFileChange(e, change)) return true;
+    SetMessage("File read error");
+    StopWatching();
+    return false;
+}
+
 }  // namespace
 
 bool FollowChanges() {
@@ -78,9 +87,7 @@ bool FollowChanges() {
         if (change != CHANGE_NONE) SetMessage("Changed: w to watch");
         RefreshEntry(e);
         redraw = (e.lineCount != lines || e.size != size) && ViewReaches(e, lines, size);
-    } else if (change != CHANGE_NONE && !TakeFileChange(e, change)) {
-        SetMessage("File read error");
-        StopWatching();
+    } else if (!TakeUp(e, change)) {
         redraw = true;
     } else {
         // A file read again says so until a key clears the message; then
@@ -101,11 +108,7 @@ uint32_t StartWatching() {
     follow.watching = true;
     FileEntry& e = CurrentEntry();
     FileChange change = CheckFileChange(e);
-    if (change != CHANGE_NONE && !TakeFileChange(e, change)) {
-        follow.watching = false;
-        SetMessage("File read error");
-        return CMD_KEEPMSG;
-    }
+    if (!TakeUp(e, change)) return CMD_KEEPMSG;
     RefreshEntry(e);
     KeepLastPage(e);
     SetMessage(ChangeText(change));
