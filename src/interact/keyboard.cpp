@@ -125,12 +125,12 @@ void ShowEventTail(const LoopState& loop) {
 }
 
 // A key or wheel notch, with the watch ended by what it does.
-void HandleKey(LoopState& loop, const InputRecord& record, uint32_t (*act)(LoopState&, const InputRecord&)) {
+void HandleKey(LoopState& loop, const InputRecord& record) {
     int entry = program.currentEntry;
     FilePosition view = CurrentEntry().view;
     if (follow.watching && record.eventType == KEY_EVENT && EndsWatch(record)) StopWatching();
     bool watching = follow.watching;
-    ApplyResult(loop, act(loop, record));
+    ApplyResult(loop, Dispatch(loop.line, record));
     if (watching && (entry != program.currentEntry || !SamePlace(view, CurrentEntry().view))) StopWatching();
 }
 
@@ -183,7 +183,7 @@ int KeyboardLoop() {
                 continue;
             }
         }
-        HandleKey(loop, record, [](LoopState& l, const InputRecord& r) { return Dispatch(l.line, r); });
+        HandleKey(loop, record);
         ShowEventTail(loop);
     }
     fullconsole()->setTick(0);
