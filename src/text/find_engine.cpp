@@ -47,11 +47,13 @@ const uint8_t* Base(Data data) {
     return data.data() != nullptr ? data.data() : &none;
 }
 
-// End of the line that holds offset at: its line feed, or the data's end.
-uint64_t LineEndAt(Data data, uint64_t at) {
+// End of the line that holds offset at: its line feed, or the data's end;
+// looked for no further than window bytes from at (then where it stopped).
+uint64_t LineEndAt(Data data, uint64_t at, uint64_t window = UINT64_MAX) {
     if (at >= data.size()) return data.size();
-    const uint8_t* lf = FindLineFeed(data.data() + at, data.data() + data.size());
-    return lf != nullptr ? uint64_t(lf - data.data()) : data.size();
+    const uint8_t* stop = data.data() + at + std::min(data.size() - at, window);
+    const uint8_t* lf = FindLineFeed(data.data() + at, stop);
+    return uint64_t((lf != nullptr ? lf : stop) - data.data());
 }
 
 // End of the text of the line ending at lineEnd: before a carriage return
@@ -113,12 +115,8 @@ FindHit PatternInLines(Finder& f, Data data, uint64_t from, uint64_t limit, uint
     // Every match lies in a line that holds the literal; one that starts
     // before limit, in a line that ends by the end of limit's line, looked
     // for no further than `reach` beyond limit.
-    uint64_t scanEnd = size;
-    if (!f.literal.empty() && limit <= size) {
-        const uint8_t* reach = data.data() + std::min<uint64_t>(size - (limit - 1), literalReach) + (limit - 1);
-        const uint8_t* lf = FindLineFeed(data.data() + limit - 1, reach);
-        scanEnd = uint64_t((lf != nullptr ? lf : reach) - data.data());
-    }
+    const bool reachLimited = !f.literal.empty() && limit > 0 && limit <= size;
+    const uint64_t scanEnd = reachLimited ? LineEndAt(data, limit - 1, literalReach) : size;
     while (from < limit) {
         uint64_t start = from, last = limit - 1;
         if (!f.literal.empty()) {
