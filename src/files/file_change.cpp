@@ -32,7 +32,9 @@ FileChange CheckFileChange(FileEntry& entry) {
         (uint64_t(named.st_dev) != entry.device || uint64_t(named.st_ino) != entry.inode))
         return CHANGE_REPLACED;
     uint64_t size = static_cast<uint64_t>(now.st_size);
-    if (cut || size < entry.shownSize) {
+    // A file cut short stays so however it grows again: the pages taken
+    // from it read as zeros until it is read again.
+    if (cut || size < entry.shownSize || feed.map.covered) {
         CoverPastEnd(feed.map, size);
         return CHANGE_SHRUNK;
     }

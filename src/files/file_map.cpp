@@ -134,6 +134,8 @@ void CoverPastEnd(FileMap& map, uint64_t newSize) {
     uint64_t from = RoundUp(newSize, PageSize());
     if (from >= map.mapped) return;
     CoverWithZeros(reinterpret_cast<uintptr_t>(map.base + from), map.mapped - from);
+    map.mapped = from;
+    map.covered = true;
 }
 
 void UnmapFile(FileMap& map) {

@@ -14,6 +14,7 @@ struct FileMap {
     uint8_t* base = nullptr;  // none = not mapped
     uint64_t reserved = 0;    // bytes of the range
     uint64_t mapped = 0;      // bytes of the file mapped (whole pages)
+    bool covered = false;     // CoverPastEnd took pages from the file: the map is stale
     int slot = -1;            // its place among the guarded ranges
 };
 
@@ -24,7 +25,8 @@ bool MapFile(int fd, uint64_t size, FileMap& map, uint32_t& error);
 // has no room for that size or the mapping fails; the old part stays.
 bool ExtendMap(FileMap& map, int fd, uint64_t newSize);
 // Covers the pages past newSize (the file shrank) with zeros, so nothing is
-// read from where the file no longer is.
+// read from where the file no longer is. Once covered, the map no longer
+// shows the file whatever it becomes: it is to be read again.
 void CoverPastEnd(FileMap& map, uint64_t newSize);
 void UnmapFile(FileMap& map);
 // Whether a read of the range met a page the file no longer has (the guard
