@@ -2,8 +2,9 @@
 # Builds pk's Debian package from a Release configure of its own (in the
 # folder given, under the build tree) and checks it: only usr/bin/pk and the
 # gzipped manual page as files, the version "pk --version" prints, and a
-# Depends on the ncursesw and PCRE2 runtimes found by dpkg-shlibdeps and on
-# libarchive, which pk loads when it first needs it.
+# Depends that names the package of every shared library the binary needs
+# (found by dpkg-shlibdeps) and libarchive, which pk loads when it first
+# needs it.
 # Usage: check_deb.sh SOURCE-DIR WORK-DIR
 set -euo pipefail
 src="$1" work="$2"
@@ -28,9 +29,13 @@ version="$("$work/pk" --version | awk '{print $NF}')"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-grep -Eq '(^|[ ,])(libncursesw6|libtinfo6)( |,|$)' <<<"$depends" || fail "Depends names no ncursesw runtime"
-grep -Eq '(^|[ ,])libpcre2-8-0( |,|$)' <<<"$depends" || fail "Depends names no PCRE2 runtime"
-grep -Eq '(^|[ ,])libarchive13( |,|$)' <<<"$depends" || fail "Depends names no libarchive runtime"
+names() { grep -Eq "(^|[ ,])$1( |,|$)" <<<"$depends"; }
+for lib in $(readelf -d "$work/pk" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
+  owner="$(dpkg -S "*/$lib" 2>/dev/null | head -n1 | cut -d: -f1)"
+  [ -n "$owner" ] || fail "no package holds $lib"
+  names "$owner" || fail "Depends names no $owner for $lib"
+done
+names libarchive13 || fail "Depends names no libarchive runtime"
 
 # The binary is stripped and the page is gzip data that man can read.
 tmp="$(mktemp -d)"

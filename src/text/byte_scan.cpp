@@ -14,6 +14,9 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+#if __has_include(<sys/platform/x86.h>)
+#include <sys/platform/x86.h>  // the C library's own processor check, made at start
+#endif
 #elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -347,7 +350,13 @@ const uint8_t* NthLineFeedBack(const uint8_t* begin, const uint8_t* p, uint64_t 
 }
 
 VectorWidth BestVectorWidth() {
-#if defined(__x86_64__)
+#if defined(__x86_64__) && defined(CPU_FEATURE_ACTIVE)
+    // The C library has asked the processor already. The compiler's own
+    // check would ask again at every start, before main, and each question
+    // is slow in a virtual machine.
+    static const VectorWidth best = CPU_FEATURE_ACTIVE(AVX2) ? VECTORS_AVX2 : VECTORS_SSE2;
+    return best;
+#elif defined(__x86_64__)
     static const VectorWidth best = __builtin_cpu_supports("avx2") ? VECTORS_AVX2 : VECTORS_SSE2;
     return best;
 #elif defined(__SSE2__)
