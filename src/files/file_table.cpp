@@ -6,14 +6,18 @@
 #include <cstring>
 #include <utility>
 
-
 namespace pk {
 
 FileEntry fileTable[FILE_SLOTS];
 
+// A slot whose bytes are a blank slot's is left alone: writing all 16 (each
+// with its full-length name) would copy every page of the table at each
+// start. Bytes that differ, padding included, only mean one reset more.
 void ResetFileTable() {
+    static const FileEntry blank{};
     EndHoldingCounts();
-    for (FileEntry& entry : fileTable) entry = FileEntry{};
+    for (FileEntry& entry : fileTable)
+        if (std::memcmp(static_cast<const void*>(&entry), &blank, sizeof entry) != 0) entry = FileEntry{};
 }
 
 FileEntry& CurrentEntry() { return fileTable[program.currentEntry]; }
