@@ -103,6 +103,11 @@ int StartCurses(TerminalSession& s) {
     raw();
     noecho();
     nonl();
+    // From here curses only writes until the first screen: what it writes
+    // to start (the alternate screen, keypad mode) goes out with that
+    // screen, in its one write. Not before: curses sets the terminal's
+    // modes through its descriptor.
+    StartGathering(s);
     keypad(stdscr, TRUE);
     set_escdelay(25);
     s.altScreen = !Capability("smcup").empty();
@@ -348,6 +353,7 @@ TerminalSession& Session() {
 }
 
 void LeaveScreenModes(TerminalSession& s) {
+    SendPending(s);  // endwin sets the terminal's modes through curses' descriptor
     std::string off = kModesOff + PasteOff();
     if (s.shapeShown) off += "\033[0 q";
     WriteTty(s, off);
@@ -363,10 +369,15 @@ void EnterScreen(TerminalSession& s, bool drawNow) {
     s.shapeShown = 0;
     FitCursesToTerminal(s);  // the size may have changed while the terminal was away
     // The first refresh also enters curses' mode again after endwin. A new
-    // screen waits for its first flush, which draws it whole in one pass.
-    if (drawNow) RedrawAll(s);
-    else MarkAllForRedraw(s);
-    WriteTty(s, kModesOn + PasteOn());
+    // screen waits for its first flush, which draws it whole in one pass
+    // and sends pk's modes with it.
+    if (drawNow) {
+        RedrawAll(s);
+        WriteTty(s, kModesOn + PasteOn());
+    } else {
+        MarkAllForRedraw(s);
+        s.held += kModesOn + PasteOn();
+    }
     SetTerminalResetSequence(ResetSequence(s));
 }
 
@@ -377,6 +388,7 @@ void EnterScreen(TerminalSession& s, bool drawNow) {
 void TakeBackAfterContinue(TerminalSession& s) {
     Continued continued = TakeTerminalContinued();
     if (continued == Continued::No || !s.active) return;
+    SendPending(s);  // curses sets the modes through its descriptor
     reset_prog_mode();
     std::string enter = continued == Continued::AfterStop && s.altScreen ? Capability("smcup") : "";
     WriteTty(s, enter + Capability("smkx") + kModesOn + PasteOn());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "panel/terminal_curses.h"
@@ -99,30 +100,30 @@ void InitColours(TerminalSession& s) {
     s.pairsMade.reset();
 }
 
-namespace {
-
 // Curses writes a screen update a row at a time. While it updates, its
 // descriptor points at the memory file instead, and the update reaches the
 // terminal in one write: the terminal shows the screen whole, at once.
-// Not after endwin: curses' refresh then sets the terminal's modes through
-// its descriptor.
 bool StartGathering(TerminalSession& s) {
-    return !isendwin() && s.gather >= 0 && s.cursesOut >= 0 && dup3(s.gather, s.cursesOut, O_CLOEXEC) >= 0;
+    if (!s.gathering && !isendwin() && s.gather >= 0 && s.cursesOut >= 0)
+        s.gathering = dup3(s.gather, s.cursesOut, O_CLOEXEC) >= 0;
+    return s.gathering;
 }
 
-// Sends what curses wrote, then more, and points curses at the terminal again.
-void SendGathered(TerminalSession& s, const std::string& more) {
+void SendPending(TerminalSession& s) {
+    if (!s.gathering) {
+        WriteTty(s, std::exchange(s.held, {}));
+        return;
+    }
     off_t size = lseek(s.gather, 0, SEEK_CUR);
     while (dup3(s.tty, s.cursesOut, O_CLOEXEC) < 0 && (errno == EINTR || errno == EBUSY)) {
     }
+    s.gathering = false;
     s.gathered.resize(static_cast<size_t>(std::max<off_t>(size, 0)));
     ssize_t n = size > 0 ? pread(s.gather, s.gathered.data(), s.gathered.size(), 0) : 0;
     lseek(s.gather, 0, SEEK_SET);
     s.gathered.resize(static_cast<size_t>(std::max<ssize_t>(n, 0)));
-    WriteTty(s, s.gathered += more);
+    WriteTty(s, s.gathered += std::exchange(s.held, {}));
 }
-
-}  // namespace
 
 void FlushOutput(TerminalSession& s) {
     if (!s.active) return;
@@ -134,13 +135,12 @@ void FlushOutput(TerminalSession& s) {
         drawn = true;
     }
     s.grid.clearDirty();
-    bool gathering = drawn && StartGathering(s);  // a cursor move alone is one write anyway
+    if (drawn) StartGathering(s);  // a cursor move alone is one write anyway
     ShowCursor(s);
     wnoutrefresh(stdscr);
     doupdate();
-    std::string shape = CursorShapeChange(s);
-    if (gathering) SendGathered(s, shape);
-    else WriteTty(s, shape);
+    s.held += CursorShapeChange(s);
+    SendPending(s);
 }
 
 void MarkAllForRedraw(TerminalSession& s) {

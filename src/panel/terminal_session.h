@@ -22,7 +22,9 @@ struct TerminalSession {
     int tty = -1;                  // /dev/tty, opened once
     int cursesOut = -1;            // the descriptor curses writes to (a copy of tty)
     int gather = -1;               // a memory file that gathers one flush's output (-1: none)
+    bool gathering = false;        // curses' descriptor points at it
     std::string gathered;          // its bytes, on their way to the terminal
+    std::string held;              // pk's own bytes for the next flush's write
     struct screen* curses = nullptr;
     bool opened = false;           // open() succeeded
     bool active = false;           // pk's screen is up (not ended or handed over)
@@ -67,6 +69,13 @@ void FlushOutput(TerminalSession& s);   // dirty rows, cursor, doupdate, cursor 
 void RedrawAll(TerminalSession& s);     // after a resize or a return to the screen
 void MarkAllForRedraw(TerminalSession& s);  // RedrawAll at the next flush
 void WriteTty(const TerminalSession& s, std::string_view bytes);
+// Points curses' descriptor at the memory file (not after endwin: curses'
+// refresh then sets the terminal's modes through it). True while it does.
+bool StartGathering(TerminalSession& s);
+// What curses wrote since StartGathering and the held bytes, to the terminal
+// in one write; curses' descriptor is the terminal again. Before anything
+// that sets the terminal's modes through curses.
+void SendPending(TerminalSession& s);
 // The terminal description's string capability name, padding removed; ""
 // when it has none.
 std::string Capability(const char* name);
