@@ -120,6 +120,12 @@ TEST_F(LoadFilesTest, TableLimits) {
     pk::program.currentEntry = 3;
     EXPECT_EQ(Load(dir / "t/one"), pk::LOAD_TABLE_FULL);
     EXPECT_EQ(pk::program.currentEntry, 3);
+    // A reset blanks loaded slots and free ones a failed load wrote into.
+    pk::ReleaseAllEntries();
+    Listed(5, dir / "t/gone", 7);
+    pk::ResetFileTable();
+    for (const pk::FileEntry& e : pk::fileTable)
+        EXPECT_TRUE(e.data == nullptr && e.name[0] == '\0' && e.size == 0 && e.view.line == 0) << &e - pk::fileTable;
 }
 
 // A file of any size loads at once, sparse or not: nothing is read before
