@@ -89,8 +89,11 @@ int64_t NowMs() {
 bool DecodeNext(TerminalSession& s) {
     if (!s.keysMapped) BuildKeyMap(s);
     do {
-        if (!s.pending.empty()) {
-            s.pending.erase(0, s.decoder.feedBytes(s.pending, NowMs(), s.queue));
+        if (s.pendingTaken < s.pending.size()) {
+            // Taken from an offset: erasing each event's bytes would move
+            // the rest of up to a whole block every time.
+            s.pendingTaken += s.decoder.feedBytes(std::string_view(s.pending).substr(s.pendingTaken), NowMs(), s.queue);
+            if (s.pendingTaken == s.pending.size()) s.pending.clear(), s.pendingTaken = 0;
             continue;
         }
         if (s.decoder.pasting()) {

@@ -42,6 +42,7 @@ struct TerminalSession {
     int shapeShown = 0;            // DECSCUSR value last sent, 0 none
     std::deque<InputRecord> queue;
     std::string pending;           // input read with a paste, after its end marker
+    size_t pendingTaken = 0;       // how much of it the decoder has taken
     InputDecoder decoder;
     std::map<int, InputRecord> keys;  // curses key code -> record
     bool keysMapped = false;       // keys built: at the first read, after the first screen
