@@ -14,8 +14,10 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
-#if __has_include(<sys/platform/x86.h>)
-#include <sys/platform/x86.h>  // the C library's own processor check, made at start
+// The C library's own processor check, made at start. Its inline functions
+// are C (they return _Bool), which GCC takes in C++ and Clang does not.
+#if __has_include(<sys/platform/x86.h>) && !defined(__clang__)
+#include <sys/platform/x86.h>
 #endif
 #elif defined(__SSE2__)
 #include <emmintrin.h>
