@@ -3,7 +3,8 @@
 # need, skipping those already present. Uses sudo when not run as root.
 set -euo pipefail
 
-need=(g++ cmake make pkg-config libncurses-dev libpcre2-dev libarchive-dev zlib1g-dev)
+need=(g++ cmake make pkg-config libncurses-dev libpcre2-dev libarchive-dev zlib1g-dev
+  liblzma-dev libzstd-dev liblz4-dev libbz2-dev)
 if [ "${1:-}" = "test" ]; then
   need+=(libvterm-dev libgtest-dev libbenchmark-dev xxd coreutils libc-bin tmux clang libclang-rt-dev groff-base dpkg-dev
     gzip xz-utils zstd bzip2 lz4 python3)

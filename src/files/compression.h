@@ -18,7 +18,7 @@ struct CompressionFormat {
     uint8_t digitAt;  // a byte of the magic that is any digit 1-9 (0: none)
     // The libarchive call that lets it read this format (and this one
     // only); none: zlib reads it.
-    const char* filter;
+    int (*filter)(struct archive*);
 };
 
 // Bytes enough to tell every format apart.

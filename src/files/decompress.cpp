@@ -7,13 +7,13 @@
 // filter enabled, so no other filter (and no outside program) is ever tried
 // on the data. libarchive hands out what it decompressed in blocks of its
 // own: data that breaks off loses the block it breaks off in.
+#include <archive.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "files/archive_library.h"
 #include "files/feed_work.h"
 
 namespace pk {
@@ -117,19 +117,12 @@ Decompressor* OpenDecompressor(Feed& feed, const CompressionFormat& format, Byte
         CloseDecompressor(d);
         return nullptr;
     }
-    const ArchiveLibrary* a = Archive();
-    ArchiveFilter support = ArchiveFilterNamed(format.filter);
-    if (a == nullptr || support == nullptr) {
-        failure = {0, SOURCE_FAILED, ELIBACC};
-        CloseDecompressor(d);
-        return nullptr;
-    }
-    d->archive = a->readNew();
+    d->archive = archive_read_new();
     struct archive_entry* entry = nullptr;
-    bool open = d->archive != nullptr && support(d->archive) == ARCHIVE_OK &&
-                a->supportFormatRaw(d->archive) == ARCHIVE_OK &&
-                a->readOpen(d->archive, d, nullptr, Supply, nullptr) == ARCHIVE_OK &&
-                a->readNextHeader(d->archive, &entry) == ARCHIVE_OK;
+    bool open = d->archive != nullptr && format.filter(d->archive) == ARCHIVE_OK &&
+                archive_read_support_format_raw(d->archive) == ARCHIVE_OK &&
+                archive_read_open(d->archive, d, nullptr, Supply, nullptr) == ARCHIVE_OK &&
+                archive_read_next_header(d->archive, &entry) == ARCHIVE_OK;
     if (!open) {
         failure = Failure(*d);
         CloseDecompressor(d);
@@ -144,7 +137,7 @@ SourceRead ReadDecompressed(Decompressor& d, uint8_t* out, uint64_t room) {
         const void* block = nullptr;
         size_t size = 0;
         la_int64_t offset = 0;
-        int r = Archive()->readDataBlock(d.archive, &block, &size, &offset);
+        int r = archive_read_data_block(d.archive, &block, &size, &offset);
         if (r == ARCHIVE_EOF) return {0, SOURCE_END, 0};
         if (r != ARCHIVE_OK || d.feed->stop) return Failure(d);
         d.left = static_cast<const uint8_t*>(block);
@@ -159,7 +152,7 @@ SourceRead ReadDecompressed(Decompressor& d, uint8_t* out, uint64_t room) {
 
 void CloseDecompressor(Decompressor* d) {
     if (d == nullptr) return;
-    if (d->archive != nullptr) Archive()->readFree(d->archive);
+    if (d->archive != nullptr) archive_read_free(d->archive);
     if (d->zlib) inflateEnd(&d->z);
     delete d;
 }
