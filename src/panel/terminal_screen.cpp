@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <string>
 #include <utility>
@@ -54,16 +55,42 @@ cchar_t CellChar(TerminalSession& s, const Cell* row, int cols, int x, int& widt
     return cc;
 }
 
+// The curses characters of glyph cells in the attribute last drawn: most of
+// a screen's fixed fields are such cells, and making each one (setcchar) is
+// much of the cost of handing a row to curses. A glyph cell's character
+// depends only on its byte and attribute, and on the colours and output
+// chosen, which InitColours settles (it empties this).
+struct GlyphCells {
+    int attr = -1;
+    std::bitset<256> made;
+    cchar_t chars[256];
+};
+GlyphCells glyphCells;
+
+cchar_t GlyphChar(TerminalSession& s, const Cell* row, int cols, int x) {
+    const Cell& c = row[x];
+    if (glyphCells.attr != (c.attr & 0xFF)) {
+        glyphCells.attr = c.attr & 0xFF;
+        glyphCells.made.reset();
+    }
+    if (!glyphCells.made[c.ch]) {
+        int width = 0;
+        glyphCells.chars[c.ch] = CellChar(s, row, cols, x, width);
+        glyphCells.made[c.ch] = true;
+    }
+    return glyphCells.chars[c.ch];
+}
+
 // One row of the grid into curses, cut to the terminal's present size.
 void DrawRow(TerminalSession& s, int y) {
     if (y >= LINES) return;
     int n = std::min(s.grid.cols(), COLS);
     const Cell* cells = &s.grid.at(0, y);
-    std::vector<cchar_t> row;
-    row.reserve(static_cast<size_t>(n));
+    static std::vector<cchar_t> row;  // kept from row to row
+    row.clear();
     for (int x = 0; x < n; ++x) {
-        int width = 0;
-        cchar_t cc = CellChar(s, cells, n, x, width);
+        int width = 1;
+        cchar_t cc = cells[x].kind == CELL_GLYPH ? GlyphChar(s, cells, n, x) : CellChar(s, cells, n, x, width);
         if (width > 0) row.push_back(cc);
     }
     mvwadd_wchnstr(stdscr, y, 0, row.data(), static_cast<int>(row.size()));
@@ -98,6 +125,7 @@ void InitColours(TerminalSession& s) {
     else if (COLORS >= 8 && COLOR_PAIRS >= 64) s.colours = 8;
     else s.colours = 0;
     s.pairsMade.reset();
+    glyphCells.attr = -1;
 }
 
 // Curses writes a screen update a row at a time. While it updates, its
