@@ -61,12 +61,11 @@ size_t ScreenCells() {
     return static_cast<size_t>(program.screenWidth) * program.screenHeight;
 }
 
-// The copy of what the screen showed; without memory pk goes on without it.
-void SaveScreen(Console* console) {
+// The block for what the screen showed; without memory pk goes on without
+// it. A terminal cannot be read back: the terminal keeps that screen itself
+// (the alternate screen), so the block stays zero-filled and untouched.
+void SaveScreen() {
     program.savedCells = static_cast<Cell*>(std::calloc(ScreenCells(), sizeof(Cell)));
-    if (program.savedCells == nullptr) return;
-    Coord size{static_cast<int16_t>(program.screenWidth), static_cast<int16_t>(program.screenHeight)};
-    console->readCells(program.savedCells, size, program.window);
 }
 
 }  // namespace
@@ -91,7 +90,7 @@ int ConsoleSetUp() {
                      static_cast<unsigned>(ScreenCells() * sizeof(Cell)));
         return START_FAILED;
     }
-    SaveScreen(console);
+    SaveScreen();
 
     ReadSettings();  // first: the title shows the name as UTF-8 or as bytes
     // The terminal layer took SIGBUS for its own ending; mapped files need

@@ -104,11 +104,10 @@ int StartCurses(TerminalSession& s) {
     noecho();
     nonl();
     // From here curses only writes until the first screen: what it writes
-    // to start (the alternate screen, keypad mode) goes out with that
-    // screen, in its one write. Not before: curses sets the terminal's
-    // modes through its descriptor.
+    // to start (the alternate screen) goes out with that screen, in its one
+    // write. Not before: curses sets the terminal's modes through its
+    // descriptor. Keypad mode waits for the first read (BuildKeyMap).
     StartGathering(s);
-    keypad(stdscr, TRUE);
     set_escdelay(25);
     s.altScreen = !Capability("smcup").empty();
     s.cursorShapes = !Capability("Ss").empty();

@@ -34,7 +34,12 @@ int Bind(const char* seq) {
 
 }  // namespace
 
+// At the first read: curses reads keys in keypad mode, whose table of the
+// description's key strings (some 200 for xterm) it builds when the mode is
+// first set, and the codes below are looked up in that table. Neither is
+// needed for the first screen.
 void BuildKeyMap(TerminalSession& s) {
+    keypad(stdscr, TRUE);
     s.keys.clear();
     s.keysMapped = true;
     for (int code = KEY_MIN, unbound = 0; code < kFirstPrivateCode && unbound < kCodesPastTheLast; ++code) {

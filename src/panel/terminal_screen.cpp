@@ -31,28 +31,37 @@ void MakePair(TerminalSession& s, int pair) {
     s.pairsMade[pair] = true;
 }
 
-// Cell x of a row as curses shows it; width 0 for the right half of a
-// two-cell character, which is left out of the row given to curses (it
-// places each character by its width).
-cchar_t CellChar(TerminalSession& s, const Cell* row, int cols, int x, int& width) {
+// Cell x of a row as curses shows it: as a curses character, and as a
+// one-byte curses character too when it is one printable ASCII character in
+// one cell (else 0). Width 0 for the right half of a two-cell character,
+// which is left out of the row given to curses (it places each character by
+// its width).
+struct CursesCell {
+    cchar_t wide;
+    chtype narrow = 0;
+    int width = 1;
+};
+
+CursesCell CellChar(TerminalSession& s, const Cell* row, int cols, int x) {
     const Cell& c = row[x];
     CellStyle style = StyleFor(c.attr, s.colours);
     MakePair(s, style.pair);
     attr_t a = (style.bold ? A_BOLD : A_NORMAL) | (style.reverse ? A_REVERSE : A_NORMAL);
     wchar_t w[SHOWN_CHARS_MAX + 1] = {L' ', 0};
-    width = 1;
+    CursesCell out;
     if (c.kind != CELL_GLYPH || s.utf8) {
         ShownChars shown = CellShows(row, cols, x);
         for (int i = 0; i < shown.count; ++i) w[i] = static_cast<wchar_t>(shown.chars[i]);
-        width = shown.width;
+        out.width = shown.width;
     } else {
         bool lineDrawing = false;
         w[0] = static_cast<wchar_t>(AsciiGlyph(c.ch, &lineDrawing));
         if (lineDrawing) a |= A_ALTCHARSET;
     }
-    cchar_t cc;
-    setcchar(&cc, w, a, style.pair, nullptr);
-    return cc;
+    setcchar(&out.wide, w, a, style.pair, nullptr);
+    if (out.width == 1 && w[1] == 0 && w[0] >= 0x20 && w[0] < 0x7F && style.pair < 256)
+        out.narrow = static_cast<chtype>(w[0]) | a | COLOR_PAIR(style.pair);
+    return out;
 }
 
 // The curses characters of glyph cells in the attribute last drawn: most of
@@ -63,22 +72,38 @@ cchar_t CellChar(TerminalSession& s, const Cell* row, int cols, int x, int& widt
 struct GlyphCells {
     int attr = -1;
     std::bitset<256> made;
-    cchar_t chars[256];
+    CursesCell cells[256];
 };
 GlyphCells glyphCells;
 
-cchar_t GlyphChar(TerminalSession& s, const Cell* row, int cols, int x) {
+const CursesCell& GlyphChar(TerminalSession& s, const Cell* row, int cols, int x) {
     const Cell& c = row[x];
     if (glyphCells.attr != (c.attr & 0xFF)) {
         glyphCells.attr = c.attr & 0xFF;
         glyphCells.made.reset();
     }
     if (!glyphCells.made[c.ch]) {
-        int width = 0;
-        glyphCells.chars[c.ch] = CellChar(s, row, cols, x, width);
+        glyphCells.cells[c.ch] = CellChar(s, row, cols, x);
         glyphCells.made[c.ch] = true;
     }
-    return glyphCells.chars[c.ch];
+    return glyphCells.cells[c.ch];
+}
+
+// A row of glyph cells that are all printable ASCII goes to curses as
+// one-byte characters, which it stores without looking up each one's width
+// and rendition: most rows of a text file. False, with nothing drawn, for
+// any other row.
+bool DrawNarrowRow(TerminalSession& s, const Cell* cells, int n, int y) {
+    static std::vector<chtype> row;  // kept from row to row
+    row.clear();
+    for (int x = 0; x < n; ++x) {
+        if (cells[x].kind != CELL_GLYPH) return false;
+        chtype ch = GlyphChar(s, cells, n, x).narrow;
+        if (ch == 0) return false;
+        row.push_back(ch);
+    }
+    mvwaddchnstr(stdscr, y, 0, row.data(), n);
+    return true;
 }
 
 // One row of the grid into curses, cut to the terminal's present size.
@@ -86,12 +111,12 @@ void DrawRow(TerminalSession& s, int y) {
     if (y >= LINES) return;
     int n = std::min(s.grid.cols(), COLS);
     const Cell* cells = &s.grid.at(0, y);
+    if (DrawNarrowRow(s, cells, n, y)) return;
     static std::vector<cchar_t> row;  // kept from row to row
     row.clear();
     for (int x = 0; x < n; ++x) {
-        int width = 1;
-        cchar_t cc = cells[x].kind == CELL_GLYPH ? GlyphChar(s, cells, n, x) : CellChar(s, cells, n, x, width);
-        if (width > 0) row.push_back(cc);
+        CursesCell cc = cells[x].kind == CELL_GLYPH ? GlyphChar(s, cells, n, x) : CellChar(s, cells, n, x);
+        if (cc.width > 0) row.push_back(cc.wide);
     }
     mvwadd_wchnstr(stdscr, y, 0, row.data(), static_cast<int>(row.size()));
 }
