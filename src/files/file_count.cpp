@@ -111,7 +111,7 @@ void CountFile(Feed& feed) {
 void CountTop(Feed& feed) {
     // Enough lines for any screen, unless they are very long.
     constexpr uint64_t LINES = 256;
-    constexpr uint64_t STEP = uint64_t(64) << 10;
+    constexpr uint64_t STEP = uint64_t(16) << 10;
     const uint64_t end = std::min(feed.target, PIECE);
     Bytes data(FeedData(feed), end);
     while (feed.state.scanned < end && feed.state.result.lineCount < LINES)
