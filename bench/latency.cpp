@@ -6,7 +6,11 @@
 // `cat FILE >/dev/null` for scale, the ratios less/pk and pk's memory: its
 // private resident memory (RssAnon) once the count is done, and its peak.
 //
-//   latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less] [--no-gzip]
+//   latency [--size N[K|M|G]]... [--runs N] [--first-runs N] [--dir DIR] [--no-less] [--no-gzip]
+//
+// --first-runs adds runs of the first screen alone, pk's and less's in turn:
+// a figure of about 2 ms that varies by a tenth of that from one start to
+// the next on this machine needs more samples than the minutes-long finds.
 //
 // Files up to 1 GiB are also gzipped and shown compressed (see "Compressed
 // logs"), unless --no-gzip.
@@ -68,6 +72,7 @@ constexpr std::string_view kLastLine = "2024-05-17 23:59:59.999 INFO  eof-marker
 struct Options {
     std::vector<size_t> sizes;
     int runs = 3;
+    int firstRuns = 0;  // first-screen-only runs, beyond runs
     std::string dir;
     bool less = true;
     bool gzip = true;  // also the file gzipped
@@ -299,6 +304,7 @@ struct PkRun {
         key(pktest::Fn(4), [&] { return hex ? hexAt(0) : at(1); }, "the top");
     }
 
+    Clock::time_point firstScreen();
     void run();
     void finds();
     void hexView();
@@ -306,7 +312,8 @@ struct PkRun {
     long memory(const char* field) const;
 };
 
-void PkRun::run() {
+// From pk's start to its first screen; pk ends with the run. The start.
+Clock::time_point PkRun::firstScreen() {
     // Each run has a home of its own. pk makes its settings folder at its
     // first start only (about 80 us on this machine, for the new folder),
     // so the folder is there, as it is at every later start ($APPDATA/pk:
@@ -318,6 +325,11 @@ void PkRun::run() {
         t, start,
         [&] { return RowHas(t, 1, "Line 1 of ") && RowStarts(t, 3, f.firstText) && RowHas(t, kRows - 1, "Half"); },
         kPkWaitMs, "the first screen"));
+    return start;
+}
+
+void PkRun::run() {
+    Clock::time_point start = firstScreen();
     s.pk[Counted].push_back(Until(t, start, [&] { return at(1); }, kPkWaitMs, "the count"));
     s.privateKiB = std::max(s.privateKiB, memory("RssAnon:"));
     if (f.size > kAllOpsMax) return;
@@ -457,8 +469,10 @@ std::string Ratio(double less, double pk) {
 }
 
 void Report(const TestFile& f, const Samples& s, int runs, bool withLess) {
-    std::printf("\n%s: %zu bytes, %llu lines; %dx%d terminal; median of %d run(s); pk from key, less from its start\n",
-                f.path.c_str(), f.size, static_cast<unsigned long long>(f.lines), kCols, kRows, runs);
+    std::printf("\n%s: %zu bytes, %llu lines; %dx%d terminal; median of %d run(s) (first screen: %zu); "
+                "pk from key, less from its start\n",
+                f.path.c_str(), f.size, static_cast<unsigned long long>(f.lines), kCols, kRows, runs,
+                s.pk[FirstScreen].size());
     std::printf("%-36s %24s %10s %9s\n", "operation (pk | less)", "pk", "less", "less/pk");
     double cat = Median(s.cat);
     std::printf("%-36s %24s\n", "cat FILE >/dev/null", Duration(cat).c_str());
@@ -567,6 +581,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         } else if (a == "--runs" && value) {
             o.runs = std::atoi(argv[++i]);
             if (o.runs < 1) return false;
+        } else if (a == "--first-runs" && value) {
+            o.firstRuns = std::atoi(argv[++i]);
+            if (o.firstRuns < 0) return false;
         } else if (a == "--dir" && value) {
             o.dir = argv[++i];
         } else {
@@ -582,7 +599,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) {
-        std::fprintf(stderr, "usage: latency [--size N[K|M|G]]... [--runs N] [--dir DIR] [--no-less] [--no-gzip]\n"
+        std::fprintf(stderr, "usage: latency [--size N[K|M|G]]... [--runs N] [--first-runs N] [--dir DIR] [--no-less]"
+                             " [--no-gzip]\n"
                              "  sizes from 1M to 64G; default --size 64M --size 1G --size 8G --runs 3\n");
         return 2;
     }
@@ -599,6 +617,10 @@ int main(int argc, char** argv) {
         for (int run = 0; run < o.runs; ++run) {
             s.cat.push_back(CatTime(f));
             PkRun{f, s}.run();
+            if (!less.empty()) RunLessFirst(less, f, s);
+        }
+        for (int run = 0; run < o.firstRuns; ++run) {
+            PkRun{f, s}.firstScreen();
             if (!less.empty()) RunLessFirst(less, f, s);
         }
         for (int run = 0; !less.empty() && f.size <= kAllOpsMax && run < o.runs; ++run) RunLessOps(less, f, s);
