@@ -14,6 +14,16 @@ void SetGlyph(Cell& cell, uint8_t byte) {
     cell.kind = CELL_GLYPH;
 }
 
+// How many bytes from p, at most `most`, are printable ASCII laid out as a
+// glyph cell each: the run ends before any other byte, and its last byte is
+// left out when a byte of 0x80 or above follows (a mark may join it).
+uint64_t PlainRun(const uint8_t* text, uint64_t length, uint64_t p, uint64_t most) {
+    uint64_t end = p;
+    while (end < length && end - p < most && text[end] >= 0x20 && text[end] < 0x7F) ++end;
+    if (end > p && end < length && text[end] >= 0x80) --end;
+    return end - p;
+}
+
 }  // namespace
 
 void SetCharCell(Cell& cell, const uint8_t* unit, uint32_t length) {
@@ -37,6 +47,15 @@ int Utf8Cells(const uint8_t* text, uint64_t length, uint64_t first, bool expandT
     uint64_t column = at.column;
     int filled = 0;
     while (filled < count && p < length) {
+        // Most of a log's text, a run at a time.
+        if (uint64_t run = column >= first ? PlainRun(text, length, p, uint64_t(count - filled)) : 0; run > 0) {
+            for (uint64_t i = 0; i < run; ++i, ++filled, ++p) {
+                SetGlyph(cells[filled], text[p]);
+                if (source != nullptr) source[filled] = CellSource{p, p + 1};
+            }
+            column += run;
+            continue;
+        }
         const bool tab = expandTabs && text[p] == '\t';
         TextUnit unit = tab ? TextUnit{1, uint16_t(8 - column % 8), true} : NextUnit(text, length, p);
         // The unit's cells from the first shown one; a cut wide character
