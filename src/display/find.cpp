@@ -197,7 +197,8 @@ int RunFind() {
     const std::span<const uint8_t> data = e.bytes();
     uint64_t at = 0;
     FindHit hit;
-    if (StartOffset(e, at)) hit = settings.findBackward ? FindLastBefore(*f, data, at) : FindFirstIn(*f, data, at, NO_HIT);
+    if (StartOffset(e, at))
+        hit = settings.findBackward ? FindLastBefore(*f, data, at) : FindFirstAcross(*f, data, at, NO_HIT);
     if (f->failed) return Miss(e, "Pattern too complex");
     if (hit.start == NO_HIT) return Miss(e, "Not found");
     // A text hit's line number needs the count that far; a wait the user

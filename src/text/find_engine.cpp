@@ -11,7 +11,11 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "text/byte_scan.h"
 #include "text/required_literal.h"
@@ -217,6 +221,59 @@ FindHit FindFirstIn(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_
     FindHit hit = !f.pattern || f.plain ? BytesIn(f, data, from, limit)
                   : f.lines  ? PatternInLines(f, data, from, limit, literalReach)
                              : Match(f, data, data.size(), from, limit - 1);
+    return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
+}
+
+namespace {
+
+unsigned FindWorkers(unsigned asked) {
+    constexpr unsigned MOST = 8;
+    unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(asked != 0 ? asked : cores, 1u, MOST);
+}
+
+// The first hit of a byte string in [from, limit), the range cut into pieces
+// that the workers take in order. BytesIn only reads the finder, so they
+// share it.
+FindHit BytesInPieces(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, unsigned workers) {
+    const uint64_t pieces = (limit - from + piece - 1) / piece;
+    std::vector<FindHit> hits(pieces);
+    std::atomic<uint64_t> next{0}, first{pieces};  // the next piece to take; the first with a hit
+    auto work = [&] {
+        for (uint64_t k = next++; k < pieces && k < first.load(); k = next++) {
+            uint64_t start = from + k * piece;
+            hits[k] = BytesIn(f, data, start, std::min(limit, start + piece));
+            if (hits[k].start == NO_HIT) continue;
+            for (uint64_t seen = first.load(); k < seen && !first.compare_exchange_weak(seen, k);) {
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < workers; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // no thread to be had: fewer workers
+        }
+    }
+    work();
+    for (std::thread& t : helpers) t.join();
+    return first < pieces ? hits[first] : FindHit{};
+}
+
+}  // namespace
+
+FindHit FindFirstAcross(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, unsigned workers) {
+    limit = std::min<uint64_t>(limit, data.size() + 1);
+    workers = FindWorkers(workers);
+    const bool bytes = (!f.pattern || f.plain) && !f.needle.empty();
+    if (!bytes || piece == 0 || workers < 2 || from >= limit) return FindFirstIn(f, data, from, limit);
+    // A hit near the start, as most repeats find, comes from the first
+    // stretch without starting a thread.
+    const uint64_t alone = limit - from > piece ? from + piece : limit;
+    FindHit hit = FindFirstIn(f, data, from, alone);
+    if (hit.start != NO_HIT || alone == limit) return hit;
+    hit = BytesInPieces(f, data, alone, limit, piece, workers);
     return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
 }
 

@@ -68,6 +68,14 @@ int PrepareFind(const FindRequest& request, Finder& finder, size_t& errorOffset)
 // whose literal lies further is then not found.
 FindHit FindFirstIn(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit,
                     uint64_t literalReach = NO_HIT);
+// The same first hit, a byte string's looked for by every core at once over
+// a long range: after a first stretch alone, the rest in pieces of `piece`
+// bytes, taken in turn by up to `workers` threads (0: one per core, at most
+// 8); no piece after the first that holds a hit is started once that is
+// known. A pattern's search runs alone, as in FindFirstIn.
+constexpr uint64_t FIND_PIECE = uint64_t(4) << 20;
+FindHit FindFirstAcross(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit,
+                        uint64_t piece = FIND_PIECE, unsigned workers = 0);
 // Where the hit after `hit` is looked for.
 uint64_t NextSearchFrom(const Finder& finder, FindHit hit);
 // Bytes searched backward at a time (each chunk then begins at a line start).

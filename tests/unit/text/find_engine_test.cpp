@@ -89,10 +89,20 @@ TEST(FindEngine, ChainsBackwardAndFromAnyOffsetEqualThePerLineReference) {
                 FindHit back = pk::FindLastBefore(f, S(d), before, chunk);
                 EXPECT_EQ(back.start, after == want.begin() ? pk::NO_HIT : std::prev(after)->start) << before;
                 // Forward: a string's next hit from any offset, a pattern's
-                // from the start of one of its hits.
-                if (after == want.end()) continue;
-                FindHit next = pk::FindFirstIn(f, S(d), c.pattern ? after->start : before, pk::NO_HIT);
+                // from the start of one of its hits; alone, and with the range
+                // cut into pieces that threads take in turn.
+                const uint64_t piece = 1 + rng() % 48;
+                const unsigned workers = 2 + unsigned(k % 3);
+                if (after == want.end()) {
+                    FindHit none = pk::FindFirstAcross(f, S(d), before, pk::NO_HIT, piece, workers);
+                    EXPECT_TRUE(c.pattern || none.start == pk::NO_HIT) << before;
+                    continue;
+                }
+                const uint64_t from = c.pattern ? after->start : before;
+                FindHit next = pk::FindFirstIn(f, S(d), from, pk::NO_HIT);
+                FindHit across = pk::FindFirstAcross(f, S(d), from, pk::NO_HIT, piece, workers);
                 EXPECT_EQ(std::tie(next.start, next.end), std::tie(after->start, after->end)) << before;
+                EXPECT_EQ(std::tie(across.start, across.end), std::tie(next.start, next.end)) << from << " " << piece;
             }
             EXPECT_FALSE(f.failed);
         }
