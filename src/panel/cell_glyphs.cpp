@@ -114,7 +114,7 @@ void AppendUtf8(std::string& s, char32_t c) {
 char AsciiGlyph(uint8_t byte, bool* lineDrawing) {
     *lineDrawing = false;
     if (byte == 0) return ' ';
-    if (byte >= 0x20 && byte < 0x7F) return static_cast<char>(byte);
+    if (PrintableAscii(byte)) return static_cast<char>(byte);
     if (byte >= 0xB0 && byte <= 0xDF && kLineDrawing[byte - 0xB0] != '?') {
         *lineDrawing = true;
         return kLineDrawing[byte - 0xB0];

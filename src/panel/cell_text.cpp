@@ -19,7 +19,7 @@ void SetGlyph(Cell& cell, uint8_t byte) {
 // left out when a byte of 0x80 or above follows (a mark may join it).
 uint64_t PlainRun(const uint8_t* text, uint64_t length, uint64_t p, uint64_t most) {
     uint64_t end = p;
-    while (end < length && end - p < most && text[end] >= 0x20 && text[end] < 0x7F) ++end;
+    while (end < length && end - p < most && PrintableAscii(text[end])) ++end;
     if (end > p && end < length && text[end] >= 0x80) --end;
     return end - p;
 }

@@ -14,6 +14,7 @@
 #include "panel/cell_glyphs.h"
 #include "panel/terminal_session.h"
 #include "panel/terminal_signals.h"
+#include "panel/utf8.h"
 
 #include <ncursesw/term.h>  // last: it defines a macro for every capability name
 
@@ -59,7 +60,7 @@ CursesCell CellChar(TerminalSession& s, const Cell* row, int cols, int x) {
         if (lineDrawing) a |= A_ALTCHARSET;
     }
     setcchar(&out.wide, w, a, style.pair, nullptr);
-    if (out.width == 1 && w[1] == 0 && w[0] >= 0x20 && w[0] < 0x7F && style.pair < 256)
+    if (out.width == 1 && w[1] == 0 && PrintableAscii(char32_t(w[0])) && style.pair < 256)
         out.narrow = static_cast<chtype>(w[0]) | a | COLOR_PAIR(style.pair);
     return out;
 }

@@ -76,8 +76,6 @@ struct Piece {
     PieceKind kind;
 };
 
-bool PrintableAscii(uint8_t b) { return b >= 0x20 && b < 0x7F; }
-
 // DecodeUtf8, inline for the walks.
 inline Utf8Sequence Decode(const uint8_t* p, uint64_t available) {
     if (available == 0) return {};

@@ -25,6 +25,9 @@ Utf8Sequence DecodeUtf8(const uint8_t* p, uint64_t available);
 // (2 to 4); 1 for ASCII and for a byte that starts no sequence.
 uint32_t Utf8LeadLength(uint8_t lead);
 
+// A character from space to tilde: one byte, one cell, shown as itself.
+constexpr bool PrintableAscii(char32_t c) { return c >= 0x20 && c < 0x7F; }
+
 // Forgets the widths of characters read so far: each is read again from the
 // C library at its first use, in the locale (LC_CTYPE) set then. Not while
 // another thread measures text.
