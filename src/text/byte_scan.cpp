@@ -227,15 +227,15 @@ PK_AVX2 inline __m256i Avx2Hits(const uint8_t* p, const Needle& nd) {
     return _mm256_and_si256(pass0, pass1);
 }
 
-// The candidates among 64 starts at i, as bits.
+// The candidates among 64 starts, as bits.
 PK_AVX2 inline uint64_t Avx2Bits(__m256i low, __m256i high) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
            uint64_t(static_cast<uint32_t>(_mm256_movemask_epi8(high))) << 32;
 }
 
 // 128 starts a step, in four 32-byte quarters whose candidates are tested
-// together (fewer branches per byte: the scan keeps up with memory better),
-// then 64 at a time.
+// together (one branch per 128 bytes: the scan keeps up with memory
+// better); the fewer starts left at the end go to the next filter.
 PK_AVX2 size_t ScanAvx2(const uint8_t* data, size_t from, size_t end, const Needle& nd, size_t& next) {
     size_t i = from;
     for (; i + 128 <= end; i += 128) {
@@ -245,13 +245,6 @@ PK_AVX2 size_t ScanAvx2(const uint8_t* data, size_t from, size_t end, const Need
         if (_mm256_testz_si256(any, any)) continue;
         size_t pos = FirstMatch(data, i, Avx2Bits(a, b), nd);
         if (pos == SIZE_MAX) pos = FirstMatch(data, i + 64, Avx2Bits(c, d), nd);
-        if (pos != SIZE_MAX) return pos;
-    }
-    for (; i + 64 <= end; i += 64) {
-        __m256i low = Avx2Hits(data + i, nd), high = Avx2Hits(data + i + 32, nd);
-        __m256i any = _mm256_or_si256(low, high);
-        if (_mm256_testz_si256(any, any)) continue;
-        size_t pos = FirstMatch(data, i, Avx2Bits(low, high), nd);
         if (pos != SIZE_MAX) return pos;
     }
     next = i;
