@@ -265,14 +265,15 @@ FindHit BytesInPieces(Finder& f, Data data, uint64_t from, uint64_t limit, uint6
 
 FindHit FindFirstAcross(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, unsigned workers) {
     limit = std::min<uint64_t>(limit, data.size() + 1);
-    workers = FindWorkers(workers);
     const bool bytes = (!f.pattern || f.plain) && !f.needle.empty();
-    if (!bytes || piece == 0 || workers < 2 || from >= limit) return FindFirstIn(f, data, from, limit);
+    if (!bytes || piece == 0 || from >= limit) return FindFirstIn(f, data, from, limit);
     // A hit near the start, as most repeats find, comes from the first
-    // stretch without starting a thread.
+    // stretch without starting a thread (or asking how many cores there are).
     const uint64_t alone = limit - from > piece ? from + piece : limit;
     FindHit hit = FindFirstIn(f, data, from, alone);
     if (hit.start != NO_HIT || alone == limit) return hit;
+    workers = FindWorkers(workers);
+    if (workers < 2) return FindFirstIn(f, data, alone, limit);
     hit = BytesInPieces(f, data, alone, limit, piece, workers);
     return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
 }
