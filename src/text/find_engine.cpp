@@ -4,7 +4,9 @@
 // its start, so look-behinds and ^ see what lies before). In the text view a
 // pattern with a literal that every match contains is run only from the
 // lines where the needle scan finds that literal, and a pattern that is a
-// literal alone is looked for by the scan only.
+// literal alone is looked for by the scan only. A long forward find is cut
+// into pieces that every core takes in turn, a pattern's at line starts,
+// each thread with match buffers of its own around the shared code.
 #include "text/find_engine.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -13,6 +15,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -28,13 +32,14 @@ struct CompiledPattern {
     pcre2_match_context* context = nullptr;
     pcre2_jit_stack* stack = nullptr;
     bool jit = false;
+    bool ownsCode = true;  // false in another thread's copy, which shares the code
 };
 
 void CompiledPatternFree::operator()(CompiledPattern* p) const {
     pcre2_jit_stack_free(p->stack);
     pcre2_match_context_free(p->context);
     pcre2_match_data_free(p->match);
-    pcre2_code_free(p->code);
+    if (p->ownsCode) pcre2_code_free(p->code);
     delete p;
 }
 
@@ -49,6 +54,17 @@ constexpr uint64_t LITERAL_WINDOW = 16 << 10;
 const uint8_t* Base(Data data) {
     static const uint8_t none = 0;
     return data.data() != nullptr ? data.data() : &none;
+}
+
+// The match data, match context and JIT stack one search at a time uses;
+// false when the data or the context cannot be had (without a stack of its
+// own the JIT runs on a small one on the machine stack).
+bool MakeMatchBuffers(CompiledPattern& c) {
+    c.match = pcre2_match_data_create(1, nullptr);
+    c.context = pcre2_match_context_create(nullptr);
+    c.stack = pcre2_jit_stack_create(32 << 10, JIT_STACK_MAX, nullptr);
+    if (c.jit && c.stack != nullptr && c.context != nullptr) pcre2_jit_stack_assign(c.context, nullptr, c.stack);
+    return c.match != nullptr && c.context != nullptr;
 }
 
 // End of the line that holds offset at: its line feed, or the data's end;
@@ -206,10 +222,11 @@ int PrepareFind(const FindRequest& request, Finder& f, size_t& errorOffset) {
     CompiledPattern& c = *f.compiled;
     c.code = code;
     c.jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
-    c.match = pcre2_match_data_create(1, nullptr);
-    c.context = pcre2_match_context_create(nullptr);
-    c.stack = pcre2_jit_stack_create(32 << 10, JIT_STACK_MAX, nullptr);
-    if (c.jit && c.stack != nullptr) pcre2_jit_stack_assign(c.context, nullptr, c.stack);
+    if (!MakeMatchBuffers(c)) {  // out of memory: no search can run
+        f.compiled.reset();
+        errorOffset = 0;
+        return 0;
+    }
     f.literal = RequiredLiteral(f.needle, request.fold, request.utf8);
     f.plain = f.literal == f.needle && f.needle.find_first_of("\\^$.[|()?*+{") == std::string::npos;
     return 1;
@@ -232,49 +249,111 @@ unsigned FindWorkers(unsigned asked) {
     return std::clamp(asked != 0 ? asked : cores, 1u, MOST);
 }
 
-// The first hit of a byte string in [from, limit), the range cut into pieces
-// that the workers take in order. BytesIn only reads the finder, so they
-// share it.
-FindHit BytesInPieces(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, unsigned workers) {
+// Whether a search of the range in pieces finds what one search of it
+// does. A byte string's always does. A pattern's does in the text view,
+// each piece after the first begun at a line start, unless the pattern
+// depends on where a search starts (\G), reports a start other than its
+// match's (\K) or holds a verb that can end a search at once ((*...)).
+bool Splits(const Finder& f) {
+    if (!f.pattern || f.plain) return true;
+    if (!f.lines) return false;
+    const std::string_view n = f.needle;
+    return n.find("\\G") == n.npos && n.find("\\K") == n.npos && n.find("(*") == n.npos;
+}
+
+// The first line start in [at, stop) (at > 0), or stop.
+uint64_t LineStartIn(Data data, uint64_t at, uint64_t stop) {
+    const uint64_t end = std::min<uint64_t>(stop - 1, data.size());
+    if (at - 1 >= end) return stop;
+    const uint8_t* lf = FindLineFeed(data.data() + at - 1, data.data() + end);
+    return lf != nullptr ? uint64_t(lf - data.data()) + 1 : stop;
+}
+
+// Piece k of the search starts [from, limit): `piece` bytes from
+// from + k * piece. For a pattern, a piece after the first begins at the
+// first line start in those bytes and ends where the next one begins; one
+// without a line start is empty, its bytes searched with the piece before.
+struct Piece {
+    uint64_t start, end;
+};
+Piece PieceOf(const Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, uint64_t k) {
+    const uint64_t nominal = from + k * piece, next = std::min(limit, nominal + piece);
+    if (!f.pattern || f.plain) return {nominal, next};
+    const uint64_t start = k == 0 ? from : LineStartIn(data, nominal, next);
+    if (start == next) return {next, next};
+    return {start, next == limit ? limit : LineStartIn(data, next, limit)};
+}
+
+// A pattern's finder for another thread: match buffers of its own around
+// the same compiled code (a byte string's search only reads its finder, so
+// threads share that). False when the buffers cannot be had.
+bool ShareFinder(const Finder& f, Finder& copy) {
+    copy.needle = f.needle;
+    copy.pattern = f.pattern;
+    copy.fold = f.fold;
+    copy.lines = f.lines;
+    copy.literal = f.literal;
+    copy.compiled.reset(new CompiledPattern);
+    CompiledPattern& c = *copy.compiled;
+    c.code = f.compiled->code;
+    c.ownsCode = false;
+    c.jit = f.compiled->jit;
+    return MakeMatchBuffers(c);
+}
+
+// The first hit in [from, limit), the range cut into pieces that the
+// workers take in order. A piece whose search stops at a matching limit
+// ends the search there, as it would end one search of the whole range.
+FindHit FirstInPieces(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, unsigned workers) {
     const uint64_t pieces = (limit - from + piece - 1) / piece;
     std::vector<FindHit> hits(pieces);
-    std::atomic<uint64_t> next{0}, first{pieces};  // the next piece to take; the first with a hit
-    auto work = [&] {
+    std::vector<uint8_t> stopped(pieces);
+    std::atomic<uint64_t> next{0}, first{pieces};  // the next piece to take; the first with an answer
+    auto work = [&](Finder& mine) {
         for (uint64_t k = next++; k < pieces && k < first.load(); k = next++) {
-            uint64_t start = from + k * piece;
-            hits[k] = BytesIn(f, data, start, std::min(limit, start + piece));
-            if (hits[k].start == NO_HIT) continue;
+            const Piece p = PieceOf(f, data, from, limit, piece, k);
+            if (p.start == p.end) continue;
+            hits[k] = FindFirstIn(mine, data, p.start, p.end);
+            stopped[k] = mine.failed;
+            if (hits[k].start == NO_HIT && !stopped[k]) continue;
             for (uint64_t seen = first.load(); k < seen && !first.compare_exchange_weak(seen, k);) {
             }
+            if (stopped[k]) return;
         }
     };
+    const bool shared = !f.pattern || f.plain;
+    std::vector<Finder> copies(shared ? 0 : workers - 1);
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < workers; ++i) {
+        Finder& mine = shared ? f : copies[i - 1];
+        if (!shared && !ShareFinder(f, mine)) break;
         try {
-            helpers.emplace_back(work);
+            helpers.emplace_back(work, std::ref(mine));
         } catch (const std::system_error&) {
             break;  // no thread to be had: fewer workers
         }
     }
-    work();
+    work(f);
     for (std::thread& t : helpers) t.join();
-    return first < pieces ? hits[first] : FindHit{};
+    if (first == pieces) return {};
+    f.failed = stopped[first] != 0;
+    return hits[first];
 }
 
 }  // namespace
 
 FindHit FindFirstAcross(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, unsigned workers) {
     limit = std::min<uint64_t>(limit, data.size() + 1);
-    const bool bytes = (!f.pattern || f.plain) && !f.needle.empty();
-    if (!bytes || piece == 0 || from >= limit) return FindFirstIn(f, data, from, limit);
+    if (!Splits(f) || piece == 0 || from >= limit || (!f.pattern && f.needle.empty()))
+        return FindFirstIn(f, data, from, limit);
     // A hit near the start, as most repeats find, comes from the first
     // stretch without starting a thread (or asking how many cores there are).
-    const uint64_t alone = limit - from > piece ? from + piece : limit;
+    const uint64_t alone = PieceOf(f, data, from, limit, piece, 0).end;
     FindHit hit = FindFirstIn(f, data, from, alone);
-    if (hit.start != NO_HIT || alone == limit) return hit;
+    if (hit.start != NO_HIT || alone == limit || f.failed) return hit;
     workers = FindWorkers(workers);
     if (workers < 2) return FindFirstIn(f, data, alone, limit);
-    hit = BytesInPieces(f, data, alone, limit, piece, workers);
+    hit = FirstInPieces(f, data, alone, limit, piece, workers);
     return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
 }
 

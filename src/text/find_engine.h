@@ -68,11 +68,13 @@ int PrepareFind(const FindRequest& request, Finder& finder, size_t& errorOffset)
 // whose literal lies further is then not found.
 FindHit FindFirstIn(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit,
                     uint64_t literalReach = NO_HIT);
-// The same first hit, a byte string's looked for by every core at once over
-// a long range: after a first stretch alone, the rest in pieces of `piece`
-// bytes, taken in turn by up to `workers` threads (0: one per core, at most
-// 8); no piece after the first that holds a hit is started once that is
-// known. A pattern's search runs alone, as in FindFirstIn.
+// The same first hit, looked for by every core at once over a long range:
+// after a first stretch alone, the rest in pieces of about `piece` bytes,
+// taken in turn by up to `workers` threads (0: one per core, at most 8); no
+// piece after the first that holds a hit is started once that is known. A
+// pattern's pieces begin at line starts, in the text view only; a pattern
+// in the hex view, or one whose hits depend on where a search starts
+// (\G, \K, verbs), is searched alone, as by FindFirstIn.
 constexpr uint64_t FIND_PIECE = uint64_t(4) << 20;
 FindHit FindFirstAcross(Finder& finder, std::span<const uint8_t> data, uint64_t from, uint64_t limit,
                         uint64_t piece = FIND_PIECE, unsigned workers = 0);

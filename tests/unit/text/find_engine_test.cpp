@@ -109,6 +109,57 @@ TEST(FindEngine, ChainsBackwardAndFromAnyOffsetEqualThePerLineReference) {
     }
 }
 
+// A find across pieces that threads take in turn finds what one search
+// does, from any offset, in both views: patterns whose pieces begin at line
+// starts, among CRLF line ends, and those searched alone because their hits
+// depend on where a search starts.
+TEST(FindEngine, FindAcrossPiecesEqualsOneSearch) {
+    const char* needles[] = {"^\\s", "^", "$", "\\s$", "a[^b]*c", "[ab]\\d|9", "(?<=a)b", "\\bc9",
+                             "c.\\n|.\\z", "\\Ga", "a\\Kb", "(*COMMIT)a|b", "a(*SKIP)(*F)|b", "\r$", "ab"};
+    std::mt19937 rng(11);
+    for (int trial = 0; trial < 40; ++trial) {
+        const std::string d = RandomText(rng, rng() % 40, 300);
+        for (const char* needle : needles)
+            for (int mode = 0; mode < 8; ++mode) {
+                const bool lines = mode & 1, fold = mode & 2, utf8 = mode & 4;
+                pk::Finder f;
+                size_t error = 0;
+                ASSERT_TRUE(pk::PrepareFind({S(needle), true, fold, utf8, lines}, f, error)) << needle;
+                for (int k = 0; k < 6; ++k) {
+                    const uint64_t from = rng() % (d.size() + 2), piece = 1 + rng() % 40;
+                    FindHit alone = pk::FindFirstIn(f, S(d), from, pk::NO_HIT);
+                    FindHit across = pk::FindFirstAcross(f, S(d), from, pk::NO_HIT, piece, 2 + unsigned(k % 3));
+                    EXPECT_EQ(std::tie(across.start, across.end), std::tie(alone.start, alone.end))
+                        << needle << " mode " << mode << " from " << from << " piece " << piece;
+                }
+            }
+    }
+}
+
+// A piece whose search stops at the matching limit ends the find only when
+// no earlier piece holds a hit, as one search of the whole range would.
+TEST(FindEngine, FindAcrossPiecesStopsWhereOneSearchStops) {
+    std::string filler, runaway = std::string(40, 'a') + "\n";
+    for (int i = 0; i < 40; ++i) filler += "x\n";
+    const pk::FindRequest request{S("(a+)+c|b"), true, false, false, true};
+    size_t error = 0;
+    for (const std::string& d : {filler + "b\n" + filler + runaway, filler + runaway + filler + "b\n"}) {
+        pk::Finder alone;
+        ASSERT_TRUE(pk::PrepareFind(request, alone, error));
+        FindHit want = pk::FindFirstIn(alone, S(d), 0, pk::NO_HIT);
+        EXPECT_EQ(want.start, d[80] == 'b' ? 80u : pk::NO_HIT);
+        EXPECT_EQ(alone.failed, d[80] != 'b');
+        // Which thread meets the runaway line varies: try several.
+        for (unsigned workers = 2; workers <= 6; ++workers) {
+            pk::Finder across;
+            ASSERT_TRUE(pk::PrepareFind(request, across, error));
+            FindHit got = pk::FindFirstAcross(across, S(d), 0, pk::NO_HIT, 8, workers);
+            EXPECT_EQ(got.start, want.start) << workers;
+            EXPECT_EQ(across.failed, alone.failed) << workers;
+        }
+    }
+}
+
 // The hex view: strings and patterns over the bytes, line ends included.
 TEST(FindEngine, BytesModeFindsAcrossLineEnds) {
     const std::string d = "ab\r\ncd\nab\r\n";
