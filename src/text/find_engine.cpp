@@ -99,6 +99,11 @@ bool StartsInData(const Finder& f, Data data, uint64_t start) {
     return start < size || (f.lines && start == size && size > 0 && data[size - 1] != '\n' && data[size - 1] != '\r');
 }
 
+// Whether the finder's hits are a byte string's, found by the needle scan
+// alone (a pattern that is its literal is too); that search only reads the
+// finder, so threads may share it.
+bool ByScan(const Finder& f) { return !f.pattern || f.plain; }
+
 // One run of the pattern over the subject data[0, subjectEnd) for a match
 // that starts in [from, last]. A matching limit sets failed.
 FindHit Match(Finder& f, Data data, uint64_t subjectEnd, uint64_t from, uint64_t last) {
@@ -235,9 +240,9 @@ int PrepareFind(const FindRequest& request, Finder& f, size_t& errorOffset) {
 FindHit FindFirstIn(Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t literalReach) {
     limit = std::min<uint64_t>(limit, data.size() + 1);
     if (from >= limit || (!f.pattern && f.needle.empty())) return {};
-    FindHit hit = !f.pattern || f.plain ? BytesIn(f, data, from, limit)
-                  : f.lines  ? PatternInLines(f, data, from, limit, literalReach)
-                             : Match(f, data, data.size(), from, limit - 1);
+    FindHit hit = ByScan(f)  ? BytesIn(f, data, from, limit)
+                  : f.lines ? PatternInLines(f, data, from, limit, literalReach)
+                            : Match(f, data, data.size(), from, limit - 1);
     return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
 }
 
@@ -255,7 +260,7 @@ unsigned FindWorkers(unsigned asked) {
 // depends on where a search starts (\G), reports a start other than its
 // match's (\K) or holds a verb that can end a search at once ((*...)).
 bool Splits(const Finder& f) {
-    if (!f.pattern || f.plain) return true;
+    if (ByScan(f)) return true;
     if (!f.lines) return false;
     const std::string_view n = f.needle;
     return n.find("\\G") == n.npos && n.find("\\K") == n.npos && n.find("(*") == n.npos;
@@ -278,15 +283,14 @@ struct Piece {
 };
 Piece PieceOf(const Finder& f, Data data, uint64_t from, uint64_t limit, uint64_t piece, uint64_t k) {
     const uint64_t nominal = from + k * piece, next = std::min(limit, nominal + piece);
-    if (!f.pattern || f.plain) return {nominal, next};
+    if (ByScan(f)) return {nominal, next};
     const uint64_t start = k == 0 ? from : LineStartIn(data, nominal, next);
     if (start == next) return {next, next};
     return {start, next == limit ? limit : LineStartIn(data, next, limit)};
 }
 
 // A pattern's finder for another thread: match buffers of its own around
-// the same compiled code (a byte string's search only reads its finder, so
-// threads share that). False when the buffers cannot be had.
+// the same compiled code. False when the buffers cannot be had.
 bool ShareFinder(const Finder& f, Finder& copy) {
     copy.needle = f.needle;
     copy.pattern = f.pattern;
@@ -321,7 +325,7 @@ FindHit FirstInPieces(Finder& f, Data data, uint64_t from, uint64_t limit, uint6
             if (stopped[k]) return;
         }
     };
-    const bool shared = !f.pattern || f.plain;
+    const bool shared = ByScan(f);
     std::vector<Finder> copies(shared ? 0 : workers - 1);
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < workers; ++i) {
@@ -353,8 +357,7 @@ FindHit FindFirstAcross(Finder& f, Data data, uint64_t from, uint64_t limit, uin
     if (hit.start != NO_HIT || alone == limit || f.failed) return hit;
     workers = FindWorkers(workers);
     if (workers < 2) return FindFirstIn(f, data, alone, limit);
-    hit = FirstInPieces(f, data, alone, limit, piece, workers);
-    return hit.start != NO_HIT && StartsInData(f, data, hit.start) ? hit : FindHit{};
+    return FirstInPieces(f, data, alone, limit, piece, workers);
 }
 
 uint64_t NextSearchFrom(const Finder& f, FindHit hit) {
